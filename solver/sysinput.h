@@ -1,0 +1,32 @@
+// Reading a system in the numeric layout (input.num).
+//
+//   read_suppsys(in, with_names, s)  n; n counts nm(n), one read each; m = the sum;
+//       m exponent columns supp(n, m), one read of n integers each; m
+//       coefficients coef(m), one read of "(re, im)" each; then, when
+//       with_names, n names var(n) of 20 characters.  The values that would
+//       make later code index out of bounds (n < 1, a count below 1, a
+//       negative exponent) are the reader's fatal error, like a value that
+//       cannot be read.
+#pragma once
+
+#include <string>
+
+#include "array.h"
+#include "cplx.h"
+#include "ffread.h"
+
+namespace hc {
+
+// The system in support form.
+struct suppsys {
+  int n = 0;
+  int m = 0;
+  vec<int> nm;               // nm(n): terms of each equation
+  mat<int> supp;             // supp(n, m): exponent columns, equations in blocks
+  vec<cplx> coef;            // coef(m)
+  vec<std::string> var;      // var(n): names of 20 characters (empty unless read)
+};
+
+void read_suppsys(ffreader& in, bool with_names, suppsys& s);
+
+}  // namespace hc
