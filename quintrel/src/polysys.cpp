@@ -1,0 +1,253 @@
+#include "polysys.h"
+
+#include <climits>
+#include <cmath>
+
+#include "parser_driver.h"
+
+namespace hc {
+
+namespace {
+
+// a + b, refused when it leaves the 32-bit range.
+int add_exponents(int a, int b) {
+  int s;
+  if (__builtin_add_overflow(a, b, &s)) throw poly_refusal(msg_exp_overflow);
+  return s;
+}
+
+// a * b, refused when it leaves the 32-bit range.
+int mul_exponents(int a, int b) {
+  int p;
+  if (__builtin_mul_overflow(a, b, &p)) throw poly_refusal(msg_exp_overflow);
+  return p;
+}
+
+// The textbook product, as the model defines it (no NaN recovery).
+Coef coef_mul(Coef a, Coef b) {
+  return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
+}
+
+bool is_zero(Coef c) { return c.real() == 0.0 && c.imag() == 0.0; }
+
+// The single constant term of p, or nullptr when p is not one.
+const Term* single_constant(const Poly& p) {
+  if (p.size() != 1 || !p.front().is_const()) return nullptr;
+  return &p.front();
+}
+
+}  // namespace
+
+// ---- Term ----
+
+Term::Term(const Term& a, const Term& b) : coef(coef_mul(a.coef, b.coef)) {
+  const Term& lo = a.size() < b.size() ? a : b;
+  const Term& hi = a.size() < b.size() ? b : a;
+  assign(hi.begin(), hi.end());
+  for (std::size_t k = 0; k < lo.size(); ++k) (*this)[k] = add_exponents(lo[k], hi[k]);
+}
+
+int& Term::operator()(std::size_t i) {
+  if (i >= size()) resize(i + 1, 0);
+  return (*this)[i];
+}
+
+Term& Term::operator/=(Coef c) {
+  coef /= c;
+  return *this;
+}
+
+Term& Term::operator^=(int n) {
+  if (n < 0 && is_zero(coef)) throw poly_refusal(msg_zero_neg_pow);
+  for (int& e : *this) e = mul_exponents(e, n);
+  // Repeated squaring over |n| (as unsigned, so INT_MIN has a magnitude).
+  unsigned k = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
+  Coef r{1.0, 0.0};
+  Coef b = coef;
+  while (k != 0) {
+    if (k & 1u) r = coef_mul(r, b);
+    k >>= 1;
+    if (k != 0) b = coef_mul(b, b);
+  }
+  coef = n < 0 ? Coef{1.0, 0.0} / r : r;
+  return *this;
+}
+
+bool Term::is_const() const {
+  for (int e : *this)
+    if (e != 0) return false;
+  return true;
+}
+
+bool operator<(const Term& a, const Term& b) {
+  // b < a lexicographically, a proper prefix being the smaller.
+  return std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end());
+}
+
+Term operator*(const Term& a, const Term& b) { return Term(a, b); }
+
+std::ostream& operator<<(std::ostream& os, const Term& t) {
+  os << '(' << t.coef.real() << ',' << t.coef.imag() << ")[";
+  for (int e : t) os << e;
+  return os << ']';
+}
+
+// ---- Poly ----
+
+Poly& Poly::operator+=(const Term& term) {
+  iterator t = begin();
+  while (t != end() && *t < term) ++t;
+  if (t == end() || term < *t) {
+    insert(t, term);
+  } else {
+    t->coef += term.coef;
+    if (is_zero(t->coef)) erase(t);
+  }
+  return *this;
+}
+
+Poly& Poly::operator-=(const Term& term) {
+  iterator t = begin();
+  while (t != end() && *t < term) ++t;
+  if (t == end() || term < *t) {
+    Term neg = term;
+    neg.coef = -neg.coef;
+    insert(t, neg);
+  } else {
+    t->coef -= term.coef;
+    if (is_zero(t->coef)) erase(t);
+  }
+  return *this;
+}
+
+Poly& Poly::operator+=(const Poly& p) {
+  if (&p == this) {
+    const Poly copy = p;
+    return *this += copy;
+  }
+  for (const Term& t : p) *this += t;
+  return *this;
+}
+
+Poly& Poly::operator-=(const Poly& p) {
+  if (&p == this) {
+    const Poly copy = p;
+    return *this -= copy;
+  }
+  for (const Term& t : p) *this -= t;
+  return *this;
+}
+
+Poly& Poly::operator*=(const Poly& p) {
+  Poly r;
+  for (const Term& a : *this)
+    for (const Term& b : p) r += a * b;
+  swap(r);
+  return *this;
+}
+
+Poly& Poly::operator/=(const Poly& p) {
+  const Term* d = single_constant(p);
+  if (d == nullptr) throw poly_refusal(msg_div_nonconst);
+  if (is_zero(d->coef)) throw poly_refusal(msg_div_zero);
+  const Coef c = d->coef;  // p may be *this
+  for (Term& t : *this) t /= c;
+  return *this;
+}
+
+Poly& Poly::operator^=(int n) {
+  if (n == 0) {
+    clear();
+    push_back(Term(Coef{1.0, 0.0}));
+  } else if (n < 0) {
+    if (single_constant(*this) == nullptr) throw poly_refusal(msg_neg_pow_nonconst);
+    front() ^= n;
+  } else if (n > 1) {
+    if (size() == 1) {
+      front() ^= n;
+    } else {
+      const Poly base = *this;
+      Poly r = base;
+      // Once the product is empty it stays empty: stop multiplying.
+      for (int k = 1; k < n && !r.empty(); ++k) r *= base;
+      swap(r);
+    }
+  }
+  return *this;
+}
+
+Poly& Poly::operator^=(Coef c) {
+  if (single_constant(*this) == nullptr) throw poly_refusal(msg_pow_nonconst);
+  Coef& z = front().coef;
+  if (is_zero(z)) {
+    // cpow would give NaN or infinities here (log 0); only the defined
+    // powers of zero are kept.
+    if (is_zero(c)) {
+      z = Coef{1.0, 0.0};
+    } else if (c.real() > 0.0) {
+      z = Coef{0.0, 0.0};
+    } else if (c.real() < 0.0) {
+      throw poly_refusal(msg_zero_neg_pow);
+    } else {
+      throw poly_refusal(msg_zero_imag_pow);
+    }
+  } else {
+    z = std::pow(z, c);
+  }
+  return *this;
+}
+
+Poly& Poly::operator^=(const Poly& p) {
+  const Term* e = single_constant(p);
+  if (e == nullptr) throw poly_refusal(msg_exp_nonconst);
+  return *this ^= Coef(e->coef);
+}
+
+void Poly::negate() {
+  for (Term& t : *this) t.coef = Coef{-t.coef.real(), -t.coef.imag()};
+}
+
+std::ostream& operator<<(std::ostream& os, const Poly& p) {
+  os << '{';
+  const char* sep = "";
+  for (const Term& t : p) {
+    os << sep << t;
+    sep = " + ";
+  }
+  return os << '}';
+}
+
+// ---- polysys_t ----
+
+polysys_t::polysys_t() : _driver(std::make_unique<polysys_driver>(*this)) {}
+
+polysys_t::polysys_t(const polysys_t& o)
+    : std::vector<Poly>(o), vars(o.vars), _driver(std::make_unique<polysys_driver>(*this)) {}
+
+polysys_t& polysys_t::operator=(const polysys_t& o) {
+  std::vector<Poly>::operator=(o);
+  vars = o.vars;
+  return *this;
+}
+
+polysys_t::~polysys_t() = default;
+
+int polysys_t::var_to_id(const std::string& name) {
+  for (std::size_t k = 0; k < vars.size(); ++k)
+    if (vars[k] == name) return static_cast<int>(k);
+  vars.push_back(name);
+  return static_cast<int>(vars.size() - 1);
+}
+
+bool polysys_t::parse() {
+  const bool ok = _driver->parse();
+  pad_exponents();
+  return ok;
+}
+
+void polysys_t::pad_exponents() {
+  for (Poly& p : *this)
+    for (Term& t : p) t.resize(vars.size(), 0);
+}
+
+}  // namespace hc

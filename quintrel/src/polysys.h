@@ -1,0 +1,142 @@
+// The converter's polynomial model: exact sparse polynomials with complex
+// double coefficients, and the system of equations read from the input.
+//
+//   Term          one monomial c * x0^e0 * x1^e1 * ...: the exponents by
+//                 variable id (a vector only as long as needed while parsing;
+//                 a constant has an empty vector) and the coefficient c.
+//   Poly          a list of terms in strictly increasing operator< order
+//                 (decreasing lexicographic order of the exponents, variable 0
+//                 most significant, the constant last), like terms merged.  A
+//                 merge that sums to exactly (0,0) removes the term; a term
+//                 inserted with a zero coefficient stays.
+//   polysys_t     the equations in input order, the variable names by id, and
+//                 the parse driver that fills them.
+//
+// Operations the model cannot do throw poly_refusal, whose what() is the
+// message shown to the user.
+#pragma once
+
+#include <complex>
+#include <list>
+#include <memory>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace hc {
+
+using Real = double;
+using Coef = std::complex<Real>;
+
+// An arithmetic operation refused by the model; what() is the message text.
+class poly_refusal : public std::runtime_error {
+ public:
+  explicit poly_refusal(const std::string& msg) : std::runtime_error(msg) {}
+};
+
+// The messages of the refusals.
+inline constexpr const char* msg_div_nonconst =
+    "division by nonconstant expression is not yet supported";
+inline constexpr const char* msg_exp_nonconst = "nonconstant exponent not yet supported";
+inline constexpr const char* msg_pow_nonconst =
+    "non-integer exponent on nonconstant express is not yet supported";
+inline constexpr const char* msg_neg_pow_nonconst =
+    "negative exponent on nonconstant expression is not supported";
+inline constexpr const char* msg_div_zero = "division by zero";
+inline constexpr const char* msg_zero_neg_pow = "zero raised to a negative power";
+inline constexpr const char* msg_zero_imag_pow = "zero raised to an imaginary power";
+inline constexpr const char* msg_exp_overflow = "exponent does not fit in 32 bits";
+
+class Term : public std::vector<int> {
+ public:
+  Coef coef{1.0, 0.0};
+  bool is_integer = false;  // carried with the term; nothing reads it
+
+  Term() = default;
+  explicit Term(Coef c) : coef(c) {}
+  // The product a*b: exponents summed over the common length, then the rest
+  // of the longer vector; coefficient (ar br - ai bi, ar bi + ai br).
+  // Refuses an exponent sum beyond 32 bits.
+  Term(const Term& a, const Term& b);
+  Term(const Term&) = default;
+  Term& operator=(const Term&) = default;
+
+  // Exponent of variable i; the vector grows with zeros to length i+1 first.
+  int& operator()(std::size_t i);
+  // coef = coef / c.
+  Term& operator/=(Coef c);
+  // coef = coef^n (repeated squaring; n < 0 the reciprocal of coef^-n), every
+  // exponent times n.  Refuses a product beyond 32 bits and 0 to a negative n.
+  Term& operator^=(int n);
+  // True when every exponent is 0 (an empty vector counts as constant).
+  bool is_const() const;
+};
+
+// True when b's exponent vector is lexicographically less than a's (a proper
+// prefix is the smaller), so sorting by < puts higher monomials first.
+bool operator<(const Term& a, const Term& b);
+// The product term a*b (see Term(a, b)).
+Term operator*(const Term& a, const Term& b);
+// "(re,im)[e0e1...]", the exponents back to back.
+std::ostream& operator<<(std::ostream& os, const Term& t);
+
+class Poly : public std::list<Term> {
+ public:
+  Poly() = default;
+
+  // Insert term at the lower bound under <, or merge it into the term with the
+  // same exponents (removing that term when the sum is exactly (0,0)).
+  Poly& operator+=(const Term& term);
+  // As +=, with the coefficient negated on insertion and subtracted on merge.
+  Poly& operator-=(const Term& term);
+  // The term operations applied to each term of p in list order.
+  Poly& operator+=(const Poly& p);
+  Poly& operator-=(const Poly& p);
+  // Product: each term of this times each term of p (outer loop over this),
+  // added with += to an empty result.
+  Poly& operator*=(const Poly& p);
+  // Division by a polynomial of exactly one constant term, not (0,0).
+  Poly& operator/=(const Poly& p);
+  // Integer power: n = 0 gives the constant 1, n = 1 nothing; n > 1 raises a
+  // single term with Term::operator^=, else multiplies a copy n-1 times.
+  // n < 0 only for a single constant term.
+  Poly& operator^=(int n);
+  // Principal complex power of a single constant term (0^c for Re c > 0 is 0,
+  // 0^0 is 1, other powers of 0 are refused).
+  Poly& operator^=(Coef c);
+  // Power by a polynomial of exactly one constant term: the complex power.
+  Poly& operator^=(const Poly& p);
+  // Both parts of every coefficient negated.
+  void negate();
+};
+
+// "{t1 + t2 + ...}".
+std::ostream& operator<<(std::ostream& os, const Poly& p);
+
+class polysys_driver;
+
+class polysys_t : public std::vector<Poly> {
+ public:
+  std::vector<std::string> vars;  // variable names by id, in order of first appearance
+
+  polysys_t();
+  // A copy has the equations and names and a driver of its own.
+  polysys_t(const polysys_t& o);
+  polysys_t& operator=(const polysys_t& o);
+  virtual ~polysys_t();
+
+  // Index of name in vars, appending it when new.
+  int var_to_id(const std::string& name);
+  // Read the whole of standard input into this system, then extend every
+  // exponent vector with zeros to vars.size().  False after a syntax error or
+  // a refused operation, which have been reported on standard error; the
+  // system is then incomplete and must not be written.
+  bool parse();
+
+ private:
+  void pad_exponents();
+  std::unique_ptr<polysys_driver> _driver;
+};
+
+}  // namespace hc

@@ -1,0 +1,73 @@
+// Small dense linear algebra of the trackers and the scaling of a system.
+//
+// Complex routines work on n x n matrices (n = number of variables); the
+// scaling fit works on one tall real matrix.  Moduli are hc::cabs (unscaled
+// sqrt(re^2 + im^2)); a pivot or diagonal entry below eps5 is replaced by
+// (eps5, 0) instead of failing, so a singular matrix gives a huge answer.
+//
+//   cqaxb(n, a, b)  b := x with a x = b; Gaussian elimination with partial
+//       pivoting on the modulus (the first row of largest modulus wins),
+//       pivots below eps5 set to (eps5, 0).  a(n,n) is destroyed: its upper
+//       triangle holds the eliminated matrix, its lower one the multipliers.
+//       b(n) overwritten.  No allocation.
+//   cqnormm(m, n, mat, info)  info = 1: max_j sum_i |mat(i,j)|; info = -1:
+//       max_i sum_j |mat(i,j)|; any other info: 0.  mat(m,n) read only.
+//   cqnormv(n, v)  ||v||_2; when max|v(i)| > 1e5 computed as
+//       maxv * sqrt(sum |v(i)/maxv|^2).  v(n) read only; 0 for n = 0.
+//   cqhousevec(m, n, v, w, c)  c = -(v(1)/|v(1)|) ||v|| (c = -||v|| when
+//       |v(1)| <= mach_eps), w = (v - c e1) / ||v - c e1|| (left unnormalised
+//       when that norm is <= mach_eps); (I - 2 w w^H) v = c e1.  v(n) read,
+//       w(n) and c written; m is not used.
+//   cqqrsr(m, a)  a(m,m) := R of a = Q R by Householder reflections
+//       (upper triangular, exact zeros below the diagonal); Q is not kept.
+//   cqmaxminsv(n, r, max_sv, min_sv, tol)  estimates of the largest and the
+//       smallest singular value of r(n,n): R from cqqrsr with diagonal
+//       entries below eps5 set to (eps5, 0), then at most 8 power steps on
+//       R^H R and at most 8 on (R^H R)^-1 from a random start vector, each
+//       stopping when |s - s_prev| < tol s.  r is destroyed.  Reseeds and
+//       draws 2n numbers from the platform generator (prng_seed, prng_draw).
+//   housevec(m, n, x, c, w, beta)  real Householder vector of x(n):
+//       (I - beta w w^T) x = c e1 with w(1) = 1; beta = 0 and c = x(1) when
+//       sum_{i>=2} x(i)^2 < mach_eps.  x read, w(n), c, beta written; m is
+//       not used.
+//   lsqrt(m, n, a, b, info)  least squares min ||a y - b||_2 by Householder
+//       QR: y in b(1..n).  a(m,n) and b(m) overwritten.  info = 1 when a is
+//       rank deficient (a diagonal entry of R below 1e-12, or m < n): then
+//       b(1..m) = 0; info = 0 otherwise.
+//   sclcoef_rows(n, nm)  rows of the scaling fit, m + sum_i nm(i)(nm(i)-1)/2,
+//       in 64 bits (nm(n) term counts).
+//   sclcoef(n, m, nm, supp, coef, sclc)  scaling by a least-squares fit on
+//       log|coef|: with x_j = e^sclc(j) y_j and equation i multiplied by
+//       e^sclc(n+i), coef(k) := coef(k) e^(sclc(n+i) + sum_j supp(j,k) sclc(j))
+//       has modulus near 1 and the moduli within an equation near each other.
+//       nm(n), supp(n,m) read; coef(m) overwritten; sclc(2n) written.
+//       No scaling (sclc = 0, coef unchanged) when the fit is rank deficient,
+//       when a coefficient is 0 or not finite (its logarithm would turn the
+//       fit into NaN), or when the fitted exponents are not finite.  A fit
+//       whose row count or matrix does not fit in memory (more than 2^31 - 1
+//       rows, or an allocation failure) is reported on stderr and ends the
+//       program with exit status 1.
+#pragma once
+
+#include <cstdint>
+
+#include "array.h"
+#include "cplx.h"
+
+namespace hc {
+
+void cqaxb(int n, mat_ref<cplx> a, vec_ref<cplx> b);
+double cqnormm(int m, int n, mat_ref<const cplx> mat, int info);
+double cqnormv(int n, vec_ref<const cplx> v);
+void cqhousevec(int m, int n, vec_ref<const cplx> v, vec_ref<cplx> w, cplx& c);
+void cqqrsr(int m, mat_ref<cplx> a);
+void cqmaxminsv(int n, mat_ref<cplx> r, double& max_sv, double& min_sv, double tol);
+
+void housevec(int m, int n, vec_ref<const double> x, double& c, vec_ref<double> w, double& beta);
+void lsqrt(int m, int n, mat_ref<double> a, vec_ref<double> b, int& info);
+
+std::int64_t sclcoef_rows(int n, vec_ref<const int> nm);
+void sclcoef(int n, int m, vec_ref<const int> nm, mat_ref<const int> supp, vec_ref<cplx> coef,
+             vec_ref<double> sclc);
+
+}  // namespace hc

@@ -1,0 +1,64 @@
+#include "sysprep.h"
+
+#include <cmath>
+
+#include "LinTool.h"
+#include "MisTools.h"
+#include "prng.h"
+
+namespace hc {
+
+void prepare_system(suppsys& rd, prepared_system& p) {
+  const int n = rd.n;
+  nmsc_ascend(n, rd.m, rd.nm, rd.supp, rd.coef);
+  lexicosc(n, rd.m, rd.nm, rd.supp, rd.coef);
+  vec<cplx> tmpcoef = rd.coef;
+
+  p.n = n;
+  p.sclc.assign(2 * n, 0.0);
+  bool scale = true;
+  for (int i = 1; i <= n; ++i)
+    if (rd.nm(i) <= 1) scale = false;
+  if (scale) sclcoef(n, rd.m, rd.nm, rd.supp, rd.coef, p.sclc);
+
+  p.m = completed_size(n, rd.nm, rd.supp);
+  p.nm = rd.nm;
+  p.cnst.assign(n);
+  p.shd.assign(n);
+  p.stl.assign(n);
+  p.supp.assign(n, p.m);
+  p.coef.assign(p.m);
+  p.oldcoef.assign(p.m);
+  complete_supp(n, p.nm, rd.supp, p.cnst, p.supp);
+  block_bounds(n, p.nm, p.shd, p.stl);
+  complete_coef(n, p.nm, p.cnst, rd.coef, p.coef);
+  complete_coef(n, p.nm, p.cnst, tmpcoef, p.oldcoef);
+}
+
+// The start angles spread over [0, 1.6) radians; the factor is the
+// single-precision value nearest to 1.6, widened to double.
+constexpr double start_angle_factor = 1.600000023841858;
+
+void start_coefficients(int K, int trnd, vec_ref<double> tmprv, vec_ref<cplx> coef_q) {
+  prng_seed();
+  for (int k = 1; k <= K; ++k) tmprv(k) = prng_draw();
+  for (int k = 1; k <= K; ++k) {
+    int idum = k + trnd;
+    tmprv(k) = (tmprv(k) + dran2(idum)) * 0.5;
+  }
+  for (int k = 1; k <= K; ++k) {
+    const double theta = start_angle_factor * tmprv(k);
+    coef_q(k) = cplx(std::cos(theta), std::sin(theta));
+  }
+}
+
+void build_cfd(int n, int m, mat_ref<const int> supp, vec_ref<const cplx> coef,
+               vec_ref<cplx> cfd) {
+  for (int v = 2; v <= n; ++v)
+    for (int k = 1; k <= m; ++k) {
+      const int e = supp(v, k);
+      cfd((v - 2) * m + k) = e != 0 ? static_cast<double>(e) * coef(k) : cplx(0.0, 0.0);
+    }
+}
+
+}  // namespace hc

@@ -1,0 +1,105 @@
+// rootsolve as a process: the binding of ./MEva.so, the reading of
+// input.num and the prompt loop, with their exact texts.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "proc.h"
+
+namespace hc::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string circle_input =
+    "2\n3\n2\n2 0 \n0 2 \n0 0 \n1 1 \n0 0 \n"
+    "(1.000000000000000,0.000000000000000)\n(1.000000000000000,0.000000000000000)\n"
+    "(-4.000000000000000,0.000000000000000)\n(1.000000000000000,0.000000000000000)\n"
+    "(-1.000000000000000,0.000000000000000)\nx\ny\n";
+
+const std::string prompt =
+    " Please enter the option of homotopy method\n"
+    "   1. The polyhedral homotopy\n"
+    "   2. The classical linear homotopy\n";
+const std::string wrong = " \n Please enter 1 or 2.\n";
+
+proc_result rootsolve(const temp_dir& dir, const std::string& answers) {
+  return run_process({ROOTSOLVE_BIN}, answers, dir.path());
+}
+
+TEST(rootsolve_binding, NoLibraryPrintsOnlyTheLoaderMessage) {
+  temp_dir dir;
+  spit(dir / "input.num", circle_input);
+  const proc_result r = rootsolve(dir, "2\n");
+  EXPECT_EQ(r.out, "error: ./MEva.so: cannot open shared object file: No such file or directory\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(r.status, 0);
+  EXPECT_FALSE(fs::exists(dir / "data.roots"));
+}
+
+TEST(rootsolve_binding, MissingSymbolStopsAfterTheFoundOnes) {
+  temp_dir dir;
+  fs::copy_file(EVALCORE_NO_COEF, dir / "MEva.so");
+  spit(dir / "input.num", circle_input);
+  const proc_result r = rootsolve(dir, "2\n");
+  EXPECT_EQ(r.out, "error: ./MEva.so: undefined symbol: coefhhthx_\n");
+  EXPECT_NE(r.status, 0);
+}
+
+// With a good library, a missing or malformed input.num ends the run with
+// the reader's message on standard error, before any prompt.
+TEST(rootsolve_input, BadInputEndsBeforeThePrompt) {
+  struct bad_case {
+    const char* what;
+    const char* text;  // nullptr: no input.num at all
+  };
+  const bad_case cases[] = {
+      {"missing file", nullptr},
+      {"letter for a count", "2\n3\nx\n"},
+      {"ends early", "2\n3\n2\n2 0\n"},
+      {"zero equations", "0\n"},
+      {"zero terms", "1\n0\n"},
+      {"negative exponent", "1\n2\n-1\n0\n(1,0)\n(1,0)\nx\n"},
+  };
+  for (const bad_case& c : cases) {
+    SCOPED_TRACE(c.what);
+    temp_dir dir;
+    fs::copy_file(EVALCORE_FULL, dir / "MEva.so");
+    if (c.text) spit(dir / "input.num", c.text);
+    const proc_result r = rootsolve(dir, "2\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("input.num"), std::string::npos) << r.err;
+  }
+}
+
+TEST(rootsolve_prompt, AsksAgainUntilOneOrTwo) {
+  temp_dir dir;
+  fs::copy_file(EVALCORE_FULL, dir / "MEva.so");
+  spit(dir / "input.num", circle_input);
+  const proc_result r = rootsolve(dir, "3\n0\n1\n");
+  const std::string expected =
+      prompt + wrong + prompt + wrong + prompt + " The polyhedral homotopy method\n";
+  EXPECT_EQ(r.out.substr(0, expected.size()), expected);
+
+  const proc_result r2 = rootsolve(dir, "  2   7\n");
+  const std::string expected2 = prompt + " The classical linear homotopy\n";
+  EXPECT_EQ(r2.out.substr(0, expected2.size()), expected2);
+}
+
+TEST(rootsolve_prompt, UnreadableAnswerOrEndOfInputIsFatal) {
+  for (const char* answers : {"", "5\n", "one\n"}) {
+    SCOPED_TRACE(answers);
+    temp_dir dir;
+    fs::copy_file(EVALCORE_FULL, dir / "MEva.so");
+    spit(dir / "input.num", circle_input);
+    const proc_result r = rootsolve(dir, answers);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("standard input"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "data.roots"));
+  }
+}
+
+}  // namespace
+}  // namespace hc::test
