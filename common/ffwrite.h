@@ -12,7 +12,20 @@
 //   fmt_es(x, w, d)  ESw.d: one non-zero digit before the point, d after, E, sign,
 //                    two exponent digits; a three-digit exponent is written as its
 //                    sign and three digits without the E; w asterisks when too wide
-//   fmt_g(x, w, d, e) Gw.dEe, the general format of the free-format values
+//   fmt_g(x, w, d, e) Gw.dEe (d >= 1), the general format of the free-format
+//                    values: when x rounded to d significant digits is
+//                    0.d1...dd x 10^k with 0 <= k <= d, fixed point with d-k
+//                    decimals in w-e-2 characters followed by e+2 blanks (a
+//                    zero: d-1 decimals); otherwise [-]0.d1...ddE+kk..k with e
+//                    exponent digits, right-aligned in w, the zero before the
+//                    point dropped only when the field is too narrow for it
+//
+// Every field writes the nearest decimal value (round half to even on the
+// exact binary value, as printf does).  A leading "0." of a fixed-point field
+// loses its zero when the field is one character too narrow; a value that does
+// not fit shows w asterisks.  NaN is written "NaN"; an infinity "Infinity" or
+// "-Infinity", or "Inf" or "-Inf" in a field too narrow for the long form,
+// right-aligned in the whole field (asterisks when even that does not fit).
 #pragma once
 
 #include <ostream>

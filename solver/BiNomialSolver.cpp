@@ -7,6 +7,7 @@
 #include <iostream>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "ffwrite.h"
 
@@ -17,8 +18,8 @@ namespace {
 // The double nearest to 2 pi: one full turn added per root of a level.
 constexpr double two_pi = 6.283185307179586;
 
-// Entries of modulus at most this are left alone by a size reduction: they
-// are already small enough for the gcd steps.
+// A size reduction acts only on entries of at least this modulus; smaller
+// ones (up to 3) are already small enough for the gcd steps.
 constexpr int size_reduce_below = 4;
 
 // The text written when a row before the last has no pivot left.
@@ -34,44 +35,204 @@ constexpr long long max_columns = INT_MAX;
 
 long long abs64(long long v) { return v < 0 ? -v : v; }
 
-// a x + b y reduced to 32 bits.  The sum is formed in 64-bit unsigned
-// arithmetic, which wraps instead of overflowing, so the result is exact
-// whenever the true value fits 32 bits and wraps modulo 2^32 otherwise.
-int lin2(long long a, int x, long long b, int y) {
-  using u64 = unsigned long long;
-  const u64 s = static_cast<u64>(a) * static_cast<u64>(static_cast<long long>(x)) +
-                static_cast<u64>(b) * static_cast<u64>(static_cast<long long>(y));
-  return static_cast<int>(static_cast<unsigned int>(s));
+// The reduction works in 128-bit integers.  Its entries grow between the
+// size reductions (the rows below the current one are reduced only when
+// their turn comes, the transform only at the end), and for dense matrices
+// of order six or more with entries of a few units the intermediate values
+// already pass 2^31 although the final L and V are small.  Wider arithmetic
+// gives exactly the 32-bit results whenever those are exact, and the right
+// ones where 32 bits would have wrapped.  Every value is kept below
+// wide_limit in modulus, so that |x|, 2|x| and x + y never overflow.
+using wide = __int128;
+constexpr wide wide_limit = static_cast<wide>(1) << 124;
+
+[[noreturn]] void fail_wide() {
+  std::fprintf(stderr,
+               "binomial solver: integer reduction overflows: entries beyond 2^124\n");
+  std::exit(EXIT_FAILURE);
+}
+
+wide checked(wide x) {
+  if (x > wide_limit || x < -wide_limit) fail_wide();
+  return x;
+}
+
+wide mul(wide a, wide b) {
+  wide r = 0;
+  if (__builtin_mul_overflow(a, b, &r)) fail_wide();
+  return checked(r);
+}
+
+template <class T>
+T tabs(T v) {
+  return v < 0 ? -v : v;
+}
+
+// Extended Euclid, for 64-bit arguments that hold 32-bit values (gcd) and
+// for the wide entries of the reduction.  Divisions truncate toward zero.
+template <class T>
+void gcd_impl(T a, T b, T& d, T& s1, T& t1) {
+  if (a == 0 && b == 0) {
+    d = s1 = t1 = 0;
+    return;
+  }
+  if (a == 0) {
+    d = b, s1 = 0, t1 = 1;
+    return;
+  }
+  if (b == 0) {
+    d = a, s1 = 1, t1 = 0;
+    return;
+  }
+  if ((a / b) * b == a) {
+    d = b, s1 = 0, t1 = 1;
+    return;
+  }
+  if ((b / a) * a == b) {
+    d = a, s1 = 1, t1 = 0;
+    return;
+  }
+  // Remainders r1, r2, r and the coefficients (s, t) of r on the argument
+  // of larger modulus and on the other one; (s2, t2) those of r2.
+  const bool a_smaller = tabs(a) < tabs(b);
+  T r1 = a_smaller ? b : a;
+  T r2 = a_smaller ? a : b;
+  T q = r1 / r2;
+  T r = r1 - q * r2;
+  T s = 1, t = -q, s2 = 0, t2 = 1;
+  while ((r2 / r) * r != r2) {
+    r1 = r2;
+    r2 = r;
+    q = r1 / r2;
+    const T sn = s2 - q * s, tn = t2 - q * t;
+    s2 = s;
+    t2 = t;
+    s = sn;
+    t = tn;
+    r = r1 - q * r2;
+  }
+  if (a_smaller) std::swap(s, t);
+  d = r;
+  s1 = s;
+  t1 = t;
 }
 
 // The multiplier that reduces e by p (p != 0) to the remainder of smallest
 // modulus: q0 = e / p truncated, r = e - q0 p; |p| < 2|r| rounds q0 away
-// from it (down when p and e have opposite signs), |p| <= |e| keeps q0, and
-// otherwise there is nothing to do (false).  A remainder of exactly |p|/2
-// keeps the sign of the truncated one.  Formed in 64 bits: p = -1 with
-// e = INT_MIN, and the sign of p e, must not overflow.
-bool size_multiplier(int p, int e, long long& f) {
-  const long long q0 = static_cast<long long>(e) / p;
-  const long long r = static_cast<long long>(e) - q0 * p;
-  const long long ap = abs64(p);
-  if (ap < 2 * abs64(r)) {
-    f = static_cast<long long>(p) * e < 1 ? q0 - 1 : q0 + 1;
+// from it (down when p and e have opposite signs, p e < 1), |p| <= |e| keeps
+// q0, and otherwise there is nothing to do (false).  A remainder of exactly
+// |p|/2 keeps the sign of the truncated one.
+bool size_multiplier(wide p, wide e, wide& f) {
+  const wide q0 = e / p;
+  const wide r = e - q0 * p;
+  if (tabs(p) < 2 * tabs(r)) {
+    const bool opposite = (p < 0) != (e < 0);  // e != 0 here, so p e < 1
+    f = opposite ? q0 - 1 : q0 + 1;
     return true;
   }
-  if (ap <= abs64(e)) {
+  if (tabs(p) <= tabs(e)) {
     f = q0;
     return true;
   }
   return false;
 }
 
-// Column j of m minus f times column s on rows first..n, and the same on
-// all rows of q when with_q.
-void sub_column(int n, mat_ref<int> m, mat_ref<int> q, bool with_q, int j, int s, long long f,
-                int first) {
-  for (int i = first; i <= n; ++i) m(i, j) = lin2(1, m(i, j), -f, m(i, s));
-  if (with_q)
-    for (int i = 1; i <= n; ++i) q(i, j) = lin2(1, q(i, j), -f, q(i, s));
+// The n x n working copies of m and, when with_q, of q.
+struct work {
+  int n;
+  bool with_q;
+  std::vector<wide> m, q;
+  std::size_t at(int i, int j) const {
+    return static_cast<std::size_t>(i - 1) + static_cast<std::size_t>(j - 1) * n;
+  }
+  wide& M(int i, int j) { return m[at(i, j)]; }
+  wide& Q(int i, int j) { return q[at(i, j)]; }
+
+  // Column j minus f times column s: rows first..n of m, all rows of q.
+  void sub_column(int j, int s, wide f, int first) {
+    for (int i = first; i <= n; ++i) M(i, j) = checked(M(i, j) - mul(f, M(i, s)));
+    if (with_q)
+      for (int i = 1; i <= n; ++i) Q(i, j) = checked(Q(i, j) - mul(f, Q(i, s)));
+  }
+
+  // Columns (k, j) <- (u col k + w col j, a2 col j - a1 col k), at once.
+  static void rotate(wide& xk, wide& xj, wide u, wide w, wide a1, wide a2) {
+    const wide k0 = xk, j0 = xj;
+    xk = checked(mul(u, k0) + mul(w, j0));
+    xj = checked(mul(a2, j0) - mul(a1, k0));
+  }
+};
+
+// The reduction proper on the working copies.  Returns 0 when a row k < n
+// has no pivot (after writing the record) or when L(n,n) = 0, else 1.
+int reduce(work& wk) {
+  const int n = wk.n;
+  for (int k = 1; k <= n - 1; ++k) {
+    // Pivot: the smallest non-zero |m(k,j)|, j >= k; the first one wins.
+    int piv = 0;
+    wide best = 0;
+    for (int j = k; j <= n; ++j) {
+      const wide e = tabs(wk.M(k, j));
+      if (e != 0 && (piv == 0 || e < best)) {
+        piv = j;
+        best = e;
+      }
+    }
+    if (piv == 0) {
+      ff_record(std::cout, singular_text);
+      return 0;
+    }
+    if (piv != k) {
+      for (int i = 1; i <= n; ++i) std::swap(wk.M(i, k), wk.M(i, piv));
+      if (wk.with_q)
+        for (int i = 1; i <= n; ++i) std::swap(wk.Q(i, k), wk.Q(i, piv));
+    }
+
+    // Size reduction of the rest of row k by the pivot.
+    for (int j = k + 1; j <= n; ++j) {
+      wide f = 0;
+      if (tabs(wk.M(k, j)) >= size_reduce_below && size_multiplier(wk.M(k, k), wk.M(k, j), f))
+        wk.sub_column(j, k, f, k);
+    }
+
+    // Elimination: a determinant-1 transform of columns k and j per entry,
+    // leaving gcd(m(k,k), m(k,j)) in m(k,k) and 0 in m(k,j).
+    for (int j = k + 1; j <= n; ++j) {
+      if (wk.M(k, j) == 0) continue;
+      wide g = 0, u = 0, w = 0;
+      gcd_impl<wide>(wk.M(k, k), wk.M(k, j), g, u, w);
+      const wide a1 = wk.M(k, j) / g, a2 = wk.M(k, k) / g;
+      for (int i = k; i <= n; ++i) work::rotate(wk.M(i, k), wk.M(i, j), u, w, a1, a2);
+      if (wk.with_q)
+        for (int i = 1; i <= n; ++i) work::rotate(wk.Q(i, k), wk.Q(i, j), u, w, a1, a2);
+    }
+  }
+
+  // Final size reduction below the diagonal.  A zero diagonal entry (only
+  // m(n,n) can be one here) reduces nothing: there is no divisor.
+  for (int i = 2; i <= n; ++i) {
+    if (wk.M(i, i) == 0) continue;
+    for (int j = 1; j <= i - 1; ++j) {
+      wide f = 0;
+      if (tabs(wk.M(i, j)) >= size_reduce_below && size_multiplier(wk.M(i, i), wk.M(i, j), f))
+        wk.sub_column(j, i, f, i);
+    }
+  }
+  return n == 0 || wk.M(n, n) != 0 ? 1 : 0;
+}
+
+// A value of the reduced matrix back in 32 bits.  For a regular matrix the
+// reduced entries are those of L and V, which must be exact; for a singular
+// one their content has no use and they keep their low 32 bits.
+int narrow(wide x, bool exact) {
+  if (x > INT_MAX || x < INT_MIN) {
+    if (exact) {
+      std::fprintf(stderr, "binomial solver: reduced integer matrix has entries beyond 32 bits\n");
+      std::exit(EXIT_FAILURE);
+    }
+    return static_cast<int>(static_cast<unsigned int>(static_cast<unsigned __int128>(x)));
+  }
+  return static_cast<int>(x);
 }
 
 // The solutions of the reduced system: l(n,n) lower triangular with
@@ -157,7 +318,8 @@ int solve_binomial(int n, mat_ref<int> a, vec_ref<cplx> c, mat_ref<cplx> bix) {
   try {
     y.assign(n, det);
   } catch (const std::bad_alloc&) {
-    fail("no memory for the angles of the solutions", det, max_columns);
+    std::fprintf(stderr, "binomial solver: no memory for the angles of %d solutions\n", det);
+    std::exit(EXIT_FAILURE);
   }
   list_solutions(n, bix, y, a, v, c, lnc, det);
   return det;
@@ -172,7 +334,8 @@ int bisolver(int p, int n, int m, mat_ref<const int> supp, vec_ref<const cplx> c
   vec<cplx> c(n);
   for (int i = 1; i <= n; ++i) {
     const int k1 = mcl(i, 2 * p - 1), k2 = mcl(i, 2 * p);
-    for (int j = 1; j <= n; ++j) a(i, j) = lin2(1, supp(j, k1), -1, supp(j, k2));
+    for (int j = 1; j <= n; ++j)
+      a(i, j) = static_cast<int>(static_cast<long long>(supp(j, k1)) - supp(j, k2));
     c(i) = -coef(k2) / coef(k1);
   }
   return solve_binomial(n, a, c, bix);
@@ -211,126 +374,38 @@ void intmatqr(int n, mat_ref<int> m, mat_ref<int> q, long long& det) {
 }
 
 void intmat_reduce(int n, mat_ref<int> m, mat_ref<int> q, bool with_q, long long& det) {
+  work wk{n, with_q, {}, {}};
+  wk.m.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
+  for (int j = 1; j <= n; ++j)
+    for (int i = 1; i <= n; ++i) wk.M(i, j) = m(i, j);
+  if (with_q) {
+    wk.q.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0);
+    for (int i = 1; i <= n; ++i) wk.Q(i, i) = 1;
+  }
+  det = reduce(wk);
+
+  const bool exact = det != 0;
+  for (int j = 1; j <= n; ++j)
+    for (int i = 1; i <= n; ++i) m(i, j) = narrow(wk.M(i, j), exact);
   if (with_q)
     for (int j = 1; j <= n; ++j)
-      for (int i = 1; i <= n; ++i) q(i, j) = i == j ? 1 : 0;
-  det = 1;
+      for (int i = 1; i <= n; ++i) q(i, j) = narrow(wk.Q(i, j), exact);
 
-  for (int k = 1; k <= n - 1; ++k) {
-    // Pivot: the smallest non-zero |m(k,j)|, j >= k; the first one wins.
-    int piv = 0;
-    long long best = 0;
-    for (int j = k; j <= n; ++j) {
-      const long long e = abs64(m(k, j));
-      if (e != 0 && (piv == 0 || e < best)) {
-        piv = j;
-        best = e;
-      }
-    }
-    if (piv == 0) {
-      det = 0;
-      ff_record(std::cout, singular_text);
-      return;
-    }
-    if (piv != k) {
-      for (int i = 1; i <= n; ++i) std::swap(m(i, k), m(i, piv));
-      if (with_q)
-        for (int i = 1; i <= n; ++i) std::swap(q(i, k), q(i, piv));
-    }
-
-    // Size reduction of the rest of row k by the pivot.
-    for (int j = k + 1; j <= n; ++j) {
-      long long f = 0;
-      if (abs64(m(k, j)) >= size_reduce_below && size_multiplier(m(k, k), m(k, j), f))
-        sub_column(n, m, q, with_q, j, k, f, k);
-    }
-
-    // Elimination: a determinant-1 transform of columns k and j per entry,
-    // leaving gcd(m(k,k), m(k,j)) in m(k,k) and 0 in m(k,j).
-    for (int j = k + 1; j <= n; ++j) {
-      if (m(k, j) == 0) continue;
-      int g = 0, u = 0, w = 0;
-      gcd(m(k, k), m(k, j), g, u, w);
-      const long long a1 = static_cast<long long>(m(k, j)) / g;
-      const long long a2 = static_cast<long long>(m(k, k)) / g;
-      for (int i = k; i <= n; ++i) {
-        const int mk = m(i, k), mj = m(i, j);
-        m(i, k) = lin2(u, mk, w, mj);
-        m(i, j) = lin2(a2, mj, -a1, mk);
-      }
-      if (with_q)
-        for (int i = 1; i <= n; ++i) {
-          const int qk = q(i, k), qj = q(i, j);
-          q(i, k) = lin2(u, qk, w, qj);
-          q(i, j) = lin2(a2, qj, -a1, qk);
-        }
-    }
-  }
-
-  // Final size reduction below the diagonal.  A zero diagonal entry (only
-  // m(n,n) can be one here) reduces nothing: there is no divisor.
-  for (int i = 2; i <= n; ++i) {
-    if (m(i, i) == 0) continue;
-    for (int j = 1; j <= i - 1; ++j) {
-      long long f = 0;
-      if (abs64(m(i, j)) >= size_reduce_below && size_multiplier(m(i, i), m(i, j), f))
-        sub_column(n, m, q, with_q, j, i, f, i);
-    }
-  }
-
-  // det = prod |m(i,i)|, which is also |signed product|; saturates at
-  // LLONG_MAX rather than overflowing, and a zero entry still gives 0.
-  for (int i = 1; i <= n; ++i) {
-    const long long d = abs64(m(i, i));
-    if (__builtin_mul_overflow(det, d, &det)) det = LLONG_MAX;
+  // det = prod |m(i,i)| (also |signed product|), saturating at LLONG_MAX
+  // rather than overflowing; a zero entry still gives 0.
+  if (det != 0) {
+    det = 1;
+    for (int i = 1; i <= n; ++i)
+      if (__builtin_mul_overflow(det, abs64(m(i, i)), &det)) det = LLONG_MAX;
   }
 }
 
 void gcd(int a, int b, int& d, int& s1, int& t1) {
-  const long long la = a, lb = b;
-  if (a == 0 && b == 0) {
-    d = s1 = t1 = 0;
-    return;
-  }
-  if (a == 0) {
-    d = b, s1 = 0, t1 = 1;
-    return;
-  }
-  if (b == 0) {
-    d = a, s1 = 1, t1 = 0;
-    return;
-  }
-  if ((la / lb) * lb == la) {
-    d = b, s1 = 0, t1 = 1;
-    return;
-  }
-  if ((lb / la) * la == lb) {
-    d = a, s1 = 1, t1 = 0;
-    return;
-  }
-  // Remainders r1, r2, r and their coefficients (s, t) on the argument of
-  // larger modulus and the other one.
-  const bool a_smaller = abs64(la) < abs64(lb);
-  long long r1 = a_smaller ? lb : la;
-  long long r2 = a_smaller ? la : lb;
-  long long q = r1 / r2;
-  long long r = r1 - q * r2;
-  long long s = 1, t = -q, s2 = 0, t2 = 1;
-  while ((r2 / r) * r != r2) {
-    r1 = r2;
-    r2 = r;
-    q = r1 / r2;
-    const long long sn = s2 - q * s, tn = t2 - q * t;
-    s2 = s;
-    t2 = t;
-    s = sn;
-    t = tn;
-    r = r1 - q * r2;
-  }
-  if (a_smaller) std::swap(s, t);
-  d = static_cast<int>(r);
-  s1 = static_cast<int>(s);
-  t1 = static_cast<int>(t);
+  long long ld = 0, ls = 0, lt = 0;
+  gcd_impl<long long>(a, b, ld, ls, lt);
+  d = static_cast<int>(ld);
+  s1 = static_cast<int>(ls);
+  t1 = static_cast<int>(lt);
 }
 
 }  // namespace hc

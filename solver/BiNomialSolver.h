@@ -18,7 +18,8 @@
 //       c(i) = -coef(2i) / coef(2i-1); coef(2n), deg(n); out bix(n, >= |det A|),
 //       |det A| = prod |deg(i)| (totaldeg is that product as the caller counted
 //       it; the work is sized from the reduction's own count).  Returns |det A|,
-//       0 when some degree is 0.
+//       0 when some degree is 0 (with the record of intmat_reduce when that
+//       degree is not the last one).
 //   xac(n, x, y, a, c, det)  all solutions of x^a = c: a(n,n) in, returned
 //       holding L; c(n) returned normalised to modulus 1; work y(n, >= det)
 //       (angles, one column per solution); out x(n, >= det) and det = |det a|.
@@ -33,18 +34,22 @@
 //       accumulated from the identity; otherwise q is not referenced (an
 //       empty view will do).  det = |prod L(i,i)| in 64 bits (0 when singular,
 //       saturating at LLONG_MAX).  When a row k < n has no non-zero entry at or
-//       right of the diagonal, the free-format record " det = 0 !  " is
-//       written to standard output, det = 0 and the reduction stops there; a
-//       zero L(n,n) gives det = 0 silently.
+//       right of the diagonal, the 12-character text " det = 0 !  " is
+//       written to standard output as one free-format record (opening blank,
+//       text, line end), det = 0 and the reduction stops there; a zero L(n,n)
+//       gives det = 0 silently.
 //   gcd(a, b, d, s1, t1)  extended Euclid: s1 a + t1 b = d, d divides a and b
 //       (d may be negative; gcd(0,0) gives d = s1 = t1 = 0).
 //
 // Failure: more than 2147483647 solutions, or a solution array with fewer
 // columns (or rows) than the solutions it must hold, ends the program with a
 // message on standard error and exit status 1; nothing is written out of
-// bounds.  Integer arithmetic is exact as long as the entries met during the
-// reduction fit 32 bits; beyond that the results wrap modulo 2^32 (never
-// undefined behaviour) and nothing reports it.
+// bounds.  The reduction computes in 128-bit integers, so the values that
+// grow between its size reductions stay exact (the results equal those of
+// 32-bit arithmetic wherever that is exact); a regular matrix whose L or V
+// does not fit 32 bits, or a reduction passing 2^124, ends the program the
+// same way.  For a singular matrix the reduced entries have no use and keep
+// their low 32 bits.
 #pragma once
 
 #include "array.h"
@@ -65,8 +70,8 @@ void intmatqr(int n, mat_ref<int> m, mat_ref<int> q, long long& det);
 void intmat_reduce(int n, mat_ref<int> m, mat_ref<int> q, bool with_q, long long& det);
 
 // Every intermediate step is formed in 64 bits, so gcd itself never
-// overflows, also for INT_MIN arguments; d, s1 and t1 always fit 32 bits.
-// (A caller's own quotient such as INT_MIN / d with d = -1 may still not.)
+// overflows, also for INT_MIN arguments, and d, s1, t1 fit 32 bits.  A
+// caller's own quotient may still not: INT_MIN / d with d = -1.
 void gcd(int a, int b, int& d, int& s1, int& t1);
 
 }  // namespace hc

@@ -34,8 +34,8 @@
 //       QR: y in b(1..n).  a(m,n) and b(m) overwritten.  info = 1 when a is
 //       rank deficient (a diagonal entry of R below 1e-12, or m < n): then
 //       b(1..m) = 0; info = 0 otherwise.
-//   sclcoef_rows(n, nm)  rows of the scaling fit, m + sum_i nm(i)(nm(i)-1)/2,
-//       in 64 bits (nm(n) term counts).
+//   sclcoef_rows(n, m, nm)  rows of the scaling fit, one per term and one per
+//       pair of terms of an equation: m + sum_i nm(i)(nm(i)-1)/2, in 64 bits.
 //   sclcoef(n, m, nm, supp, coef, sclc)  scaling by a least-squares fit on
 //       log|coef|: with x_j = e^sclc(j) y_j and equation i multiplied by
 //       e^sclc(n+i), coef(k) := coef(k) e^(sclc(n+i) + sum_j supp(j,k) sclc(j))
@@ -66,7 +66,7 @@ void cqmaxminsv(int n, mat_ref<cplx> r, double& max_sv, double& min_sv, double t
 void housevec(int m, int n, vec_ref<const double> x, double& c, vec_ref<double> w, double& beta);
 void lsqrt(int m, int n, mat_ref<double> a, vec_ref<double> b, int& info);
 
-std::int64_t sclcoef_rows(int n, vec_ref<const int> nm);
+std::int64_t sclcoef_rows(int n, int m, vec_ref<const int> nm);
 void sclcoef(int n, int m, vec_ref<const int> nm, mat_ref<const int> supp, vec_ref<cplx> coef,
              vec_ref<double> sclc);
 

@@ -3,10 +3,14 @@
 //   read_suppsys(in, with_names, s)  n; n counts nm(n), one read each; m = the sum;
 //       m exponent columns supp(n, m), one read of n integers each; m
 //       coefficients coef(m), one read of "(re, im)" each; then, when
-//       with_names, n names var(n) of 20 characters.  The values that would
-//       make later code index out of bounds (n < 1, a count below 1, a
-//       negative exponent) are the reader's fatal error, like a value that
-//       cannot be read.
+//       with_names, n names var(n) of 20 characters (otherwise var is
+//       empty).  The values that would make later code index out of bounds
+//       or overflow are the reader's fatal error, like a value that cannot be
+//       read: n < 1, a count below 1, a negative exponent, and a system whose
+//       n x (m + n) exponents (room for the appended constant terms) exceed
+//       the 32-bit range.  Nothing else is checked: the counts are trusted to
+//       match the lines that follow.  s is written only when the whole
+//       system has been read.
 #pragma once
 
 #include <string>

@@ -192,7 +192,12 @@ Poly& Poly::operator^=(Coef c) {
       throw poly_refusal(msg_zero_imag_pow);
     }
   } else {
-    z = std::pow(z, c);
+    // A zero part of the base that carries a minus sign (from a negation,
+    // -1 is (-1,-0)) would put the base on the far side of the branch cut:
+    // (-1)^(0.5) would be -i.  The principal power is taken of the number
+    // itself, so such zeros count as +0.
+    const Coef base{z.real() == 0.0 ? 0.0 : z.real(), z.imag() == 0.0 ? 0.0 : z.imag()};
+    z = std::pow(base, c);
   }
   return *this;
 }

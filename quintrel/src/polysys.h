@@ -102,8 +102,9 @@ class Poly : public std::list<Term> {
   // single term with Term::operator^=, else multiplies a copy n-1 times.
   // n < 0 only for a single constant term.
   Poly& operator^=(int n);
-  // Principal complex power of a single constant term (0^c for Re c > 0 is 0,
-  // 0^0 is 1, other powers of 0 are refused).
+  // Principal complex power of a single constant term, a zero part of the
+  // base taken as +0 (0^c for Re c > 0 is 0, 0^0 is 1, other powers of 0 are
+  // refused).
   Poly& operator^=(Coef c);
   // Power by a polynomial of exactly one constant term: the complex power.
   Poly& operator^=(const Poly& p);

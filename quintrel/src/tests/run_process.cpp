@@ -1,0 +1,89 @@
+#include "run_process.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace hc::test {
+
+scratch_dir::scratch_dir() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string tmpl = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/eqtrans.XXXXXX";
+  if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = tmpl;
+}
+
+scratch_dir::~scratch_dir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void write_file(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+proc_result run_in(const std::string& prog, const std::vector<std::string>& args,
+                   const std::string& input, const std::string& cwd, const proc_io& io) {
+  scratch_dir side;  // the harness's own files, outside the process's directory
+  const std::string in_path = io.stdin_path.empty() ? side.file("stdin") : io.stdin_path;
+  if (io.stdin_path.empty()) write_file(in_path, input);
+  const std::string out_path = io.stdout_path.empty() ? side.file("stdout") : io.stdout_path;
+  const std::string err_path = side.file("stderr");
+
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 0, in_path.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&fa, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
+
+  std::vector<std::string> argv_s{"eqtrans"};
+  argv_s.insert(argv_s.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : argv_s) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, prog.c_str(), &fa, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&fa);
+  if (rc != 0) throw std::runtime_error("cannot start " + prog);
+
+  int wst = 0;
+  while (::waitpid(pid, &wst, 0) < 0) {
+    if (errno != EINTR) throw std::runtime_error("waitpid failed");
+  }
+  proc_result r;
+  r.status = WIFEXITED(wst) ? WEXITSTATUS(wst) : 128 + WTERMSIG(wst);
+  if (io.stdout_path.empty()) r.out = read_file(out_path);
+  r.err = read_file(err_path);
+  return r;
+}
+
+std::map<std::string, std::string> dir_files(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    files[name] = e.is_directory() ? "<dir>" : read_file(e.path().string());
+  }
+  return files;
+}
+
+}  // namespace hc::test

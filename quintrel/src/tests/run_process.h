@@ -1,0 +1,49 @@
+// Running eqtrans as a process for the tests, in a scratch directory of its own.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace hc::test {
+
+struct proc_result {
+  std::string out;  // standard output
+  std::string err;  // standard error
+  int status = -1;  // exit status, or 128 + signal
+};
+
+// A fresh empty directory under the temporary folder, removed with its
+// content by the destructor.
+class scratch_dir {
+ public:
+  scratch_dir();
+  ~scratch_dir();
+  scratch_dir(const scratch_dir&) = delete;
+  scratch_dir& operator=(const scratch_dir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Where the process reads and writes; empty means a file of the harness.
+struct proc_io {
+  std::string stdin_path;   // read standard input from this path instead of `input`
+  std::string stdout_path;  // write standard output here (it is then not captured)
+};
+
+// Run `prog` with argv[0] = "eqtrans" and `args` in directory `cwd`, feeding
+// `input` on standard input.
+proc_result run_in(const std::string& prog, const std::vector<std::string>& args,
+                   const std::string& input, const std::string& cwd, const proc_io& io = {});
+
+// Every regular file directly in `dir` (names starting with '.' included)
+// with its content; a directory is listed with the content "<dir>".
+std::map<std::string, std::string> dir_files(const std::string& dir);
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& text);
+
+}  // namespace hc::test

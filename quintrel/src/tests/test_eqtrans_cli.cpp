@@ -1,0 +1,309 @@
+// eqtrans as a process: (arguments, standard input) against standard output,
+// standard error, the exit status and every file left in its directory.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "run_process.h"
+
+namespace hc::test {
+namespace {
+
+const std::string eqtrans = EQTRANS_BIN;
+
+// Status of an input that is not a convertible system (syntax error, refusal).
+constexpr int st_input = 65;
+// Status of a usage error of the option parser.
+constexpr int st_usage = 64;
+
+using file_map = std::map<std::string, std::string>;
+
+struct cli_case {
+  const char* name;
+  std::vector<std::string> args;
+  std::string input;
+  std::string out;
+  std::string err;
+  int status;
+  file_map files = {};   // the directory's content afterwards
+  file_map before = {};  // files made before the run ("<dir>" makes a directory)
+};
+
+void make_files(const std::string& dir, const file_map& files) {
+  for (const auto& [name, text] : files) {
+    if (text == "<dir>")
+      ASSERT_EQ(::mkdir((dir + "/" + name).c_str(), 0755), 0);
+    else
+      write_file(dir + "/" + name, text);
+  }
+}
+
+void check_case(const cli_case& c) {
+  SCOPED_TRACE(c.name);
+  scratch_dir dir;
+  make_files(dir.path(), c.before);
+  const proc_result r = run_in(eqtrans, c.args, c.input, dir.path());
+  EXPECT_EQ(r.out, c.out);
+  EXPECT_EQ(r.err, c.err);
+  EXPECT_EQ(r.status, c.status);
+  EXPECT_EQ(dir_files(dir.path()), c.files);
+}
+
+const char* const div_nonconst = "division by nonconstant expression is not yet supported\n";
+const char* const pow_nonconst =
+    "non-integer exponent on nonconstant express is not yet supported\n";
+
+// ---- the language and the model, through the default writer ----
+
+const cli_case language_cases[] = {
+    {"terms sorted by descending exponents, first variable most significant",
+     {}, "y + x^2 + 1 + x*y + y^2 + x",
+     "2\n6\n2 0 \n1 1 \n1 0 \n0 2 \n0 1 \n0 0 \n"
+     "(1,0)\n(1,0)\n(1,0)\n(1,0)\n(1,0)\n(1,0)\ny\nx\n",
+     "", 0, {}},
+    {"like terms merged", {}, "x*y + y*x + 2*x - x",
+     "2\n2\n1 1 \n1 0 \n(2,0)\n(1,0)\nx\ny\n", "", 0, {}},
+    {"cancellation leaves an empty equation; its variable still counts", {}, "x - x; y",
+     "2\n0\n1\n0 1 \n(1,0)\nx\ny\n", "", 0, {}},
+    {"(x+1)*(x-1): middle terms cancel", {}, "(x+1)*(x-1)",
+     "1\n2\n2 \n0 \n(1,0)\n(-1,-0)\nx\n", "", 0, {}},
+    {"zero literals kept, a merge to zero removed", {}, "x + 0; 0*x + y; x + 0 - 0",
+     "2\n2\n2\n1\n1 0 \n0 0 \n1 0 \n0 1 \n1 0 \n(1,0)\n(0,0)\n(0,0)\n(1,0)\n(1,0)\nx\ny\n",
+     "", 0, {}},
+    {"imaginary unit", {}, "i; I; 2i; 2.5 i; i*i; ix + ii + I2 - 2i*ix",
+     "3\n1\n1\n1\n1\n1\n3\n0 0 0 \n0 0 0 \n0 0 0 \n0 0 0 \n0 0 0 \n1 0 0 \n0 1 0 \n0 0 1 \n"
+     "(0,1)\n(0,1)\n(0,2)\n(0,2.5)\n(-1,0)\n(1,-2)\n(1,0)\n(1,0)\nix\nii\nI2\n",
+     "", 0, {}},
+    {"unary minus binds looser than ^", {}, "-x^2", "1\n1\n2 \n(-1,-0)\nx\n", "", 0, {}},
+    {"minus is left-associative", {}, "a-b-c",
+     "3\n3\n1 0 0 \n0 1 0 \n0 0 1 \n(1,0)\n(-1,-0)\n(-1,-0)\na\nb\nc\n", "", 0, {}},
+    {"x^2^3 is (x^2)^3", {}, "x^2^3", "1\n1\n6 \n(1,0)\nx\n", "", 0, {}},
+    {"* and / left-associative above + and -, ^ above unary minus", {}, "2*3^2 - 6/2*2; -2^2",
+     "0\n1\n1\n\n\n(12,0)\n(-4,-0)\n", "", 0, {}},
+    {"real literals", {}, "3.e-2*x + 2.*y + .5*z + 1.5e+3",
+     "3\n4\n1 0 0 \n0 1 0 \n0 0 1 \n0 0 0 \n(0.03,0)\n(2,0)\n(0.5,0)\n(1500,0)\nx\ny\nz\n",
+     "", 0, {}},
+    {"integer powers", {}, "(x+1)^2; x^0 + (x+y)^0 + 0^0",
+     "2\n3\n1\n2 0 \n1 0 \n0 0 \n0 0 \n(1,0)\n(2,0)\n(1,0)\n(3,0)\nx\ny\n", "", 0, {}},
+    {"constant complex powers", {}, "2^(0.5); 0^(0) + 0^(2.5); (-1)^(0.5)",
+     "0\n1\n1\n1\n\n\n\n(1.414213562373095,0)\n(1,0)\n(6.123233995736766e-17,1)\n", "", 0, {}},
+    {"division by a constant", {}, "x/(2i) + y/4",
+     "2\n2\n1 0 \n0 1 \n(0,-0.5)\n(0.25,0)\nx\ny\n", "", 0, {}},
+    {"coefficients in 16 digits", {},
+     "0.1*x + 1/3*y + 1.e+20*z + 1234567890123456.*w + 12345678901234567.*v + 0.00001*u + 1.e-6",
+     "6\n7\n1 0 0 0 0 0 \n0 1 0 0 0 0 \n0 0 1 0 0 0 \n0 0 0 1 0 0 \n0 0 0 0 1 0 \n"
+     "0 0 0 0 0 1 \n0 0 0 0 0 0 \n"
+     "(0.1,0)\n(0.3333333333333333,0)\n(1e+20,0)\n(1234567890123456,0)\n"
+     "(1.234567890123457e+16,0)\n(0.00001,0)\n(1e-06,0)\nx\ny\nz\nw\nv\nu\n",
+     "", 0, {}},
+    {"comments run to the end of the line", {}, "x # y\n+ 1 # z",
+     "1\n2\n1 \n0 \n(1,0)\n(1,0)\nx\n", "", 0, {}},
+    {"empty statements", {}, "x;;y", "2\n1\n1\n1 0 \n0 1 \n(1,0)\n(1,0)\nx\ny\n", "", 0, {}},
+    {"trailing semicolon adds nothing", {}, "x + y; x - y;",
+     "2\n2\n2\n1 0 \n0 1 \n1 0 \n0 1 \n(1,0)\n(1,0)\n(1,0)\n(-1,-0)\nx\ny\n", "", 0, {}},
+    {"stray characters vanish", {}, "x $\r\n+ y@",
+     "2\n2\n1 0 \n0 1 \n(1,0)\n(1,0)\nx\ny\n", "", 0, {}},
+    {"non-square system written as it is", {}, "x + y + z; x*y",
+     "3\n3\n1\n1 0 0 \n0 1 0 \n0 0 1 \n1 1 0 \n(1,0)\n(1,0)\n(1,0)\n(1,0)\nx\ny\nz\n",
+     "", 0, {}},
+    {"largest 32-bit literal and exponent", {}, "2147483647*x^2147483647",
+     "1\n1\n2147483647 \n(2147483647,0)\nx\n", "", 0, {}},
+};
+
+TEST(EqtransCli, Language) {
+  for (const cli_case& c : language_cases) check_case(c);
+}
+
+// ---- syntax errors and their locations: nothing written ----
+
+const cli_case syntax_cases[] = {
+    {"empty input", {}, "", "", "1.0: syntax error\n", st_input, {}},
+    {"only a comment", {}, "# nothing\n", "", "2.0: syntax error\n", st_input, {}},
+    {"a lone semicolon", {}, ";", "", "1.0: syntax error\n", st_input, {}},
+    {"1e5 is 1 then the name e5", {}, "x; 1e5", "", "1.3-5: syntax error\n", st_input, {}},
+    {"1.5e3 is 1.5 then the name e3", {}, "1.5e3", "", "1.0-4: syntax error\n", st_input, {}},
+    {"the comma", {}, "x, y", "", "1.0-1: syntax error\n", st_input, {}},
+    {"operator after another, no blanks", {}, "x+*y", "", "1.0-2: syntax error\n", st_input, {}},
+    {"one-character token after a blank", {}, "x + * y", "", "1.4: syntax error\n", st_input,
+     {}},
+    {"stray characters move the end", {}, "x + $$*y", "", "1.4-6: syntax error\n", st_input,
+     {}},
+    {"end of input after a blank", {}, "x + ", "", "1.4-3: syntax error\n", st_input, {}},
+    {"third line after a tab", {}, "x +\n  y *\n\t* z", "", "3.1: syntax error\n", st_input,
+     {}},
+    {"several newlines at once", {}, "x+\n\n  yy+*z", "", "3.2-5: syntax error\n", st_input,
+     {}},
+    {"juxtaposition", {}, "x + y;\ny + ab cd", "", "2.7-8: syntax error\n", st_input, {}},
+    {"negative integer exponent", {}, "x^-1", "", "1.0-2: syntax error\n", st_input, {}},
+};
+
+TEST(EqtransCli, SyntaxErrors) {
+  for (const cli_case& c : syntax_cases) check_case(c);
+}
+
+// ---- refused operations: one line, nothing written ----
+
+const cli_case refusal_cases[] = {
+    {"x^(2)", {}, "x + 1; x^(2)", "", pow_nonconst, st_input, {}},
+    {"x/y", {}, "x/y", "", div_nonconst, st_input, {}},
+    {"empty divisor", {}, "x/(y-y)", "", div_nonconst, st_input, {}},
+    {"x^(y)", {}, "x^(y)", "", "nonconstant exponent not yet supported\n", st_input, {}},
+    {"division by zero", {}, "x/0", "", "division by zero\n", st_input, {}},
+    {"division by an imaginary zero", {}, "x/(0i*y^0)", "", "division by zero\n", st_input, {}},
+    {"zero to a negative power", {}, "0^(-1)", "", "zero raised to a negative power\n",
+     st_input, {}},
+    {"zero to an imaginary power", {}, "0.^(i)", "", "zero raised to an imaginary power\n",
+     st_input, {}},
+    {"integer literal beyond 32 bits", {}, "2147483648*x", "",
+     "integer 2147483648 does not fit in 32 bits\n", st_input, {}},
+    {"exponent beyond 32 bits", {}, "x^4294967297", "",
+     "integer 4294967297 does not fit in 32 bits\n", st_input, {}},
+    {"power of a power beyond 32 bits", {}, "(x^65536)^65536", "",
+     "exponent does not fit in 32 bits\n", st_input, {}},
+    {"product beyond 32 bits", {}, "x^2147483647*x", "", "exponent does not fit in 32 bits\n",
+     st_input, {}},
+    {"power of a sum beyond 32 bits", {}, "(x^1073741824 + 1)^2", "",
+     "exponent does not fit in 32 bits\n", st_input, {}},
+};
+
+TEST(EqtransCli, Refusals) {
+  for (const cli_case& c : refusal_cases) check_case(c);
+}
+
+// ---- options and writers ----
+
+const char* const sys_in = "x+y;x*y+1;;y-3";
+const char* const sys_num =
+    "2\n2\n2\n2\n1 0 \n0 1 \n1 1 \n0 0 \n0 1 \n0 0 \n"
+    "(1,0)\n(1,0)\n(1,0)\n(1,0)\n(1,0)\n(-3,-0)\nx\ny\n";
+const char* const sys_sym = "1[10] 1[01] \n1[11] 1[00] \n1[01] -3[00] \n";
+const char* const tav_supp = "2 3\n1 1 1 \n1 2\n3 4\n5 6\n1 0 \n0 1 \n1 1 \n0 0 \n0 1 \n0 0 \n";
+const char* const rud_supp = "2\n1 2\n3 4\n5 6\n1 0 \n0 1 \n1 1 \n0 0 \n0 1 \n0 0 \n";
+const char* const sys_coef = "(1,0)\n(1,0)\n(1,0)\n(1,0)\n(1,0)\n(-3,-0)\n";
+const char* const try_help =
+    "Try `eqtrans --help' or `eqtrans --usage' for more information.\n";
+
+const cli_case option_cases[] = {
+    {"-Z", {"-Z"}, sys_in, sys_num, "", 0, {}},
+    {"--zarvik", {"--zarvik"}, sys_in, sys_num, "", 0, {}},
+    {"-v -q -s -t change nothing", {"-v", "-q", "-s", "-t"}, sys_in, sys_num, "", 0, {}},
+    {"long forms change nothing", {"--verbose", "--quiet", "--silent", "--trace"}, sys_in,
+     sys_num, "", 0, {}},
+    {"-S", {"-S"}, sys_in, sys_sym, "", 0, {}},
+    {"--sym", {"--sym"}, sys_in, sys_sym, "", 0, {}},
+    {"-S then -Z: the last wins", {"-S", "-Z"}, sys_in, sys_num, "", 0, {}},
+    {"-T then -S", {"-T", "-S"}, sys_in, sys_sym, "", 0, {}},
+    {"symbolic coefficients", {"-S"}, "x^10*y + 2.5*x + 2i*y; 1/3 + 0.00001*x - i; x - x",
+     "1[101] 2.5[10] (0,2)[01] \n1e-05[10] (0.333333,-1)[00] \n\n", "", 0, {}},
+    {"-T", {"-T"}, sys_in, "", "", 0, {{"data.supp", tav_supp}, {"data.coef", sys_coef}}},
+    {"-o sys -T", {"-o", "sys", "-T"}, sys_in, "", "", 0,
+     {{"sys.supp", tav_supp}, {"sys.coef", sys_coef}}},
+    {"--output=sys --tav", {"--output=sys", "--tav"}, sys_in, "", "", 0,
+     {{"sys.supp", tav_supp}, {"sys.coef", sys_coef}}},
+    {"-R", {"-R"}, sys_in, "", "", 0, {{"data.supp", rud_supp}, {"data.coef", sys_coef}}},
+    {"--rud -osys", {"--rud", "-osys"}, sys_in, "", "", 0,
+     {{"sys.supp", rud_supp}, {"sys.coef", sys_coef}}},
+    {"-o alone writes nothing to files", {"-o", "sys"}, sys_in, sys_num, "", 0, {}},
+    {"-T with an empty equation", {"-T"}, "x - x; y", "", "", 0,
+     {{"data.supp", "2 2\n1 1 \n1 0\n1 1\n0 1 \n"}, {"data.coef", "(1,0)\n"}}},
+    {"-T replaces longer old files", {"-T"}, "x", "", "", 0,
+     {{"data.supp", "1 1\n1 \n1 1\n1 \n"}, {"data.coef", "(1,0)\n"}},
+     {{"data.supp", std::string(200, 'o')}, {"data.coef", std::string(200, 'o')}}},
+    {"a syntax error writes no files", {"-T"}, "x;*", "", "1.0-2: syntax error\n", st_input, {}},
+    {"--version", {"--version"}, "", "0.9.9\n", "", 0, {}},
+    {"--usage", {"--usage"}, "",
+     "Usage: eqtrans [-qsRStTvZ?V] [-o FILE] [--output=FILE] [--quiet] [--silent]\n"
+     "            [--rud] [--sym] [--trace] [--tav] [--verbose] [--zarvik] [--help]\n"
+     "            [--usage] [--version]\n",
+     "", 0, {}},
+    {"--help", {"--help"}, "",
+     "Usage: eqtrans [OPTION...]\n"
+     "eqtrans -- convert between various formats of polynomial system\n"
+     "\n"
+     "  -o, --output=FILE          Output to FILE.supp and FILE.coef\n"
+     "  -q, -s, --quiet, --silent  Don't produce any output\n"
+     "  -R, --rud                  Output support and coefficients in the format used\n"
+     "                             by Rud\n"
+     "  -S, --sym                  Output support and coefficients in symbolic\n"
+     "                             foramt\n"
+     "  -t, --trace                Show trace information (for debug only)\n"
+     "  -T, --tav                  Output support and coefficients in the format used\n"
+     "                             by Tav\n"
+     "  -v, --verbose              Produce verbose output\n"
+     "  -Z, --zarvik               Output support and coefficients in the standard\n"
+     "                             ZARVIK format (default)\n"
+     "  -?, --help                 Give this help list\n"
+     "      --usage                Give a short usage message\n"
+     "  -V, --version              Print program version\n"
+     "\n"
+     "Mandatory or optional arguments to long options are also mandatory or optional\n"
+     "for any corresponding short options.\n",
+     "", 0, {}},
+    {"unknown long option", {"--bogus"}, sys_in, "",
+     std::string("eqtrans: unrecognized option '--bogus'\n") + try_help, st_usage, {}},
+    {"unknown short option", {"-x"}, sys_in, "",
+     std::string("eqtrans: invalid option -- 'x'\n") + try_help, st_usage, {}},
+    {"-o without its argument", {"-o"}, sys_in, "",
+     std::string("eqtrans: option requires an argument -- 'o'\n") + try_help, st_usage, {}},
+    {"a positional argument", {"-T", "file.txt"}, sys_in, "",
+     std::string("Usage: eqtrans [OPTION...]\n") + try_help, st_usage, {}},
+};
+
+TEST(EqtransCli, Options) {
+  for (const cli_case& c : option_cases) check_case(c);
+}
+
+// ---- output files that cannot be opened or written ----
+
+const char* const open_error = "error: cannot open output files data.supp, data.coef\n";
+
+const cli_case file_cases[] = {
+    {"output folder missing", {"-T", "-o", "none/sys"}, sys_in, "",
+     "error: cannot open output files none/sys.supp, none/sys.coef\n", 1, {}},
+    {"coef unopenable: the user's supp file is kept", {"-T"}, sys_in, "", open_error, 1,
+     {{"data.supp", "precious\n"}, {"data.coef", "<dir>"}},
+     {{"data.supp", "precious\n"}, {"data.coef", "<dir>"}}},
+    {"coef unopenable: no supp file left behind", {"-R"}, sys_in, "", open_error, 1,
+     {{"data.coef", "<dir>"}}, {{"data.coef", "<dir>"}}},
+    {"supp unopenable: the user's coef file is kept", {"-R"}, sys_in, "", open_error, 1,
+     {{"data.supp", "<dir>"}, {"data.coef", "precious\n"}},
+     {{"data.supp", "<dir>"}, {"data.coef", "precious\n"}}},
+};
+
+TEST(EqtransCli, UnopenableOutput) {
+  for (const cli_case& c : file_cases) check_case(c);
+}
+
+TEST(EqtransCli, FullDiskIsAFailure) {
+  {
+    SCOPED_TRACE("standard output");
+    scratch_dir dir;
+    const proc_result r = run_in(eqtrans, {}, sys_in, dir.path(), {"", "/dev/full"});
+    EXPECT_EQ(r.err, "error: cannot write standard output: No space left on device\n");
+    EXPECT_EQ(r.status, 1);
+  }
+  {
+    SCOPED_TRACE("-T");
+    scratch_dir dir;
+    ASSERT_EQ(::symlink("/dev/full", dir.file("data.supp").c_str()), 0);
+    const proc_result r = run_in(eqtrans, {"-T"}, sys_in, dir.path());
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "error: cannot write data.supp: No space left on device\n");
+    EXPECT_EQ(r.status, 1);
+  }
+}
+
+TEST(EqtransCli, UnreadableInput) {
+  scratch_dir dir;
+  const proc_result r = run_in(eqtrans, {}, "", dir.path(), {dir.path(), ""});
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "input in flex scanner failed\n");
+  EXPECT_EQ(r.status, 2);
+}
+
+}  // namespace
+}  // namespace hc::test
