@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <limits>
 #include <memory>
 
 #include "MisTools.h"
@@ -18,6 +19,10 @@
 #include "ffwrite.h"
 #include "sysinput.h"
 #include "sysprep.h"
+#include "BiNomialSolver.h"
+#include "FollowCurveTD.h"
+#include "MixedCell.h"
+#include "WriteSol.h"
 
 namespace hc {
 namespace {
@@ -61,8 +66,128 @@ int ask_option(ffreader& answers) {
   }
 }
 
-// Exit status of a run that asked for a branch this build does not follow.
+// Exit status of a run that asked for a branch this build does not follow,
+// or whose sizes the arrays cannot hold.
 constexpr int not_built_status = 3;
+constexpr int too_large_status = 4;
+
+// Process CPU time, user plus system seconds.
+double cpu_seconds() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+         1e-6 * static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec);
+}
+
+// The counts of the run that the summary prints.
+struct run_counts {
+  int nroot = 0;
+  int nreal = 0;
+  int blow_up = 0;
+  double t0 = 0.0, t1 = 0.0;
+};
+
+void paths_line(long long paths) {
+  std::cout << " The # of paths followed  = " << fmt_i(paths, 10) << "\n";
+}
+
+// x_i = e^sclc(i) y_i: the end points back in the variables of the input.
+void unscale(int n, int nroot, vec_ref<const double> sclc, mat_ref<cplx> sol) {
+  constexpr double e = 2.718281828459045;
+  for (int j = 1; j <= nroot; ++j)
+    for (int i = 1; i <= n; ++i) sol(i, j) *= std::pow(e, sclc(i));
+}
+
+[[noreturn]] void too_large(const char* what) {
+  std::cout.flush();
+  std::fprintf(stderr, "rootsolve: %s\n", what);
+  std::exit(too_large_status);
+}
+
+// The classical linear homotopy: the total-degree start system
+// coef_q(2i-1) x_i^deg(i) + coef_q(2i), its tdeg solutions, and the paths
+// from t = 0 to t = 1.
+void linear_homotopy(const prepared_system& sys, vec_ref<const std::string> var, int trnd,
+                     run_counts& rc) {
+  const int n = sys.n, m = sys.m;
+  rc.t0 = cpu_seconds();
+  vec<int> deg(n);
+  long long tdeg = 1;
+  for (int i = 1; i <= n; ++i) {
+    long long d = 0;
+    for (int k = sys.shd(i); k <= sys.stl(i); ++k) {
+      long long total = 0;
+      for (int j = 1; j <= n; ++j) total += sys.supp(j, k);
+      d = std::max(d, total);
+    }
+    if (d > std::numeric_limits<int>::max()) too_large("a total degree does not fit 32 bits");
+    deg(i) = static_cast<int>(d);
+    tdeg *= d;
+    if (tdeg > std::numeric_limits<int>::max())
+      too_large("the number of paths (the product of the degrees) exceeds 2147483647");
+  }
+  const int paths = static_cast<int>(tdeg);
+
+  mat<int> supp_q(n, 2 * n, 0);
+  vec<double> tmprv(2 * n);
+  vec<cplx> coef_q(2 * n);
+  mat<cplx> bix(n, paths);
+  vec<cplx> cfd((n - 1) * m);
+  start_coefficients(2 * n, trnd, tmprv, coef_q);
+  for (int i = 1; i <= n; ++i) supp_q(i, 2 * i - 1) = deg(i);
+  if (paths > 0) bisolvertd(n, 2 * n, coef_q, bix, paths, deg);
+
+  mat<cplx> tmpsol(n, paths);
+  mat<int> dat(6, paths, 0);
+  paths_line(paths);
+  fcurvetd(n, m, paths, deg, sys.supp, supp_q, sys.coef, coef_q, sys.nm, tmpsol, bix, dat,
+           rc.nroot, rc.blow_up);
+  build_cfd(n, m, sys.supp, sys.oldcoef, cfd);
+  unscale(n, rc.nroot, sys.sclc, tmpsol);
+  wrtslntd(n, m, rc.nroot, sys.oldcoef, tmpsol, rc.nreal, dat, cfd, rc.blow_up, paths, var);
+  rc.t1 = cpu_seconds();
+}
+
+// The polyhedral homotopy: mixed cells of a random lifting, their mixed
+// volume (the number of paths) and the random start coefficients.  The
+// tracker of these paths is not part of this build: the run stops after
+// the number of paths.
+void polyhedral_homotopy(const prepared_system& sys, int trnd, run_counts& rc) {
+  const int n = sys.n;
+  int m = sys.m;
+  rc.t0 = cpu_seconds();
+  vec<int> nm = sys.nm;
+  mat<int> supp = sys.supp;
+  vec<double> w(m);
+  vec<int> crsp(m);
+  mat<int> mcl;
+  int nc = 0, pm = 0;
+  mixedcell(n, m, nm, supp, w, mcl, nc, pm, crsp);
+  vec<int> stdet(nc);
+  long long mv = 0;
+  mixvol(n, m, nc, supp, mcl, stdet, mv);
+  const int paths = static_cast<int>(mv);
+
+  vec<double> tmprv(m);
+  vec<cplx> coef_q(m);
+  start_coefficients(m, trnd, tmprv, coef_q);
+  paths_line(paths);
+  std::cout.flush();
+  std::fprintf(stderr, "rootsolve: the polyhedral path tracker is not available in this build\n");
+  std::exit(not_built_status);
+}
+
+void summary(const run_counts& rc) {
+  ff_record(std::cout);
+  std::cout << " The # of roots = " << fmt_i(rc.nroot, 15) << "\n";
+  std::cout << " The # of real roots = " << fmt_i(rc.nreal, 10) << "\n";
+  std::cout << " The # of blow_up = " << fmt_i(rc.blow_up, 10) << "  (before endgame)\n";
+  std::cout << " The running time : " << fmt_f(rc.t1 - rc.t0, 16, 5) << " s\n";
+  ff_record(std::cout, "The solutions are listed in file \"data.roots\"");
+  ff_record(std::cout);
+  for (const char* line : author_banner) ff_record(std::cout, line);
+  ff_record(std::cout);
+}
 
 int run() {
   if (load_evalcore() != 0) return 1;
@@ -75,17 +200,16 @@ int run() {
   prepared_system sys;
   prepare_system(rd, sys);
   const int trnd = clock_offset();
-  (void)trnd;
 
   ffreader answers(std::cin, "standard input");
   const int option = ask_option(answers);
-  std::cout.flush();
-  if (option == 1) {
-    std::fprintf(stderr, "rootsolve: the polyhedral homotopy is not available in this build\n");
-  } else {
-    std::fprintf(stderr, "rootsolve: the linear homotopy is not available in this build\n");
-  }
-  return not_built_status;
+  run_counts rc;
+  if (option == 1)
+    polyhedral_homotopy(sys, trnd, rc);
+  else
+    linear_homotopy(sys, rd.var, trnd, rc);
+  summary(rc);
+  return 0;
 }
 
 }  // namespace

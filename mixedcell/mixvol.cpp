@@ -1,0 +1,38 @@
+// Mixed volume: the sum over the mixed cells of |det| of their edge matrices.
+#include <cstdio>
+#include <cstdlib>
+
+#include "BiNomialSolver.h"
+#include "MixedCell.h"
+
+namespace hc {
+
+void intmatdet(int n, mat_ref<int> m, long long& det) {
+  intmat_reduce(n, m, mat_ref<int>(), false, det);
+}
+
+void mixvol(int n, int m, int nc, mat_ref<const int> supp, mat_ref<const int> mcl,
+            vec_ref<int> stdet, long long& mv) {
+  (void)m;
+  mat<int> v(n, n);
+  mv = 0;
+  for (int j = 1; j <= nc; ++j) {
+    for (int i = 1; i <= n; ++i)
+      for (int k = 1; k <= n; ++k)
+        v(i, k) = supp(k, mcl(i, 2 * j - 1)) - supp(k, mcl(i, 2 * j));
+    long long det = 0;
+    intmatdet(n, v, det);
+    if (det < 0) det = -det;
+    if (det > mv_max - mv) {
+      std::fprintf(stderr,
+                   "mixed volume: more than %lld start solutions, beyond the number of paths "
+                   "a run can follow\n",
+                   mv_max);
+      std::exit(EXIT_FAILURE);
+    }
+    stdet(j) = static_cast<int>(det);
+    mv += det;
+  }
+}
+
+}  // namespace hc

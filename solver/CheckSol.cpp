@@ -1,0 +1,195 @@
+#include "CheckSol.h"
+
+#include <climits>
+
+#include "FollowCurveTD.h"
+#include "LinTool.h"
+#include "prng.h"
+
+namespace hc {
+
+int bucket_of(double v) {
+  constexpr double kDigitScale = 1e4;  // the third and fourth decimals become the last two digits
+  const double s = kDigitScale * v;
+  // trunc toward zero as a 32-bit integer; out of range and NaN give INT_MIN.
+  const int k = (s > -2147483649.0 && s < 2147483648.0) ? static_cast<int>(s) : INT_MIN;
+  const int key = k % 100;
+  return key >= 0 ? key + 101 : 1 - key;
+}
+
+namespace {
+// Fills cnt and ind from the bucket of each listed column; column(k) gives
+// the k-th column to place (k = 1..count) and key(col) its value.
+template <class Column, class Key>
+void fill_buckets(int count, Column&& column, Key&& key, vec_ref<int> cnt, bucket_index& ind) {
+  for (int b = 1; b <= kBuckets; ++b) cnt(b) = 0;
+  for (int k = 1; k <= count; ++k) ++cnt(bucket_of(key(column(k))));
+  ind.start.assign(kBuckets + 1);
+  ind.start(1) = 0;
+  for (int b = 2; b <= kBuckets + 1; ++b) ind.start(b) = ind.start(b - 1) + cnt(b - 1);
+  ind.memb.assign(count);
+  vec<int> fill(kBuckets, 0);
+  for (int k = 1; k <= count; ++k) {
+    const int col = column(k);
+    const int b = bucket_of(key(col));
+    ++fill(b);
+    ind.memb(ind.start(b) + fill(b)) = col;
+  }
+}
+}  // namespace
+
+void gp2digit(int /*n*/, mat_ref<const cplx> sol, int nroot, vec_ref<int> cnt, bucket_index& ind) {
+  fill_buckets(
+      nroot, [](int k) { return k; }, [&](int j) { return sol(1, j).imag(); }, cnt, ind);
+}
+
+void gp2digit_ck(int /*n*/, mat_ref<const cplx> sol, int i, vec_ref<int> cnt2, bucket_index& ind2,
+                 vec_ref<const int> cnt, const bucket_index& ind) {
+  fill_buckets(
+      cnt(i), [&](int k) { return ind(i, k); }, [&](int j) { return sol(2, j).imag(); }, cnt2,
+      ind2);
+}
+
+namespace {
+struct pair_check {
+  int n;
+  vec_ref<const cplx> coef, cfd;
+  mat_ref<int> dat;
+  mat_ref<cplx> sol;
+  const retrack_fn& retrack;
+  const evalcore& ev;
+  vec<double> tmprv;
+  vec<cplx> nrmt, rtx1, rtx2, polyv;
+  mat<cplx> jacob;
+
+  // Re-track the path of column c into rtx, adding its counts to dat(., c).
+  void again(int c, int p, int r, double& c3, vec_ref<cplx> rtx) {
+    int stepcount = 0, give_up = 0;
+    retrack(p, r, c3, rtx, stepcount, give_up);
+    dat(3, c) += stepcount;
+    dat(4, c) += 1;
+    if (give_up == 1) dat(5, c) = 1;
+  }
+
+  void pair(int a, int b) {
+    if (!(cabs(nrmt(a) - nrmt(b)) < kSameRoot)) return;
+    ev.evahhx(n, coef.data(), sol.col(a).data(), polyv.data(), cfd.data(), jacob.data());
+    double max_sv = 0, min_sv = 0;
+    cqmaxminsv(n, jacob, max_sv, min_sv, kSvTol);
+    if (!(max_sv > kSvFloor && max_sv < kSvRatio * min_sv)) return;
+    vcopy<cplx>(n, sol.col(a), rtx1);
+    vcopy<cplx>(n, sol.col(b), rtx2);
+    const int rtp1 = dat(1, a), rtr1 = dat(2, a), rtp2 = dat(1, b), rtr2 = dat(2, b);
+    for (int ntr = 1;; ++ntr) {
+      const double dist = vmaxdiff<cplx>(n, rtx1, rtx2);
+      const double size = vmax(n, rtx1.ref());
+      if (dist >= kSameRoot * size || ntr > kMaxRetracks) break;
+      double c3 = 1.0;
+      for (int k = 0; k < ntr + 1; ++k) c3 *= 0.1;  // 0.1 raised to ntr+1
+      again(a, rtp1, rtr1, c3, rtx1);
+      again(b, rtp2, rtr2, c3, rtx2);
+    }
+    // A NaN distance (a failed re-track) never counts as separated.
+    const double dist = vmaxdiff<cplx>(n, rtx1, rtx2);
+    const double size = vmax(n, rtx1.ref());
+    if (dist > kSameRoot * size) {
+      vcopy<cplx>(n, rtx1, sol.col(a));
+      vcopy<cplx>(n, rtx2, sol.col(b));
+    }
+  }
+
+  // Every pair k < l of a list of columns.
+  template <class Member>
+  void all_pairs(int count, Member&& member) {
+    for (int k = 1; k <= count - 1; ++k)
+      for (int l = k + 1; l <= count; ++l) pair(member(k), member(l));
+  }
+};
+}  // namespace
+
+void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
+                 mat_ref<int> dat, mat_ref<cplx> sol, const retrack_fn& retrack,
+                 const evalcore& ev) {
+  pair_check pc{n,
+                coef,
+                cfd,
+                dat,
+                sol,
+                retrack,
+                ev,
+                vec<double>(n),
+                vec<cplx>(nroot),
+                vec<cplx>(n),
+                vec<cplx>(n),
+                vec<cplx>(n),
+                mat<cplx>(n, n)};
+  prng_seed();
+  for (int i = 1; i <= n; ++i) pc.tmprv(i) = prng_draw();
+  for (int j = 1; j <= nroot; ++j) {
+    cplx s(0, 0);
+    for (int i = 1; i <= n; ++i) s += pc.tmprv(i) * sol(i, j);
+    pc.nrmt(j) = s;
+  }
+  vec<int> cnt(kBuckets);
+  bucket_index ind;
+  gp2digit(n, sol, nroot, cnt, ind);
+  for (int j = 1; j <= nroot; ++j) dat(4, j) = dat(5, j) = 0;
+
+  for (int b = 1; b <= kBuckets; ++b)
+    if (cnt(b) <= kBucketSplit) pc.all_pairs(cnt(b), [&](int k) { return ind(b, k); });
+
+  vec<int> cnt2(kBuckets);
+  bucket_index ind2;
+  for (int i = 1; i <= kBuckets; ++i) {
+    if (cnt(i) <= kBucketSplit) continue;
+    if (n < 2) {  // no second coordinate to split on
+      pc.all_pairs(cnt(i), [&](int k) { return ind(i, k); });
+      continue;
+    }
+    gp2digit_ck(n, sol, i, cnt2, ind2, cnt, ind);
+    for (int j = 1; j <= kBuckets; ++j)
+      if (cnt2(j) > 1) pc.all_pairs(cnt2(j), [&](int k) { return ind2(j, k); });
+  }
+}
+
+namespace {
+// One linear path again from bix(:, r) with the caller's c3 (kept, and
+// returned as the corrector left it); its blow-up count is discarded.
+void retrack_td(td_tracker& trk, mat_ref<const cplx> bix, int r, double& c3, vec_ref<cplx> rtrcx,
+                int& stepcount, int& give_up) {
+  int lost = 0;
+  bool isgood = false;
+  trk.s.c3 = c3;
+  trk.path(bix.col(r), kTdRetraceStep, true, lost, isgood);
+  c3 = trk.s.c3;
+  if (trk.s.test_end == 1 && !isgood) trk.s.give_up = 1;
+  vcopy<cplx>(trk.n, trk.s.x.ref(), rtrcx);
+  stepcount = trk.s.stepcount;
+  give_up = trk.s.give_up;
+}
+}  // namespace
+
+void chkslntd(int n, int m, vec_ref<const int> deg, int nroot, mat_ref<const int> /*supp*/,
+              mat_ref<const int> /*supp_q*/, vec_ref<const cplx> coef, vec_ref<const cplx> coef_q,
+              vec_ref<const int> /*nm*/, mat_ref<int> dat, mat_ref<cplx> sol,
+              mat_ref<const cplx> bix, vec_ref<const cplx> cfd, int tmpi, const evalcore& ev) {
+  // One tracker's work for every re-track of the check.
+  td_tracker trk(n, m, deg, coef, coef_q, cfd, tmpi, ev);
+  retrack_fn retrack = [&](int /*p*/, int r, double& c3, vec_ref<cplx> rtrcx, int& stepcount,
+                           int& give_up) {
+    retrack_td(trk, bix, r, c3, rtrcx, stepcount, give_up);
+  };
+  chksln_flow(n, nroot, coef, cfd, dat, sol, retrack, ev);
+}
+
+void retracetd(int n, int m, vec_ref<const int> deg, mat_ref<const cplx> bix, int& stepcount,
+               mat_ref<const int> /*supp*/, mat_ref<const int> /*supp_q*/, vec_ref<const cplx> coef,
+               vec_ref<const cplx> coef_q, vec_ref<const cplx> cfd, vec_ref<const int> /*nm*/,
+               double& c3, int r, vec_ref<cplx> rtrcx, int& tmpi, int& give_up,
+               const evalcore& ev) {
+  tmpi = td_maxdeg(n, deg);
+  td_tracker trk(n, m, deg, coef, coef_q, cfd, tmpi, ev);
+  retrack_td(trk, bix, r, c3, rtrcx, stepcount, give_up);
+}
+
+}  // namespace hc

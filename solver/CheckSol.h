@@ -1,0 +1,88 @@
+// Duplicate check of the stored end points: pairs that coincide to a relative
+// 1e-7 at a well-conditioned point are tracked again with a smaller corrector
+// parameter c3 (0.01, then 0.001) until they separate.
+//
+// Candidates are found by buckets: the key of a coordinate value v is the
+// remainder of trunc(1e4 v) (as a 32-bit integer; out of range or NaN gives
+// the most negative one) by 100 with the sign of the dividend, so -99..99;
+// bucket = key + 101 for key >= 0, 1 - key for key < 0 (bucket 1 stays empty).
+// Members are kept in increasing column order.
+//
+//   bucket_of(v)  the bucket of one value, 2..200.
+//   bucket_index  the members of 200 buckets: ind(b, k) is the column of the
+//       k-th member of bucket b, k = 1..cnt(b).  Stored compactly (one list of
+//       all members with a start per bucket), so every root is placed whatever
+//       the buckets hold.
+//   gp2digit(n, sol, nroot, cnt, ind)  cnt(200) and ind from Im(sol(1, j)),
+//       j = 1..nroot; sol(n, >= nroot).
+//   gp2digit_ck(n, sol, i, cnt2, ind2, cnt, ind)  cnt2(200) and ind2 from
+//       Im(sol(2, .)) of the members of bucket i of (cnt, ind); needs n >= 2.
+//   chksln_flow(n, nroot, coef, cfd, dat, sol, retrack, ev)  the check shared
+//       by both homotopies; retrack(p, r, c3, rtrcx, stepcount, give_up)
+//       follows the path of dat rows 1 and 2 (cell p, start root r) again
+//       with corrector parameter c3 (which it may raise), into rtrcx(n).
+//       Reseeds the platform generator and draws n numbers for the projection.
+//       dat(6, >= nroot) rows 4 and 5 zeroed, rows 3 to 5 updated; columns of
+//       sol(n, >= nroot) replaced when a pair separates.  A bucket of more
+//       than 1000 members is split by the second coordinate; for n = 1 it is
+//       paired within itself.
+//   chkslntd(n, m, deg, nroot, supp, supp_q, coef, coef_q, nm, dat, sol, bix,
+//       cfd, tmpi)  the check of the linear homotopy (re-tracks by retracetd).
+//   retracetd(n, m, deg, bix, stepcount, supp, supp_q, coef, coef_q, cfd, nm,
+//       c3, r, rtrcx, tmpi, give_up)  the linear path from bix(:, r) again,
+//       first step 0.001, corrector parameter c3 kept; rtrcx(n) its end point,
+//       give_up = 1 when it failed; tmpi set to the largest degree.
+#pragma once
+
+#include <functional>
+
+#include "Eval.h"
+#include "array.h"
+#include "cplx.h"
+
+namespace hc {
+
+constexpr int kBuckets = 200;
+// Buckets larger than this are split once more by the second coordinate.
+constexpr int kBucketSplit = 1000;
+// Relative distance below which two end points coincide, and the projection
+// tolerance that selects candidate pairs.
+constexpr double kSameRoot = 1e-7;
+// Conditioning of a point worth re-tracking: max_sv > 1e-12 and
+// max_sv < 1e5 min_sv (estimates within 1e-5).
+constexpr double kSvFloor = 1e-12, kSvRatio = 1e5, kSvTol = 1e-5;
+// Re-track attempts per pair; attempt k uses c3 = 0.1^(k+1).
+constexpr int kMaxRetracks = 2;
+
+struct bucket_index {
+  vec<int> start;  // start(b): members of bucket b are memb(start(b)+1 .. start(b)+cnt(b))
+  vec<int> memb;
+  int operator()(int b, int k) const { return memb(start(b) + k); }
+};
+
+int bucket_of(double v);
+
+void gp2digit(int n, mat_ref<const cplx> sol, int nroot, vec_ref<int> cnt, bucket_index& ind);
+
+void gp2digit_ck(int n, mat_ref<const cplx> sol, int i, vec_ref<int> cnt2, bucket_index& ind2,
+                 vec_ref<const int> cnt, const bucket_index& ind);
+
+using retrack_fn = std::function<void(int p, int r, double& c3, vec_ref<cplx> rtrcx, int& stepcount,
+                                      int& give_up)>;
+
+void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
+                 mat_ref<int> dat, mat_ref<cplx> sol, const retrack_fn& retrack,
+                 const evalcore& ev = evalcore_lib());
+
+void chkslntd(int n, int m, vec_ref<const int> deg, int nroot, mat_ref<const int> supp,
+              mat_ref<const int> supp_q, vec_ref<const cplx> coef, vec_ref<const cplx> coef_q,
+              vec_ref<const int> nm, mat_ref<int> dat, mat_ref<cplx> sol, mat_ref<const cplx> bix,
+              vec_ref<const cplx> cfd, int tmpi, const evalcore& ev = evalcore_lib());
+
+void retracetd(int n, int m, vec_ref<const int> deg, mat_ref<const cplx> bix, int& stepcount,
+               mat_ref<const int> supp, mat_ref<const int> supp_q, vec_ref<const cplx> coef,
+               vec_ref<const cplx> coef_q, vec_ref<const cplx> cfd, vec_ref<const int> nm,
+               double& c3, int r, vec_ref<cplx> rtrcx, int& tmpi, int& give_up,
+               const evalcore& ev = evalcore_lib());
+
+}  // namespace hc

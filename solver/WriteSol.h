@@ -1,0 +1,49 @@
+// Writer of data.roots: each kept end point is polished once more by Newton's
+// method on the unscaled system and, when that succeeds, written with its
+// residual and condition number; a trailer gives the variable order, a banner
+// and the counts.
+//
+//   wrtsln(n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, mv, var)
+//       writes ./data.roots (created or rewritten); coef(m), cfd((n-1)m) the
+//       unscaled completed system, sol(n, >= nroot) the unscaled end points
+//       (not modified), dat(6, >= nroot) whose row 5 marks points to skip,
+//       var(n) the names; out nreal (roots counted as real) and nroot :=
+//       roots written.  A file that cannot be written ends the program with a
+//       message on standard error and exit status 2.
+//   wrtslntd(n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, tdeg, var)
+//       the same file for the linear homotopy (tdeg paths).
+//   write_roots(out, n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, paths,
+//       var)  the records of both writers, to any stream.
+//   root_is_real(n, x)  max|x| < 1e-7, or every |Im x_i| < 1e-7 max|x|; a
+//       point holding a NaN is not real.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "Eval.h"
+#include "array.h"
+#include "cplx.h"
+
+namespace hc {
+
+// The five records of the author and contact banner that close data.roots
+// and the solver's summary.
+extern const char* const author_banner[5];
+
+bool root_is_real(int n, vec_ref<const cplx> x);
+
+void write_roots(std::ostream& out, int n, int m, int& nroot, vec_ref<const cplx> coef,
+                 mat_ref<const cplx> sol, int& nreal, mat_ref<const int> dat,
+                 vec_ref<const cplx> cfd, int blow_up, int paths, vec_ref<const std::string> var,
+                 const evalcore& ev = evalcore_lib());
+
+void wrtsln(int n, int m, int& nroot, vec_ref<const cplx> coef, mat_ref<const cplx> sol, int& nreal,
+            mat_ref<const int> dat, vec_ref<const cplx> cfd, int blow_up, int mv,
+            vec_ref<const std::string> var, const evalcore& ev = evalcore_lib());
+
+void wrtslntd(int n, int m, int& nroot, vec_ref<const cplx> coef, mat_ref<const cplx> sol,
+              int& nreal, mat_ref<const int> dat, vec_ref<const cplx> cfd, int blow_up, int tdeg,
+              vec_ref<const std::string> var, const evalcore& ev = evalcore_lib());
+
+}  // namespace hc

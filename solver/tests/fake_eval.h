@@ -1,0 +1,106 @@
+// Evaluators of the tests' own, in place of a generated library.
+//
+// lin: the system p_i(z) = z_i - root_i, reported with the Jacobian k I, so
+//   that one Newton correction multiplies the error by 1 - 1/k: the tests
+//   choose how fast the corrector contracts.  From call nan_from on (counted
+//   over the three entries) the values are NaN.  dt(i) = dt_value.
+// sparse: any system in support form, evaluated from the coefficients the
+//   caller passes, with its exact Jacobian.
+#pragma once
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "Eval.h"
+#include "array.h"
+#include "cplx.h"
+
+namespace hc::fake {
+
+struct lin_state {
+  std::vector<cplx> root{cplx(0, 0)};
+  cplx k{1, 0};
+  cplx dt_value{0, 0};
+  int calls = 0;       // evaluations (evahhx and subexpo)
+  int coef_calls = 0;  // coefhhthx
+  int nan_from = std::numeric_limits<int>::max();
+};
+inline lin_state lin;
+
+inline void lin_reset(std::vector<cplx> root, cplx k) {
+  lin = lin_state{};
+  lin.root = std::move(root);
+  lin.k = k;
+}
+
+inline void lin_values(int n, const cplx* z, cplx* p, cplx* dp) {
+  ++lin.calls;
+  const bool nan = lin.calls >= lin.nan_from;
+  const double q = std::numeric_limits<double>::quiet_NaN();
+  for (int i = 0; i < n; ++i) {
+    p[i] = nan ? cplx(q, q) : z[i] - lin.root[static_cast<std::size_t>(i)];
+    for (int j = 0; j < n; ++j) dp[i + j * n] = (i == j) ? lin.k : cplx(0, 0);
+  }
+}
+
+inline void lin_evahhx(const int& n, const cplx*, const cplx* z, cplx* p, const cplx*, cplx* dp) {
+  lin_values(n, z, p, dp);
+}
+inline void lin_subexpo(const int& n, const cplx*, const cplx* z, cplx* p, const cplx*, const cplx*,
+                        cplx* dp, cplx* dt) {
+  lin_values(n, z, p, dp);
+  for (int i = 0; i < n; ++i) dt[i] = lin.dt_value;
+}
+inline void lin_coefhhthx(cplx*, cplx*, cplx*, const int&, const cplx*, const cplx*, const double*,
+                          const double&) {
+  ++lin.coef_calls;
+}
+inline const evalcore lin_core{&lin_evahhx, &lin_subexpo, &lin_coefhhthx};
+
+// --- any sparse system -----------------------------------------------------
+struct sparse_state {
+  int n = 0, m = 0;
+  mat<int> supp;  // supp(n, m)
+  int calls = 0;
+};
+inline sparse_state sparse;
+
+inline cplx ipow(cplx z, int e) {
+  cplx r(1, 0);
+  for (int i = 0; i < e; ++i) r *= z;
+  return r;
+}
+
+// Equations in consecutive blocks of nm(i) terms.
+inline std::vector<int> sparse_nm;
+
+inline void sparse_evahhx(const int& n, const cplx* cf, const cplx* z, cplx* p, const cplx*,
+                          cplx* dp) {
+  ++sparse.calls;
+  for (int i = 0; i < n * n; ++i) dp[i] = cplx(0, 0);
+  int k = 1;
+  for (int i = 1; i <= n; ++i) {
+    p[i - 1] = cplx(0, 0);
+    for (int t = 0; t < sparse_nm[static_cast<std::size_t>(i - 1)]; ++t, ++k) {
+      cplx mono = cf[k - 1];
+      for (int v = 1; v <= n; ++v) mono *= ipow(z[v - 1], sparse.supp(v, k));
+      p[i - 1] += mono;
+      for (int v = 1; v <= n; ++v) {
+        const int e = sparse.supp(v, k);
+        if (e == 0) continue;
+        cplx d = cf[k - 1] * static_cast<double>(e) * ipow(z[v - 1], e - 1);
+        for (int w = 1; w <= n; ++w)
+          if (w != v) d *= ipow(z[w - 1], sparse.supp(w, k));
+        dp[(i - 1) + (v - 1) * n] += d;
+      }
+    }
+  }
+}
+inline void sparse_subexpo(const int&, const cplx*, const cplx*, cplx*, const cplx*, const cplx*,
+                           cplx*, cplx*) {}
+inline void sparse_coefhhthx(cplx*, cplx*, cplx*, const int&, const cplx*, const cplx*,
+                             const double*, const double&) {}
+inline const evalcore sparse_core{&sparse_evahhx, &sparse_subexpo, &sparse_coefhhthx};
+
+}  // namespace hc::fake

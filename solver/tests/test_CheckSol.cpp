@@ -1,0 +1,302 @@
+// Duplicate check: bucket keys, the pairing passes and the pair decisions,
+// with a stub in place of the re-tracking and an evaluator of the tests' own.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <vector>
+
+#include "BiNomialSolver.h"
+#include "CheckSol.h"
+#include "fake_eval.h"
+#include "prng.h"
+
+namespace hc {
+namespace {
+
+TEST(bucket_of, KeysBySignAndThirdAndFourthDecimals) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  struct row {
+    double v;
+    int bucket;
+  } rows[] = {
+      {0.0625, 126},      // trunc(625) rem 100 = 25
+      {-0.0625, 26},      // -25
+      {0.00390625, 140},  // trunc(39.0625) = 39
+      {-0.00390625, 40},
+      {0.5, 101},   // 5000 rem 100 = 0
+      {-0.5, 101},  // -5000 rem 100 = 0 counts as non-negative
+      {0.0, 101},
+      {0.0003 - 1e-9, 103},  // either side of a multiple of 1e-4
+      {0.0003 + 1e-9, 104},
+      {nan, 49},  // the most negative 32-bit integer: rem -48
+      {1e10, 49},
+      {-1e10, 49},
+      {inf, 49},
+  };
+  for (const row& r : rows) EXPECT_EQ(bucket_of(r.v), r.bucket) << r.v;
+  for (double v = -3.0; v < 3.0; v += 0.000731) {
+    const int b = bucket_of(v);
+    EXPECT_GE(b, 2);
+    EXPECT_LE(b, 200);
+  }
+}
+
+TEST(gp2digit, MembersInColumnOrder) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  mat<cplx> sol(2, 5);
+  const double im[] = {0.0625, 0.5, 0.0625, -0.0625, nan};
+  for (int j = 1; j <= 5; ++j) sol(1, j) = cplx(j, im[j - 1]);
+  vec<int> cnt(200);
+  bucket_index ind;
+  gp2digit(2, sol, 5, cnt, ind);
+  int total = 0;
+  for (int b = 1; b <= 200; ++b) total += cnt(b);
+  EXPECT_EQ(total, 5);
+  EXPECT_EQ(cnt(1), 0);
+  ASSERT_EQ(cnt(126), 2);
+  EXPECT_EQ(ind(126, 1), 1);
+  EXPECT_EQ(ind(126, 2), 3);
+  ASSERT_EQ(cnt(101), 1);
+  EXPECT_EQ(ind(101, 1), 2);
+  ASSERT_EQ(cnt(26), 1);
+  EXPECT_EQ(ind(26, 1), 4);
+  ASSERT_EQ(cnt(49), 1);
+  EXPECT_EQ(ind(49, 1), 5);
+
+  // The second level keys the members of one bucket by Im(sol(2, .)).
+  sol(2, 1) = cplx(0, 0.5);
+  sol(2, 3) = cplx(0, -0.0625);
+  vec<int> cnt2(200);
+  bucket_index ind2;
+  gp2digit_ck(2, sol, 126, cnt2, ind2, cnt, ind);
+  ASSERT_EQ(cnt2(101), 1);
+  EXPECT_EQ(ind2(101, 1), 1);
+  ASSERT_EQ(cnt2(26), 1);
+  EXPECT_EQ(ind2(26, 1), 3);
+}
+
+// --- the check with a stub re-track ---------------------------------------
+struct stub {
+  std::map<int, std::vector<cplx>> ends;  // end point of each start root
+  std::map<int, int> gives_up;            // start roots whose re-track fails
+  double raise_to = 0;                    // when > 0, the re-track raises c3 to it
+  struct call {
+    int p, r;
+    double c3;
+  };
+  std::vector<call> calls;
+
+  retrack_fn fn() {
+    return [this](int p, int r, double& c3, vec_ref<cplx> rtrcx, int& stepcount, int& give_up) {
+      calls.push_back({p, r, c3});
+      const std::vector<cplx>& e = ends.at(r);
+      for (int i = 1; i <= rtrcx.size(); ++i) rtrcx(i) = e[static_cast<std::size_t>(i - 1)];
+      stepcount = 5;
+      give_up = gives_up.count(r) ? 1 : 0;
+      if (raise_to > 0) c3 = raise_to;
+    };
+  }
+};
+
+struct check_run {
+  mat<cplx> sol;
+  mat<int> dat;
+};
+
+// Columns of sol; dat(2, j) = 10 + j is the start root of column j.  The
+// fake evaluator's Jacobian k I decides the conditioning test.
+check_run check(const std::vector<std::vector<cplx>>& cols, stub& s, double k = 1.0) {
+  const int n = static_cast<int>(cols[0].size());
+  const int nroot = static_cast<int>(cols.size());
+  check_run r{mat<cplx>(n, nroot), mat<int>(6, nroot)};
+  for (int j = 1; j <= nroot; ++j) {
+    for (int i = 1; i <= n; ++i)
+      r.sol(i, j) = cols[static_cast<std::size_t>(j - 1)][static_cast<std::size_t>(i - 1)];
+    r.dat(1, j) = 7;
+    r.dat(2, j) = 10 + j;
+    r.dat(3, j) = 100;
+    r.dat(4, j) = 9;  // cleared by the check
+    r.dat(5, j) = 9;
+  }
+  fake::lin_reset(std::vector<cplx>(static_cast<std::size_t>(n), cplx(0, 0)), cplx(k, 0));
+  vec<cplx> coef, cfd;
+  prng_fix_seed(777);
+  chksln_flow(n, nroot, coef, cfd, r.dat, r.sol, s.fn(), fake::lin_core);
+  prng_clock_seed();
+  return r;
+}
+
+const std::vector<cplx> kA{cplx(1, 0.5), cplx(2, 0)};
+
+TEST(chksln_flow, CoincidentPairSeparatesOnTheFirstAttempt) {
+  stub s;
+  s.ends = {{11, {cplx(1, 0), cplx(2, 0)}}, {12, {cplx(3, 0), cplx(4, 0)}}};
+  check_run r = check({kA, kA}, s);
+  ASSERT_EQ(s.calls.size(), 2u);
+  EXPECT_EQ(s.calls[0].r, 11);
+  EXPECT_EQ(s.calls[0].p, 7);
+  EXPECT_EQ(s.calls[1].r, 12);
+  EXPECT_DOUBLE_EQ(s.calls[0].c3, 0.01);
+  EXPECT_EQ(r.sol(1, 1), cplx(1, 0));
+  EXPECT_EQ(r.sol(1, 2), cplx(3, 0));
+  for (int j = 1; j <= 2; ++j) {
+    EXPECT_EQ(r.dat(3, j), 105);
+    EXPECT_EQ(r.dat(4, j), 1);
+    EXPECT_EQ(r.dat(5, j), 0);
+  }
+}
+
+TEST(chksln_flow, PairThatStaysTogetherIsTriedTwiceAndKept) {
+  stub s;
+  const std::vector<cplx> same{cplx(5, 0), cplx(6, 0)};
+  s.ends = {{11, same}, {12, same}};
+  check_run r = check({kA, kA}, s);
+  ASSERT_EQ(s.calls.size(), 4u);
+  EXPECT_DOUBLE_EQ(s.calls[0].c3, 0.01);
+  EXPECT_DOUBLE_EQ(s.calls[2].c3, 0.001);
+  EXPECT_EQ(r.sol(1, 1), kA[0]) << "no separation: the old points stay";
+  EXPECT_EQ(r.sol(1, 2), kA[0]);
+  EXPECT_EQ(r.dat(4, 1), 2);
+  EXPECT_EQ(r.dat(3, 2), 110);
+}
+
+TEST(chksln_flow, SeparationWithAGiveUpReplacesBothAndMarksThePath) {
+  stub s;
+  s.ends = {{11, {cplx(1, 0), cplx(2, 0)}}, {12, {cplx(3, 0), cplx(4, 0)}}};
+  s.gives_up = {{12, 1}};
+  check_run r = check({kA, kA}, s);
+  EXPECT_EQ(r.sol(1, 2), cplx(3, 0));
+  EXPECT_EQ(r.dat(5, 1), 0);
+  EXPECT_EQ(r.dat(5, 2), 1);
+}
+
+TEST(chksln_flow, RaisedCorrectorParameterCarriesToTheSecondPath) {
+  stub s;
+  const std::vector<cplx> same{cplx(5, 0), cplx(6, 0)};
+  s.ends = {{11, same}, {12, same}};
+  s.raise_to = 0.5;
+  check(std::vector<std::vector<cplx>>{kA, kA}, s);
+  ASSERT_EQ(s.calls.size(), 4u);
+  EXPECT_EQ(s.calls[1].c3, 0.5);
+  EXPECT_DOUBLE_EQ(s.calls[2].c3, 0.001) << "the next attempt sets c3 afresh";
+}
+
+TEST(chksln_flow, PairsThatAreNotRetracked) {
+  struct row {
+    const char* what;
+    std::vector<std::vector<cplx>> cols;
+    double k;
+    int evaluations;  // conditioning tests made
+  } rows[] = {
+      {"a badly conditioned point", {kA, kA}, 0.0, 1},
+      {"a pair at the origin", {{0.0, 0.0}, {0.0, 0.0}}, 1.0, 1},
+      {"points apart by 5e-8 at size 0.1 although their projections agree",
+       {{0.1, 0.05}, {0.1, cplx(0.05, 5e-8)}},
+       1.0,
+       1},
+      {"close points on either side of a bucket boundary",
+       {{cplx(1, 0.0003 - 1e-9), 2.0}, {cplx(1, 0.0003 + 1e-9), 2.0}},
+       1.0,
+       0},
+      {"distinct points", {kA, {cplx(3, 0.5), 1.0}}, 1.0, 0},
+  };
+  for (const row& c : rows) {
+    SCOPED_TRACE(c.what);
+    stub s;
+    check_run r = check(c.cols, s, c.k);
+    EXPECT_EQ(s.calls.size(), 0u);
+    EXPECT_EQ(fake::lin.calls, c.evaluations);
+    EXPECT_EQ(r.dat(4, 1), 0);
+    EXPECT_EQ(r.dat(5, 2), 0);
+  }
+}
+
+// count columns in one bucket of Im(x_1) = 0.5; columns 1 and 2 coincide
+// to 2e-9 but have Im(x_2) on either side of a multiple of 1e-4, so the
+// second-level split (used above 1000 members) separates them.
+std::vector<std::vector<cplx>> big_bucket(int count, int n) {
+  std::vector<std::vector<cplx>> cols;
+  for (int j = 1; j <= count; ++j) {
+    std::vector<cplx> x{cplx(100.0 + 3.0 * j, 0.5)};
+    if (n == 2) x.push_back(cplx(7.0 * j, 0.25));
+    cols.push_back(x);
+  }
+  cols[0][0] = cols[1][0] = cplx(10, 0.5);
+  if (n == 2) {
+    cols[0][1] = cplx(10, 0.0003 - 1e-9);
+    cols[1][1] = cplx(10, 0.0003 + 1e-9);
+  }
+  return cols;
+}
+
+TEST(chksln_flow, LargeBucketsAreSplitOrPairedWithinThemselves) {
+  struct row {
+    const char* what;
+    int count, n;
+    size_t retracks;
+  } rows[] = {
+      {"1000 members are paired in the first pass", 1000, 2, 2},
+      {"1001 members are split by the second coordinate", 1001, 2, 0},
+      {"one variable: 1001 members are paired within the bucket", 1001, 1, 2},
+  };
+  for (const row& c : rows) {
+    SCOPED_TRACE(c.what);
+    stub s;
+    s.ends = {{11, std::vector<cplx>(static_cast<std::size_t>(c.n), cplx(1, 0))},
+              {12, std::vector<cplx>(static_cast<std::size_t>(c.n), cplx(2, 0))}};
+    check_run r = check(big_bucket(c.count, c.n), s);
+    EXPECT_EQ(s.calls.size(), c.retracks);
+    if (c.retracks > 0) {
+      EXPECT_EQ(r.sol(1, 1), cplx(1, 0));
+      EXPECT_EQ(r.sol(1, 2), cplx(2, 0));
+    }
+  }
+}
+
+TEST(chksln_flow, NoRootsComparesNothing) {
+  stub s;
+  mat<cplx> sol(2, 0);
+  mat<int> dat(6, 0);
+  vec<cplx> coef, cfd;
+  fake::lin_reset({0.0, 0.0}, 1.0);
+  chksln_flow(2, 0, coef, cfd, dat, sol, s.fn(), fake::lin_core);
+  EXPECT_EQ(s.calls.size(), 0u);
+  EXPECT_EQ(fake::lin.calls, 0);
+}
+
+TEST(retracetd, FollowsAStartRootAgainToItsRoot) {
+  // x^2 = 4, y^2 = 9 through the sparse evaluator.
+  fake::sparse.n = 2;
+  fake::sparse.m = 4;
+  fake::sparse.supp.assign(2, 4);
+  fake::sparse.supp(1, 1) = 2;
+  fake::sparse.supp(2, 3) = 2;
+  fake::sparse_nm = {2, 2};
+  const vec<cplx> coef{1.0, -4.0, 1.0, -9.0};
+  vec<cplx> cfd(4);
+  const vec<int> deg{2, 2}, nm{2, 2};
+  vec<cplx> coef_q(4);
+  for (int j = 1; j <= 4; ++j) coef_q(j) = std::polar(1.0, 0.3 * j + 0.1);
+  mat<cplx> bix(2, 4);
+  ASSERT_EQ(bisolvertd(2, 4, coef_q, bix, 4, deg), 4);
+  mat<int> supp(2, 4), supp_q(2, 4);
+  for (int r = 1; r <= 4; ++r) {
+    double c3 = 0.01;
+    int stepcount = -1, tmpi = 0, give_up = -1;
+    vec<cplx> rtrcx(2);
+    retracetd(2, 4, deg, bix, stepcount, supp, supp_q, coef, coef_q, cfd, nm, c3, r, rtrcx, tmpi,
+              give_up, fake::sparse_core);
+    EXPECT_EQ(give_up, 0);
+    EXPECT_EQ(tmpi, 2);
+    EXPECT_GT(stepcount, 0);
+    EXPECT_NEAR(std::abs(rtrcx(1)), 2.0, 1e-9);
+    EXPECT_NEAR(std::abs(rtrcx(2)), 3.0, 1e-9);
+    EXPECT_NEAR(rtrcx(1).imag(), 0.0, 1e-9);
+  }
+}
+
+}  // namespace
+}  // namespace hc
