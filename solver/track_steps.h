@@ -1,0 +1,504 @@
+// The predictor-corrector steps shared by the path trackers: Newton
+// corrector, step control, end game, final Newton, refinement of a start
+// root, first step, cubic Hermite predictor and the loop of one path.
+//
+// The polyhedral tracker (path parameter t rising to 0, FollowCurve.h) and
+// the linear one (t rising to 1, FollowCurveTD.h) run the same steps with a
+// few different constants; one template per step serves both, with a rules
+// type for the constants (poly_rules in FollowCurve.h, td_rules in
+// FollowCurveTD.h) and an evaluation policy:
+//   ev.at(x, t, jacob, polyv, polyt)      H, dH/dx, dH/dt at (x, t), t new
+//   ev.same_t(x, t, jacob, polyv, polyt)  the same at the t of the last at()
+// The templates are over the real type (double; the same text serves a
+// wider type given its lin_solve, colnorm1, r_sqrt, r_log and r_abs).  Work
+// arrays are one track_work per tracker call: no step allocates.
+//
+// Every test that accepts something fails when the residual, the correction
+// or the point holds a NaN (vmax returns NaN then): a diverged path is never
+// taken for a converged one.
+//
+// Step templates (R the rules, Real the number type, Ev the evaluation; the
+// arrays are n-vectors and the n x n jacob of one path, work in track_work):
+//   nwtnitrn_t  corrector at fixed t; updtstp_t  next step and accuracy;
+//   endgame_t  divergence and singular-end test; fnlnwtn_t  Newton on the
+//   target system (keep_eval: also its Jacobian and values); refine_t
+//   Newton refinement of a start root; frtstp_t  first step; cubich_t
+//   cubic Hermite predictor; follow_t  the predictor-corrector loop of one
+//   path from its first step to the end (or its give-up).
+//   track_work  the step work arrays of one tracker call, sized by n;
+//   path_state  the state of one path; accuracy_of  the corrector accuracy
+//   1e-7 sqrt(max(1, |jacob|_1) max(1, max|x|)).
+#pragma once
+
+#include <cmath>
+#include <complex>
+
+#include "Eval.h"
+#include "array.h"
+#include "cplx.h"
+
+namespace hc {
+
+// ---------------------------------------------------------------------------
+// Constants shared by every tracker family.
+
+// Predicted point accepted unchanged when kAcceptFactor res < accuracy.
+constexpr double kAcceptFactor = 10.0;
+// Step above which the corrector expects fast contraction and allows 4
+// corrections; at or below it the contraction may be slower, 7 corrections.
+constexpr double kStepThreshold = 1e-4;
+constexpr int kItrLong = 4, kItrShort = 7;
+constexpr double kC1Long = 15, kC2Long = 10, kC1Short = 3, kC2Short = 2;
+// A small correction counts as converged when below kCorrFloor, relative to
+// points larger than kCorrScale.
+constexpr double kCorrFloor = 1e-7, kCorrScale = 1e5;
+// A stalled correction is accepted only when the residual is within this
+// factor of the accuracy.
+constexpr double kStallResidual = 1000.0;
+// Halved step below which the corrector gives the path up.
+constexpr double kMinStep = 1e-10;
+// Halved first step below which the first step gives the path up.
+constexpr double kMinFirstStep = 1e-16;
+// The accuracy formula and its clamps.
+constexpr double kAccFactor = 1e-7, kAccCoarse = 0.1, kAccFine = 1e-4;
+// Exponent-estimate decisions of the end game.
+constexpr double kEgSettled = 0.01, kEgPole = -0.2, kEgBranchLo = 0.3, kEgBranchHi = 0.8;
+// Final Newton: iterate while the residual at least halves; movement and
+// residual bounds of an accepted end point.
+constexpr double kFnHalving = 2.0, kFnLargePoint = 5.0, kFnRelMove = 0.3, kFnAbsMove = 0.5,
+                 kFnResidual = 1e-4;
+// Refinement of a start root stops below this residual.
+constexpr double kRefineTol = 1e-7;
+// Last-resort bound on refinement passes whose residual keeps falling; a
+// converging Newton refinement needs a handful.
+constexpr int kRefineMaxPasses = 1000;
+// The corrector parameter set before every corrector call.
+constexpr double kC3Default = 0.1;
+
+// ---------------------------------------------------------------------------
+// Work arrays of one tracker call, sized once by n.
+template <class Real>
+struct track_work {
+  using C = std::complex<Real>;
+  mat<C> tmpa, jacob1, jsave;
+  vec<C> oldx, delx, tmpcv, tmpb, polyv1, polyt1, xsave;
+  explicit track_work(int n)
+      : tmpa(n, n),
+        jacob1(n, n),
+        jsave(n, n),
+        oldx(n),
+        delx(n),
+        tmpcv(n),
+        tmpb(n),
+        polyv1(n),
+        polyt1(n),
+        xsave(n) {}
+};
+
+// The per-path state shared by the step routines.
+template <class Real>
+struct path_state {
+  using C = std::complex<Real>;
+  vec<C> x, x1, x2, dirx, dirx1, dirx2, polyv, polyt, h_1;
+  mat<C> jacob;
+  vec<int> infnty;
+  Real t = 0, step = 0, step1 = 0, accuracy = 0, c3 = 0;
+  int flag = 0, nstep = 0, cut = 0, give_up = 0, test_end = 0, stepcount = 0;
+  explicit path_state(int n)
+      : x(n),
+        x1(n),
+        x2(n),
+        dirx(n),
+        dirx1(n),
+        dirx2(n),
+        polyv(n),
+        polyt(n),
+        h_1(n),
+        jacob(n, n),
+        infnty(n) {}
+};
+
+// accuracy = 1e-7 sqrt(max(1, |jacob|_1) max(1, max|x|)).
+template <class Real>
+Real accuracy_of(int n, mat_ref<const std::complex<Real>> jacob,
+                 vec_ref<const std::complex<Real>> x) {
+  return Real(kAccFactor) * r_sqrt(one_max<Real>(colnorm1(n, jacob)) * one_max<Real>(vmax(n, x)));
+}
+
+// ---------------------------------------------------------------------------
+// Corrector at fixed t.
+template <class R, class Real, class Ev>
+void nwtnitrn_t(Ev& ev, int n, vec_ref<std::complex<Real>> x, Real& t,
+                vec_ref<std::complex<Real>> h_1, mat_ref<std::complex<Real>> jacob,
+                vec_ref<std::complex<Real>> polyt, vec_ref<std::complex<Real>> polyv, Real& step,
+                Real accuracy, int& cut, int& flag, int& test_end, int& give_up, int& nstep,
+                Real& c3, int& blow_up, track_work<Real>& w) {
+  using C = std::complex<Real>;
+  vec_ref<C> oldx = w.oldx, delx = w.delx;
+  mat_ref<C> tmpa = w.tmpa;
+
+  auto reject = [&] {
+    cut = 1;
+    t = t - step;
+    step = step * Real(0.5);
+    nstep = 0;
+    flag = 0;
+    test_end = 0;
+    if (step < Real(kMinStep)) {
+      give_up = 1;
+      if (t < Real(R::blowup_t)) ++blow_up;
+    }
+  };
+
+  cut = 0;
+  vcopy<C>(n, polyv, h_1);
+  Real res = vmax(n, h_1);
+  if (Real(kAcceptFactor) * res < accuracy && !has_nan<C>(n, x)) return;
+
+  // First correction, with the coefficients at t.
+  mcopy<C>(n, jacob, tmpa);
+  vcopy<C>(n, polyv, delx);
+  lin_solve(n, tmpa, delx);
+  const Real nrm = vmax(n, x);
+  vcopy<C>(n, x, oldx);
+  for (int i = 1; i <= n; ++i) x(i) = x(i) - delx(i);
+  int ntitr = 1;
+  ev.at(x, t, jacob, polyv, polyt);
+  Real res1 = vmax(n, polyv);
+
+  const bool long_step = step > Real(kStepThreshold);
+  const Real c1 = long_step ? Real(kC1Long) : Real(kC1Short);
+  const Real c2 = long_step ? Real(kC2Long) : Real(kC2Short);
+  if (step < Real(kStepThreshold) && t < Real(R::c3_t)) c3 = Real(R::c3_raised);
+  // nrm is max|oldx|: oldx is x before the correction.
+  if (t >= Real(R::c3_t) && nrm < Real(R::c3_oldx) * Real(n)) c3 = Real(R::c3_raised);
+  const Real corr_bound = Real(kCorrFloor) * one_max<Real>(nrm / Real(kCorrScale));
+
+  Real nd = vmax(n, delx);
+  if (res != res || res1 != res1 || nd != nd || nrm != nrm) {
+    reject();
+    return;
+  }
+  if (nd > c3 * nrm && (!R::big_cut_needs_residual || res1 > accuracy)) {
+    reject();
+    return;
+  }
+  if (c1 * res1 > res && res1 > accuracy) {
+    if (nd > corr_bound) {
+      reject();
+      return;
+    }
+    // A tiny correction: h_1 and res stay those of the predicted point.
+  } else {
+    vcopy<C>(n, polyv, h_1);
+    res = res1;
+  }
+
+  const int itr = long_step ? kItrLong : kItrShort;
+  int loopdat = 0;
+  while (res > accuracy && cut == 0 && loopdat == 0) {
+    mcopy<C>(n, jacob, tmpa);
+    vcopy<C>(n, h_1, delx);
+    lin_solve(n, tmpa, delx);
+    vcopy<C>(n, x, oldx);
+    for (int i = 1; i <= n; ++i) x(i) = x(i) - delx(i);
+    ++ntitr;
+    ev.same_t(x, t, jacob, polyv, polyt);
+    res1 = vmax(n, polyv);
+    nd = vmax(n, delx);
+    if (ntitr > itr || res1 != res1 || nd != nd) {
+      reject();
+    } else if (c2 * res1 > res && res1 > accuracy) {
+      const Real bound = Real(kCorrFloor) * one_max<Real>(vmax(n, oldx) / Real(kCorrScale));
+      if (nd < bound && res1 < Real(kStallResidual) * accuracy)
+        loopdat = 1;
+      else
+        reject();
+    } else {
+      vcopy<C>(n, polyv, h_1);
+      res = res1;
+    }
+  }
+}
+
+// Step and accuracy update after an accepted step at (x, t).
+template <class R, class Real>
+void updtstp_t(int n, Real t, int& stepcount, int& flag, int& nstep, Real& step, Real& step1,
+               vec_ref<const std::complex<Real>> x, vec_ref<std::complex<Real>> x1,
+               vec_ref<std::complex<Real>> x2, mat_ref<const std::complex<Real>> jacob,
+               Real& accuracy) {
+  ++stepcount;
+  Real stepx2;
+  if (nstep <= 1) {
+    stepx2 = step;
+    ++nstep;
+  } else {
+    nstep = 0;
+    stepx2 = Real(2) * step;
+  }
+  step1 = step;
+  R::cap_step(t, stepx2, step, nstep, flag);
+  accuracy = accuracy_of<Real>(n, jacob, x);
+  if (accuracy > Real(kAccCoarse) && t < Real(R::acc_t))
+    accuracy = Real(kAccCoarse);
+  else if (accuracy > Real(kAccFine) && t >= Real(R::acc_t))
+    accuracy = Real(kAccFine);
+  vcopy<std::complex<Real>>(n, x1, x2);
+  vcopy<std::complex<Real>>(n, x, x1);
+}
+
+// End game: x at t, x1 at t - step, x2 at t - step - step1.
+template <class R, class Real>
+void endgame_t(int n, int& give_up, vec_ref<int> infnty, vec_ref<const std::complex<Real>> x,
+               vec_ref<const std::complex<Real>> x1, vec_ref<const std::complex<Real>> x2, Real t,
+               Real step, Real step1) {
+  const Real m2 = vmax(n, x2), m1 = vmax(n, x1), m0 = vmax(n, x);
+  if (m2 > Real(R::eg_growth) * Real(n) && m2 < m1 && m1 < m0) {
+    give_up = 1;
+    return;
+  }
+  if (!R::endgame_active(t)) return;
+  Real d0, d1, d2;
+  R::distances(t, step, step1, d0, d1, d2);
+  auto nz = [](Real a) { return a == Real(0) ? Real(R::eg_zero) : a; };
+  for (int j = 1; j <= n; ++j) {
+    if (infnty(j) != 1) continue;
+    const Real a2 = nz(zabs(x2(j))), a1 = nz(zabs(x1(j))), a0 = nz(zabs(x(j)));
+    const Real I = r_log(a2 / a1) / r_log(d2 / d1);
+    const Real K = r_log(a1 / a0) / r_log(d1 / d0);
+    const Real M = K - d1 * (I - K) / step1;
+    if (r_abs(M) < Real(kEgSettled) && r_abs(I) < Real(kEgSettled) && r_abs(K) < Real(kEgSettled)) {
+      infnty(j) = 0;
+    } else if (r_abs(I - K) < Real(kEgSettled) && r_abs(K - M) < Real(kEgSettled) &&
+               K < Real(kEgPole) && I < Real(kEgPole)) {
+      give_up = 1;
+      return;
+    } else if (r_abs(I - K) < Real(kEgSettled) && r_abs(K - M) < Real(kEgSettled) &&
+               Real(kEgBranchLo) < M && M < Real(kEgBranchHi)) {
+      give_up = 1;
+      return;
+    }
+  }
+}
+
+// Final Newton on the target system; target(x, b, a) evaluates b = P(x),
+// a = P'(x).  With keep_eval, a and b return the Jacobian and the values at
+// the returned point.
+template <class R, class Real, class Target>
+void fnlnwtn_t(int n, Target&& target, mat_ref<std::complex<Real>> a, vec_ref<std::complex<Real>> b,
+               vec_ref<std::complex<Real>> x, bool& isgood, bool keep_eval, track_work<Real>& w) {
+  using C = std::complex<Real>;
+  vec_ref<C> oldx = w.oldx, tmpcv = w.tmpcv, tmpb = w.tmpb;
+  mat_ref<C> jsave = w.jsave;
+  isgood = true;
+  Real res = vmax(n, b);
+  if (keep_eval) {
+    mcopy<C>(n, a, jsave);
+    vcopy<C>(n, b, tmpb);
+  }
+  lin_solve(n, a, b);
+  vcopy<C>(n, x, oldx);
+  vcopy<C>(n, x, tmpcv);
+  for (int i = 1; i <= n; ++i) x(i) = x(i) - b(i);
+  target(x, b, a);
+  Real res1 = vmax(n, b);
+  while (Real(kFnHalving) * res1 < res && !(R::stop_at_zero && res1 == Real(0))) {
+    res = res1;
+    vcopy<C>(n, x, tmpcv);
+    if (keep_eval) {
+      mcopy<C>(n, a, jsave);
+      vcopy<C>(n, b, tmpb);
+    }
+    lin_solve(n, a, b);
+    for (int i = 1; i <= n; ++i) x(i) = x(i) - b(i);
+    target(x, b, a);
+    res1 = vmax(n, b);
+    if (res1 > res) break;
+  }
+  const Real mo = vmax(n, vec_ref<const C>(oldx));
+  const Real d = vmaxdiff<C>(n, oldx, tmpcv);
+  const bool moved = (mo > Real(kFnLargePoint)) ? d > Real(kFnRelMove) * mo : d > Real(kFnAbsMove);
+  if (mo != mo || d != d || moved) {
+    isgood = false;
+    return;
+  }
+  if (res != res || !(res <= Real(kFnResidual) || res1 <= Real(kFnResidual))) {
+    isgood = false;
+    return;
+  }
+  vcopy<C>(n, tmpcv, x);
+  if (keep_eval) {
+    mcopy<C>(n, jsave, a);
+    vcopy<C>(n, tmpb, b);
+  }
+}
+
+// Newton refinement of a start root at fixed t; jacob, polyv, polyt are
+// those of the returned x.  Stops below 1e-7, restores x when the residual
+// grows (or turns NaN), and stops keeping the new x when the residual stays
+// exactly equal or after kRefineMaxPasses falling passes.
+template <class Real, class Ev>
+void refine_t(Ev& ev, int n, Real t, vec_ref<std::complex<Real>> x,
+              mat_ref<std::complex<Real>> jacob, vec_ref<std::complex<Real>> polyv,
+              vec_ref<std::complex<Real>> polyt, track_work<Real>& w) {
+  using C = std::complex<Real>;
+  ev.at(x, t, jacob, polyv, polyt);
+  Real res = vmax(n, polyv);
+  int passes = 0;
+  while (res > Real(kRefineTol)) {
+    mcopy<C>(n, jacob, w.tmpa);
+    vcopy<C>(n, polyv, w.delx);
+    lin_solve(n, w.tmpa, w.delx);
+    vcopy<C>(n, x, w.xsave);
+    for (int i = 1; i <= n; ++i) x(i) = x(i) - w.delx(i);
+    ev.same_t(x, t, jacob, polyv, polyt);
+    const Real res1 = vmax(n, polyv);
+    if (res1 < Real(kRefineTol)) return;
+    if (res1 != res1 || res1 > res) {
+      vcopy<C>(n, w.xsave, x);
+      ev.same_t(x, t, jacob, polyv, polyt);
+      return;
+    }
+    if (res1 == res || ++passes >= kRefineMaxPasses) return;
+    res = res1;
+  }
+}
+
+// First step: Euler prediction along the start tangent and correction,
+// halving the step on rejection.  On acceptance x1 = x, x2 = the start point,
+// step1 = step, dirx1 = the start tangent; give_up = 1 below 1e-16.
+template <class R, class Real, class Ev>
+void frtstp_t(Ev& ev, int n, Real& step, Real& step1, Real& t, vec_ref<std::complex<Real>> dirx1,
+              mat_ref<std::complex<Real>> jacob, vec_ref<std::complex<Real>> polyv,
+              vec_ref<std::complex<Real>> polyt, vec_ref<std::complex<Real>> x2,
+              vec_ref<std::complex<Real>> x1, vec_ref<std::complex<Real>> x,
+              vec_ref<std::complex<Real>> h_1, int& give_up, track_work<Real>& w) {
+  using C = std::complex<Real>;
+  mat_ref<C> tmpa = w.tmpa, jacob1 = w.jacob1;
+  vec_ref<C> delx = w.delx, polyv1 = w.polyv1, polyt1 = w.polyt1;
+  R::first_step(t, step);
+  mcopy<C>(n, jacob, jacob1);
+  vcopy<C>(n, polyv, polyv1);
+  vcopy<C>(n, polyt, polyt1);
+  vcopy<C>(n, x, x1);
+  mcopy<C>(n, jacob, tmpa);
+  vcopy<C>(n, polyt, dirx1);
+  lin_solve(n, tmpa, dirx1);
+  for (int i = 1; i <= n; ++i) dirx1(i) = -dirx1(i);
+  const Real acc = accuracy_of<Real>(n, jacob1, x1);
+
+  for (;;) {
+    for (int i = 1; i <= n; ++i) x(i) = x(i) + step * dirx1(i);
+    t = t + step;
+    ev.at(x, t, jacob, polyv, polyt);
+    vcopy<C>(n, polyv, h_1);
+    mcopy<C>(n, jacob, tmpa);
+    vcopy<C>(n, polyv, delx);
+    lin_solve(n, tmpa, delx);
+    Real res = vmax(n, h_1);
+    Real nd = vmax(n, delx);
+    bool rejected = (res != res || nd != nd);
+    if (!rejected && !(acc > res)) {
+      for (int i = 1; i <= n; ++i) x(i) = x(i) - delx(i);
+      ev.same_t(x, t, jacob, polyv, polyt);
+      const Real res1 = vmax(n, polyv);
+      if (res1 != res1 || (Real(R::frt_c1) * res1 > res && res1 > acc && nd > Real(kCorrFloor))) {
+        rejected = true;
+      } else {
+        vcopy<C>(n, polyv, h_1);
+        res = res1;
+      }
+    }
+    int loopdat = 0;
+    while (!rejected && res > acc && loopdat == 0) {
+      mcopy<C>(n, jacob, tmpa);
+      vcopy<C>(n, h_1, delx);
+      lin_solve(n, tmpa, delx);
+      for (int i = 1; i <= n; ++i) x(i) = x(i) - delx(i);
+      ev.same_t(x, t, jacob, polyv, polyt);
+      const Real res1 = vmax(n, polyv);
+      nd = vmax(n, delx);
+      if (res1 != res1 || nd != nd) {
+        rejected = true;
+      } else if (Real(R::frt_c2) * res1 > res && res1 > acc) {
+        if (nd < Real(kCorrFloor) && res1 < Real(kStallResidual) * acc)
+          loopdat = 1;
+        else
+          rejected = true;
+      }
+      vcopy<C>(n, polyv, h_1);
+      res = res1;
+    }
+    if (!rejected) {
+      if (acc > res) {
+        step1 = step;
+        vcopy<C>(n, x1, x2);
+        vcopy<C>(n, x, x1);
+        return;
+      }
+      continue;  // stalled above the accuracy: predict again from here
+    }
+    t = t - step;
+    step = step * Real(0.5);
+    if (step < Real(kMinFirstStep)) {
+      give_up = 1;
+      return;
+    }
+    vcopy<C>(n, x1, x);
+    mcopy<C>(n, jacob1, jacob);
+    vcopy<C>(n, polyv1, polyv);
+    vcopy<C>(n, polyt1, polyt);
+  }
+}
+
+// Cubic Hermite predictor through (x2, dirx2) at t - step1 and (x1, dirx1)
+// at t, to t + step; after an accepted step (cut = 0) the tangent at x1 is
+// formed first.  Advances t and evaluates at the predicted x.
+template <class Real, class Ev>
+void cubich_t(Ev& ev, int n, int cut, vec_ref<std::complex<Real>> dirx,
+              vec_ref<std::complex<Real>> dirx1, vec_ref<std::complex<Real>> dirx2, Real& t,
+              vec_ref<std::complex<Real>> x, vec_ref<const std::complex<Real>> x1,
+              vec_ref<const std::complex<Real>> x2, Real step, Real step1,
+              mat_ref<std::complex<Real>> jacob, vec_ref<std::complex<Real>> polyt,
+              vec_ref<std::complex<Real>> polyv, track_work<Real>& w) {
+  using C = std::complex<Real>;
+  if (cut == 0) {
+    mcopy<C>(n, jacob, w.tmpa);
+    vcopy<C>(n, polyt, dirx);
+    lin_solve(n, w.tmpa, dirx);
+    vcopy<C>(n, dirx1, dirx2);
+    for (int i = 1; i <= n; ++i) dirx1(i) = -dirx(i);
+  }
+  const Real r = step / step1;
+  const Real q = (step + step1) / step1;
+  const Real a0 = r * r * (Real(2) * q + Real(1));
+  const Real a1 = q * q * (Real(1) - Real(2) * r);
+  const Real a2 = r * r * (step1 + step);
+  const Real a3 = q * q * step;
+  for (int i = 1; i <= n; ++i) x(i) = a0 * x2(i) + a1 * x1(i) + a2 * dirx2(i) + a3 * dirx1(i);
+  t = t + step;
+  ev.at(x, t, jacob, polyv, polyt);
+}
+
+// The tracking loop of one path after its first step: predictor, corrector,
+// end game near the end, step update.  With c3_kept the corrector parameter
+// is the caller's and is not reset before each corrector call (re-tracking).
+template <class R, class Real, class Ev>
+void follow_t(Ev& ev, int n, path_state<Real>& s, bool c3_kept, int& blow_up, track_work<Real>& w) {
+  while (s.test_end == 0 && s.give_up == 0) {
+    if (s.flag == 1) s.test_end = 1;
+    cubich_t<Real>(ev, n, s.cut, s.dirx, s.dirx1, s.dirx2, s.t, s.x, s.x1.ref(), s.x2.ref(), s.step,
+                   s.step1, s.jacob, s.polyt, s.polyv, w);
+    if (!c3_kept) s.c3 = Real(kC3Default);
+    nwtnitrn_t<R, Real>(ev, n, s.x, s.t, s.h_1, s.jacob, s.polyt, s.polyv, s.step, s.accuracy,
+                        s.cut, s.flag, s.test_end, s.give_up, s.nstep, s.c3, blow_up, w);
+    if (s.cut == 0 && R::endgame_called(s.t))
+      endgame_t<R, Real>(n, s.give_up, s.infnty, s.x.ref(), s.x1.ref(), s.x2.ref(), s.t, s.step,
+                         s.step1);
+    if (s.cut == 0 && s.test_end == 0)
+      updtstp_t<R, Real>(n, s.t, s.stepcount, s.flag, s.nstep, s.step, s.step1, s.x.ref(), s.x1,
+                         s.x2, s.jacob.ref(), s.accuracy);
+  }
+}
+
+}  // namespace hc
