@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "FollowCurve.h"
 #include "FollowCurveTD.h"
 #include "LinTool.h"
 #include "prng.h"
@@ -168,6 +169,50 @@ void retrack_td(td_tracker& trk, mat_ref<const cplx> bix, int r, double& c3, vec
   give_up = trk.s.give_up;
 }
 }  // namespace
+
+namespace {
+// One polyhedral path again, start root r of cell p, with the caller's c3
+// (kept, and returned as the corrector left it); its blow-up count is
+// discarded.  A cell or root that does not exist is a re-track that failed.
+void retrack_poly(poly_tracker& trk, int nc, int p, int r, double& c3, vec_ref<cplx> rtrcx,
+                  int& stepcount, int& give_up) {
+  stepcount = 0;
+  give_up = 1;
+  if (p < 1 || p > nc) return;
+  const int det = trk.set_cell(p);
+  if (r < 1 || r > det) return;
+  int lost = 0;
+  bool isgood = false;
+  trk.s.c3 = c3;
+  trk.path(r, kRetraceStepDiv, true, lost, isgood);
+  c3 = trk.s.c3;
+  if (trk.s.test_end == 1 && !isgood) trk.s.give_up = 1;
+  vcopy<cplx>(trk.n, trk.s.x.ref(), rtrcx);
+  stepcount = trk.s.stepcount;
+  give_up = trk.s.give_up;
+}
+}  // namespace
+
+void chksln(int n, int nc, int m, int nroot, mat_ref<const int> supp, vec_ref<const cplx> coef,
+            vec_ref<const cplx> coef_q, vec_ref<const int> nm, mat_ref<int> dat,
+            vec_ref<const double> w, mat_ref<const int> mc, mat_ref<cplx> sol,
+            vec_ref<const cplx> cfd, const evalcore& ev) {
+  // One tracker's work for every re-track of the check.
+  poly_tracker trk(n, m, nm, supp, coef, coef_q, cfd, w, mc, ev);
+  retrack_fn retrack = [&](int p, int r, double& c3, vec_ref<cplx> rtrcx, int& stepcount,
+                           int& give_up) {
+    retrack_poly(trk, nc, p, r, c3, rtrcx, stepcount, give_up);
+  };
+  chksln_flow(n, nroot, coef, cfd, dat, sol, retrack, ev);
+}
+
+void retrace(int n, int nc, int m, int& stepcount, mat_ref<const int> supp,
+             vec_ref<const cplx> coef, vec_ref<const cplx> coef_q, vec_ref<const int> nm,
+             vec_ref<const double> w, mat_ref<const int> mc, double& c3, int p, int r,
+             vec_ref<cplx> rtrcx, int& give_up, vec_ref<const cplx> cfd, const evalcore& ev) {
+  poly_tracker trk(n, m, nm, supp, coef, coef_q, cfd, w, mc, ev);
+  retrack_poly(trk, nc, p, r, c3, rtrcx, stepcount, give_up);
+}
 
 void chkslntd(int n, int m, vec_ref<const int> deg, int nroot, mat_ref<const int> /*supp*/,
               mat_ref<const int> /*supp_q*/, vec_ref<const cplx> coef, vec_ref<const cplx> coef_q,

@@ -26,6 +26,14 @@
 //       sol(n, >= nroot) replaced when a pair separates.  A bucket of more
 //       than 1000 members is split by the second coordinate; for n = 1 it is
 //       paired within itself.
+//   chksln(n, nc, m, nroot, supp, coef, coef_q, nm, dat, w, mc, sol, cfd)
+//       the check of the polyhedral homotopy (re-tracks by retrace); mc the
+//       mixed-cell table, w the lifting, cfd((n-1)m) of the scaled coef.
+//   retrace(n, nc, m, stepcount, supp, coef, coef_q, nm, w, mc, c3, p, r,
+//       rtrcx, give_up, cfd)  the polyhedral path of cell p, start root r
+//       again (start system rebuilt), step after the first at most -t/4,
+//       corrector parameter c3 kept; rtrcx(n) its end point, give_up = 1
+//       when it failed or when cell p has no start root r.
 //   chkslntd(n, m, deg, nroot, supp, supp_q, coef, coef_q, nm, dat, sol, bix,
 //       cfd, tmpi)  the check of the linear homotopy (re-tracks by retracetd).
 //   retracetd(n, m, deg, bix, stepcount, supp, supp_q, coef, coef_q, cfd, nm,
@@ -73,6 +81,17 @@ using retrack_fn = std::function<void(int p, int r, double& c3, vec_ref<cplx> rt
 void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
                  mat_ref<int> dat, mat_ref<cplx> sol, const retrack_fn& retrack,
                  const evalcore& ev = evalcore_lib());
+
+void chksln(int n, int nc, int m, int nroot, mat_ref<const int> supp, vec_ref<const cplx> coef,
+            vec_ref<const cplx> coef_q, vec_ref<const int> nm, mat_ref<int> dat,
+            vec_ref<const double> w, mat_ref<const int> mc, mat_ref<cplx> sol,
+            vec_ref<const cplx> cfd, const evalcore& ev = evalcore_lib());
+
+void retrace(int n, int nc, int m, int& stepcount, mat_ref<const int> supp,
+             vec_ref<const cplx> coef, vec_ref<const cplx> coef_q, vec_ref<const int> nm,
+             vec_ref<const double> w, mat_ref<const int> mc, double& c3, int p, int r,
+             vec_ref<cplx> rtrcx, int& give_up, vec_ref<const cplx> cfd,
+             const evalcore& ev = evalcore_lib());
 
 void chkslntd(int n, int m, vec_ref<const int> deg, int nroot, mat_ref<const int> supp,
               mat_ref<const int> supp_q, vec_ref<const cplx> coef, vec_ref<const cplx> coef_q,

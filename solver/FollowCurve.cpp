@@ -1,6 +1,232 @@
 #include "FollowCurve.h"
 
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "BiNomialSolver.h"
+#include "CheckSol.h"
+#include "sysprep.h"
+
 namespace hc {
+
+namespace {
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "rootsolve: %s\n", what);
+  std::exit(1);
+}
+}  // namespace
+
+// ---------------------------------------------------------------------------
+void crtpwt(int p, int n, int m, vec_ref<const int> nm, mat_ref<const int> mcl,
+            mat_ref<const int> supp, mat_ref<const int> v, mat_ref<const int> q,
+            vec_ref<const double> w, vec_ref<double> tpow, double& minpow, crtpwt_work& cw) {
+  vec_ref<double> tmprv = cw.tmprv, tmprv1 = cw.tmprv1, alpha = cw.alpha, base = cw.base;
+  vec_ref<int> shd = cw.shd, stl = cw.stl;
+  shd(1) = 1;
+  stl(1) = nm(1);
+  for (int i = 2; i <= n; ++i) {
+    shd(i) = stl(i - 1) + 1;
+    stl(i) = stl(i - 1) + nm(i);
+  }
+  const int c1 = 2 * p - 1, c2 = 2 * p;
+  for (int i = 1; i <= n; ++i) tmprv(i) = w(mcl(i, c2)) - w(mcl(i, c1));
+  // Forward substitution with the lower-triangular v, then alpha = q tmprv1:
+  // the difference matrix times alpha is tmprv, so both cell terms of each
+  // equation get the same lifted value.
+  for (int i = 1; i <= n; ++i) {
+    double s = 0.0;
+    for (int l = 1; l < i; ++l) s += static_cast<double>(v(i, l)) * tmprv1(l);
+    tmprv1(i) = (tmprv(i) - s) / static_cast<double>(v(i, i));
+  }
+  for (int i = 1; i <= n; ++i) {
+    double s = 0.0;
+    for (int l = 1; l <= n; ++l) s += static_cast<double>(q(i, l)) * tmprv1(l);
+    alpha(i) = s;
+  }
+  for (int i = 1; i <= n; ++i) {
+    const int k1 = mcl(i, c1);
+    double s = 0.0;
+    for (int j = 1; j <= n; ++j) s += static_cast<double>(supp(j, k1)) * alpha(j);
+    base(i) = w(k1) + s;
+    for (int k = shd(i); k <= stl(i); ++k) {
+      double sk = 0.0;
+      for (int j = 1; j <= n; ++j) sk += static_cast<double>(supp(j, k)) * alpha(j);
+      tpow(k) = w(k) + sk - base(i);
+    }
+  }
+  minpow = 1.0;
+  for (int k = 1; k <= m; ++k) {
+    if (tpow(k) <= kPowZero) tpow(k) = 0.0;
+    if (kPowZero < tpow(k) && tpow(k) < minpow) minpow = tpow(k);
+  }
+}
+
+void crtpwt(int p, int n, int m, vec_ref<const int> nm, mat_ref<const int> mcl,
+            mat_ref<const int> supp, mat_ref<const int> v, mat_ref<const int> q,
+            vec_ref<const double> w, vec_ref<double> tpow, double& minpow) {
+  crtpwt_work cw(n);
+  crtpwt(p, n, m, nm, mcl, supp, v, q, w, tpow, minpow, cw);
+}
+
+// ---------------------------------------------------------------------------
+poly_tracker::poly_tracker(int n_, int m_, vec_ref<const int> nm_, mat_ref<const int> supp_,
+                           vec_ref<const cplx> coef_, vec_ref<const cplx> coef_q_,
+                           vec_ref<const cplx> cfd_, vec_ref<const double> w_,
+                           mat_ref<const int> mcl_, const evalcore& e)
+    : n(n_),
+      m(m_),
+      nm(nm_),
+      supp(supp_),
+      coef(coef_),
+      coef_q(coef_q_),
+      cfd(cfd_),
+      w(w_),
+      mcl(mcl_),
+      core(&e),
+      cv(m_),
+      tpow(m_),
+      v(n_, n_),
+      q(n_, n_),
+      cw(n_),
+      ev(n_, m_, tpow, coef_q_, cv, e),
+      wk(n_),
+      s(n_) {
+  long long terms = 0;
+  for (int i = 1; i <= n; ++i) terms += nm(i);
+  if (terms != m) fail("the term counts of the equations do not add up to the number of terms");
+  for (int k = 1; k <= m; ++k) cv(k) = coef(k) - coef_q(k);
+}
+
+int poly_tracker::set_cell(int p) {
+  if (p == cell) return det;
+  cell = 0;  // until the new cell is complete
+  det = 0;
+  const int c1 = 2 * p - 1, c2 = 2 * p;
+  for (int i = 1; i <= n; ++i) {
+    const int k1 = mcl(i, c1), k2 = mcl(i, c2);
+    if (k1 < 1 || k1 > m || k2 < 1 || k2 > m)
+      fail("a mixed cell names a term outside the supports");
+    for (int j = 1; j <= n; ++j) {
+      const long long d = static_cast<long long>(supp(j, k1)) - supp(j, k2);
+      if (d < INT_MIN || d > INT_MAX)
+        fail("an exponent difference of a mixed cell exceeds 32 bits");
+      v(i, j) = static_cast<int>(d);
+    }
+  }
+  long long d = 0;
+  intmatqr(n, v, q, d);
+  cell = p;
+  if (d == 0) return 0;
+  if (d > INT_MAX) fail("a mixed cell has more start roots than the arrays can hold");
+  crtpwt(p, n, m, nm, mcl, supp, v, q, w, tpow, minpow, cw);
+  if (d > bix.cols()) {
+    try {
+      bix.assign(n, static_cast<int>(d));
+    } catch (const std::bad_alloc&) {
+      fail("no memory for the start roots of a mixed cell");
+    }
+  }
+  det = bisolver(p, n, m, supp, coef_q, mcl, bix);
+  return det;
+}
+
+void poly_tracker::path(int r, double step_div, bool c3_kept, int& blow_up, bool& isgood) {
+  for (int i = 1; i <= n; ++i) s.infnty(i) = 1;
+  s.give_up = 0;
+  s.stepcount = 0;
+  vcopy<cplx>(n, bix.col(r), s.x);
+  s.t = -(kStartDepth / minpow);
+  refine_t<double>(ev, n, s.t, s.x, s.jacob, s.polyv, s.polyt, wk);
+  frtstp_t<poly_rules, double>(ev, n, s.step, s.step1, s.t, s.dirx1, s.jacob, s.polyv, s.polyt,
+                               s.x2, s.x1, s.x, s.h_1, s.give_up, wk);
+  s.cut = s.nstep = s.test_end = s.flag = 0;
+  const double cap = -s.t / step_div;
+  if (cap < s.step) s.step = cap;
+  if (s.give_up == 0) s.accuracy = accuracy_of<double>(n, s.jacob.ref(), s.x.ref());
+  follow_t<poly_rules, double>(ev, n, s, c3_kept, blow_up, wk);
+  isgood = false;
+  // At t = 0 the homotopy is the target system: jacob and h_1 are its
+  // Jacobian and values at x.
+  if (s.test_end == 1 && s.give_up == 0) {
+    auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> b, mat_ref<cplx> a) {
+      core->evahhx(n, coef.data(), z.data(), b.data(), cfd.data(), a.data());
+    };
+    fnlnwtn_t<poly_rules, double>(n, target, s.jacob, s.h_1, s.x, isgood, false, wk);
+  }
+}
+
+// ---------------------------------------------------------------------------
+void fcurve(int n, int m, int nc, vec_ref<const int> nm, mat_ref<const int> supp,
+            vec_ref<const cplx> coef, vec_ref<const cplx> coef_q, vec_ref<const double> w,
+            mat_ref<const int> mcl, int& nroot, mat_ref<cplx> sol, mat_ref<int> dat, int& blow_up,
+            const evalcore& ev) {
+  if (n < 1 || m < 0 || nc < 0) fail("the tracker was given no system or a negative size");
+  if (mcl.rows() < n || mcl.cols() / 2 < nc)
+    fail("the mixed-cell table holds fewer cells than given");
+  if (sol.rows() < n || dat.rows() < 6) fail("the end-point or path-data array is too short");
+
+  vec<cplx> cfd((n - 1) * m);
+  build_cfd(n, m, supp, coef, cfd);
+  nroot = 0;
+  blow_up = 0;
+  {
+    poly_tracker trk(n, m, nm, supp, coef, coef_q, cfd, w, mcl, ev);
+    long long paths = 0;
+    for (int p = 1; p <= nc; ++p) {
+      const int det = trk.set_cell(p);
+      if (det == 0) continue;
+      paths += det;
+      if (paths > sol.cols() || paths > dat.cols())
+        fail("the end-point or path-data array holds fewer columns than the paths");
+      for (int r = 1; r <= det; ++r) {
+        bool isgood = false;
+        trk.path(r, kFirstStepDiv, false, blow_up, isgood);
+        if (!isgood) continue;
+        ++nroot;
+        vcopy<cplx>(n, trk.s.x.ref(), sol.col(nroot));
+        dat(1, nroot) = p;
+        dat(2, nroot) = r;
+        dat(3, nroot) = trk.s.stepcount;
+      }
+    }
+  }
+  chksln(n, nc, m, nroot, supp, coef, coef_q, nm, dat, w, mcl, sol, cfd, ev);
+}
+
+void rfnintl(int n, int m, vec_ref<const int> /*nm*/, double t, vec_ref<const double> tpow,
+             mat_ref<const int> /*supp*/, vec_ref<const cplx> coef_q, vec_ref<cplx> x,
+             mat_ref<cplx> jacob, vec_ref<cplx> polyv, vec_ref<cplx> polyt, vec_ref<const cplx> cv,
+             const evalcore& ev) {
+  poly_eval pe(n, m, tpow, coef_q, cv, ev);
+  track_work<double> w(n);
+  refine_t<double>(pe, n, t, x, jacob, polyv, polyt, w);
+}
+
+void frtstp(int n, int m, mat_ref<const int> /*supp*/, vec_ref<const int> /*nm*/, double& step,
+            double& step1, vec_ref<const double> tpow, vec_ref<const cplx> coef_q, double& t,
+            vec_ref<cplx> dirx1, mat_ref<cplx> jacob, vec_ref<cplx> polyv, vec_ref<cplx> polyt,
+            vec_ref<cplx> x2, vec_ref<cplx> x1, vec_ref<cplx> x, vec_ref<const cplx> cv,
+            int& give_up, const evalcore& ev) {
+  poly_eval pe(n, m, tpow, coef_q, cv, ev);
+  track_work<double> w(n);
+  vec<cplx> h_1(n);
+  frtstp_t<poly_rules, double>(pe, n, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x, h_1,
+                               give_up, w);
+}
+
+void cbchmt(int n, int m, int cut, vec_ref<const int> /*nm*/, mat_ref<const int> /*supp*/,
+            vec_ref<const cplx> coef_q, vec_ref<const double> tpow, vec_ref<cplx> dirx,
+            vec_ref<cplx> dirx1, vec_ref<cplx> dirx2, double& t, vec_ref<cplx> x,
+            vec_ref<const cplx> x1, vec_ref<const cplx> x2, double step, double step1,
+            mat_ref<cplx> jacob, vec_ref<cplx> polyt, vec_ref<cplx> polyv, vec_ref<const cplx> cv,
+            const evalcore& ev) {
+  poly_eval pe(n, m, tpow, coef_q, cv, ev);
+  track_work<double> w(n);
+  cubich_t<double>(pe, n, cut, dirx, dirx1, dirx2, t, x, x1, x2, step, step1, jacob, polyt, polyv,
+                   w);
+}
 
 void nwtnitrn(int n, int m, vec_ref<cplx> x, double& t, vec_ref<const double> tpow,
               vec_ref<cplx> h_1, mat_ref<cplx> jacob, vec_ref<cplx> polyt, vec_ref<cplx> polyv,

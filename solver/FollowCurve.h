@@ -192,13 +192,13 @@ struct poly_tracker {
   vec_ref<const double> w;
   mat_ref<const int> mcl;
   const evalcore* core;
-  vec<cplx> cv;       // coef - coef_q
-  vec<double> tpow;   // tpow(m) of the current cell
+  vec<cplx> cv;      // coef - coef_q
+  vec<double> tpow;  // tpow(m) of the current cell
   double minpow = 1.0;
-  int cell = 0;       // the cell whose start roots bix holds (0: none yet)
-  int det = 0;        // its number of start roots
-  mat<int> v, q;      // its reduced difference matrix and transform
-  mat<cplx> bix;      // bix(n, >= det); grows only for a cell larger than any before
+  int cell = 0;   // the cell whose start roots bix holds (0: none yet)
+  int det = 0;    // its number of start roots
+  mat<int> v, q;  // its reduced difference matrix and transform
+  mat<cplx> bix;  // bix(n, >= det); grows only for a cell larger than any before
   crtpwt_work cw;
   poly_eval ev;
   track_work<double> wk;
@@ -257,8 +257,8 @@ void crtpwt(int p, int n, int m, vec_ref<const int> nm, mat_ref<const int> mcl,
 
 void rfnintl(int n, int m, vec_ref<const int> nm, double t, vec_ref<const double> tpow,
              mat_ref<const int> supp, vec_ref<const cplx> coef_q, vec_ref<cplx> x,
-             mat_ref<cplx> jacob, vec_ref<cplx> polyv, vec_ref<cplx> polyt,
-             vec_ref<const cplx> cv, const evalcore& ev = evalcore_lib());
+             mat_ref<cplx> jacob, vec_ref<cplx> polyv, vec_ref<cplx> polyt, vec_ref<const cplx> cv,
+             const evalcore& ev = evalcore_lib());
 
 void frtstp(int n, int m, mat_ref<const int> supp, vec_ref<const int> nm, double& step,
             double& step1, vec_ref<const double> tpow, vec_ref<const cplx> coef_q, double& t,

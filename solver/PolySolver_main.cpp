@@ -20,6 +20,7 @@
 #include "sysinput.h"
 #include "sysprep.h"
 #include "BiNomialSolver.h"
+#include "FollowCurve.h"
 #include "FollowCurveTD.h"
 #include "MixedCell.h"
 #include "WriteSol.h"
@@ -66,9 +67,7 @@ int ask_option(ffreader& answers) {
   }
 }
 
-// Exit status of a run that asked for a branch this build does not follow,
-// or whose sizes the arrays cannot hold.
-constexpr int not_built_status = 3;
+// Exit status of a run whose sizes the arrays cannot hold.
 constexpr int too_large_status = 4;
 
 // Process CPU time, user plus system seconds.
@@ -149,10 +148,10 @@ void linear_homotopy(const prepared_system& sys, vec_ref<const std::string> var,
 }
 
 // The polyhedral homotopy: mixed cells of a random lifting, their mixed
-// volume (the number of paths) and the random start coefficients.  The
-// tracker of these paths is not part of this build: the run stops after
-// the number of paths.
-void polyhedral_homotopy(const prepared_system& sys, int trnd, run_counts& rc) {
+// volume (the number of paths), random start coefficients for every term,
+// and the paths of every cell from t = -20/minpow up to t = 0.
+void polyhedral_homotopy(const prepared_system& sys, vec_ref<const std::string> var, int trnd,
+                         run_counts& rc) {
   const int n = sys.n;
   int m = sys.m;
   rc.t0 = cpu_seconds();
@@ -169,12 +168,17 @@ void polyhedral_homotopy(const prepared_system& sys, int trnd, run_counts& rc) {
   const int paths = static_cast<int>(mv);
 
   vec<double> tmprv(m);
+  mat<int> dat(6, paths, 0);
+  mat<cplx> tmpsol(n, paths);
   vec<cplx> coef_q(m);
+  vec<cplx> cfd((n - 1) * m);
   start_coefficients(m, trnd, tmprv, coef_q);
   paths_line(paths);
-  std::cout.flush();
-  std::fprintf(stderr, "rootsolve: the polyhedral path tracker is not available in this build\n");
-  std::exit(not_built_status);
+  fcurve(n, m, nc, sys.nm, sys.supp, sys.coef, coef_q, w, mcl, rc.nroot, tmpsol, dat, rc.blow_up);
+  unscale(n, rc.nroot, sys.sclc, tmpsol);
+  build_cfd(n, m, sys.supp, sys.oldcoef, cfd);
+  wrtsln(n, m, rc.nroot, sys.oldcoef, tmpsol, rc.nreal, dat, cfd, rc.blow_up, paths, var);
+  rc.t1 = cpu_seconds();
 }
 
 void summary(const run_counts& rc) {
@@ -205,7 +209,7 @@ int run() {
   const int option = ask_option(answers);
   run_counts rc;
   if (option == 1)
-    polyhedral_homotopy(sys, trnd, rc);
+    polyhedral_homotopy(sys, rd.var, trnd, rc);
   else
     linear_homotopy(sys, rd.var, trnd, rc);
   summary(rc);

@@ -101,5 +101,46 @@ TEST(rootsolve_prompt, UnreadableAnswerOrEndOfInputIsFatal) {
   }
 }
 
+// The numeric layout of a system of n equations x_i^d - 1 = 0.
+std::string powers_input(int n, int d) {
+  std::string s = std::to_string(n) + "\n";
+  for (int i = 0; i < n; ++i) s += "2\n";
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) s += (j == i ? std::to_string(d) : "0") + " ";
+    s += "\n";
+    for (int j = 0; j < n; ++j) s += "0 ";
+    s += "\n";
+  }
+  for (int i = 0; i < n; ++i) s += "(1,0)\n(-1,0)\n";
+  for (int i = 0; i < n; ++i) s += "x" + std::to_string(i + 1) + "\n";
+  return s;
+}
+
+TEST(rootsolve_linear, MorePathsThanArraysHoldStopsBeforeAllocating) {
+  // 31 quadrics: 2^31 paths, one more than a 32-bit count holds.
+  temp_dir dir;
+  fs::copy_file(EVALCORE_FULL, dir / "MEva.so");
+  spit(dir / "input.num", powers_input(31, 2));
+  const proc_result r = rootsolve(dir, "2\n");
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.out, prompt + " The classical linear homotopy\n");
+  EXPECT_NE(r.err.find("2147483647"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir / "data.roots"));
+}
+
+TEST(rootsolve_linear, EquationOfDegreeZeroRunsWithNoPath) {
+  // x^2 - 1 = 0 and the constant equation 5 = 0: no path at all.
+  temp_dir dir;
+  fs::copy_file(EVALCORE_FULL, dir / "MEva.so");
+  spit(dir / "input.num", "2\n2\n1\n2 0\n0 0\n0 0\n(1,0)\n(-1,0)\n(5,0)\nx\ny\n");
+  const proc_result r = rootsolve(dir, "2\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find(" The # of paths followed  =          0\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" The # of roots =               0\n"), std::string::npos) << r.out;
+  const std::string roots = slurp(dir / "data.roots");
+  EXPECT_EQ(roots.rfind("  The order of variables : \n x\n y\n", 0), 0u) << roots;
+  EXPECT_NE(roots.find(" The # of paths followed =        0\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace hc::test
