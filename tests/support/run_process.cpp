@@ -18,7 +18,7 @@ namespace hc::test {
 
 scratch_dir::scratch_dir() {
   const char* tmp = std::getenv("TMPDIR");
-  std::string tmpl = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/eqtrans.XXXXXX";
+  std::string tmpl = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/hc-test.XXXXXX";
   if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = tmpl;
 }
@@ -55,7 +55,7 @@ proc_result run_in(const std::string& prog, const std::vector<std::string>& args
   posix_spawn_file_actions_addopen(&fa, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
 
-  std::vector<std::string> argv_s{"eqtrans"};
+  std::vector<std::string> argv_s{std::filesystem::path(prog).filename().string()};
   argv_s.insert(argv_s.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& a : argv_s) argv.push_back(a.data());
@@ -75,6 +75,11 @@ proc_result run_in(const std::string& prog, const std::vector<std::string>& args
   if (io.stdout_path.empty()) r.out = read_file(out_path);
   r.err = read_file(err_path);
   return r;
+}
+
+proc_result run_argv(const std::vector<std::string>& argv, const std::string& input,
+                     const std::string& cwd) {
+  return run_in(argv.at(0), std::vector<std::string>(argv.begin() + 1, argv.end()), input, cwd);
 }
 
 std::map<std::string, std::string> dir_files(const std::string& dir) {

@@ -1,4 +1,6 @@
-// Running eqtrans as a process for the tests, in a scratch directory of its own.
+// Running a program of the system as a process for the end-to-end tests:
+// standard input from a text or a file, standard output and error captured,
+// the exit status returned; scratch directories; whole files.
 #pragma once
 
 #include <map>
@@ -34,14 +36,18 @@ struct proc_io {
   std::string stdout_path;  // write standard output here (it is then not captured)
 };
 
-// Run `prog` with argv[0] = "eqtrans" and `args` in directory `cwd`, feeding
-// `input` on standard input.
+// Run `prog` with argv[0] = its file name and `args` in directory `cwd`,
+// feeding `input` on standard input.
 proc_result run_in(const std::string& prog, const std::vector<std::string>& args,
                    const std::string& input, const std::string& cwd, const proc_io& io = {});
 
 // Every regular file directly in `dir` (names starting with '.' included)
 // with its content; a directory is listed with the content "<dir>".
 std::map<std::string, std::string> dir_files(const std::string& dir);
+
+// Every argument of a command line, argv[0] first, as run_in takes them.
+proc_result run_argv(const std::vector<std::string>& argv, const std::string& input,
+                     const std::string& cwd);
 
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& text);
