@@ -94,7 +94,7 @@ def run(build, name, option):
             f.write(num)
         subprocess.run([f"{build}/evalgen/evalgen"], input=num, text=True, cwd=d, check=True,
                        capture_output=True)
-        subprocess.run("gfortran -shared -fPIC -O1 MEva.f90 -o MEva.so", shell=True, cwd=d, check=True)
+        subprocess.run("gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so", shell=True, cwd=d, check=True)
         t = time.perf_counter()
         p = subprocess.run([f"{build}/solver/rootsolve"], input=f"{option}\n", capture_output=True,
                            text=True, cwd=d)

@@ -31,8 +31,8 @@ if [[ ! -x $bin/evalgen/evalgen ]]; then
 fi
 echo "== evalgen < input.num"
 "$bin/evalgen/evalgen" < input.num
-echo "== gfortran -shared -fPIC -O1 MEva.f90 -o MEva.so"
-gfortran -shared -fPIC -O1 MEva.f90 -o MEva.so
+echo "== gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so"
+gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so
 
 echo "== rootsolve (answer $option)"
 status=0

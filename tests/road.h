@@ -16,7 +16,7 @@
 namespace hc::test {
 
 // The command that turns MEva.f90 into ./MEva.so.
-inline const char* const fortran_compile = "gfortran -shared -fPIC -O1 MEva.f90 -o MEva.so";
+inline const char* const fortran_compile = "gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so";
 
 struct root_record {
   std::vector<std::complex<double>> x;

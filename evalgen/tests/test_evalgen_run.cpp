@@ -1,0 +1,375 @@
+// evalgen end to end: generate MEva.f90 for random supports, compile it with
+// gfortran, load the library and check its three routines against a direct
+// evaluation of the polynomials, their Jacobian and the t-derivative.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "MisTools.h"
+#include "array.h"
+#include "cplx.h"
+
+#ifndef EVALGEN_BIN
+#error "EVALGEN_BIN must name the evalgen program"
+#endif
+
+namespace hc {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Agreement asked of the generated routines with the direct evaluation,
+// relative to the sum of the moduli of the terms (so that cancellation in a
+// sum does not count against the routines): a few hundred roundings.
+constexpr double rel_tol = 1e-12;
+
+// The command that builds the library, as the user runs it.
+constexpr const char* fortran_cmd = "gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so";
+
+using evahhx_t = void (*)(int*, cplx*, cplx*, cplx*, cplx*, cplx*);
+using subexpo_t = void (*)(int*, cplx*, cplx*, cplx*, cplx*, cplx*, cplx*, cplx*);
+using coefhhthx_t = void (*)(cplx*, cplx*, cplx*, int*, cplx*, cplx*, double*, double*);
+
+struct scratch_dir {
+  fs::path path;
+  scratch_dir() {
+    std::string t = (fs::temp_directory_path() / "evalgen_XXXXXX").string();
+    if (mkdtemp(t.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path = t;
+  }
+  ~scratch_dir() { fs::remove_all(path); }
+};
+
+std::string read_file(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+int run_in(const fs::path& dir, const std::string& cmd) {
+  const std::string full = "cd '" + dir.string() + "' && " + cmd;
+  return std::system(full.c_str());
+}
+
+// A system in support form as read: nm(n), supp(n, m), coef(m).
+struct system_rd {
+  int n = 0;
+  std::vector<int> nm;
+  std::vector<std::vector<int>> terms;  // exponent vectors
+  std::vector<cplx> coef;
+
+  std::string input_num() const {
+    std::ostringstream o;
+    o.precision(17);
+    o << n << "\n";
+    for (int c : nm) o << c << "\n";
+    for (const auto& t : terms) {
+      for (int e : t) o << e << " ";
+      o << "\n";
+    }
+    for (const auto& c : coef) o << "(" << c.real() << "," << c.imag() << ")\n";
+    for (int i = 1; i <= n; ++i) o << "x" << i << "\n";
+    return o.str();
+  }
+};
+
+struct gen_case {
+  const char* name;
+  int n;
+  int min_terms, max_terms;
+  int max_exp;
+  unsigned seed;
+  int unused_var;      // a variable (>= 2) that occurs in no term; 0 for none
+  bool constant_eq;    // equation 1 is a single constant term
+  bool expect_nested;  // the supports give a temporary built from a temporary
+};
+
+system_rd random_system(const gen_case& c) {
+  std::mt19937 gen(c.seed);
+  std::uniform_int_distribution<int> nterms(c.min_terms, c.max_terms);
+  std::uniform_int_distribution<int> expo(0, c.max_exp);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  system_rd s;
+  s.n = c.n;
+  for (int i = 1; i <= c.n; ++i) {
+    const int nt = (i == 1 && c.constant_eq) ? 1 : nterms(gen);
+    s.nm.push_back(nt);
+    for (int t = 0; t < nt; ++t) {
+      std::vector<int> a(static_cast<std::size_t>(c.n), 0);
+      if (!(i == 1 && c.constant_eq))
+        for (int j = 1; j <= c.n; ++j)
+          if (j != c.unused_var) a[static_cast<std::size_t>(j - 1)] = expo(gen);
+      // Every third term repeats an exponent vector already written (of this
+      // or an earlier equation), so that equal vectors meet in one equation
+      // and common pairs recur across equations.
+      if (t > 0 && t % 3 == 0) a = s.terms[static_cast<std::size_t>(gen() % s.terms.size())];
+      s.terms.push_back(a);
+      s.coef.emplace_back(u(gen), u(gen));
+    }
+  }
+  s.coef[s.coef.size() / 2] = cplx(0.0, 0.0);
+  return s;
+}
+
+// The system in the evaluator's numbering: normal order and completion.
+struct system_no {
+  int n = 0, m = 0;
+  vec<int> nm, shd, stl;
+  mat<int> supp;
+};
+
+system_no normal_form(const system_rd& r) {
+  const int n = r.n, m0 = static_cast<int>(r.terms.size());
+  vec<int> nm(n);
+  for (int i = 1; i <= n; ++i) nm(i) = r.nm[static_cast<std::size_t>(i - 1)];
+  mat<int> supp(n, m0);
+  vec<cplx> coef(m0);
+  for (int k = 1; k <= m0; ++k) {
+    for (int j = 1; j <= n; ++j)
+      supp(j, k) = r.terms[static_cast<std::size_t>(k - 1)][static_cast<std::size_t>(j - 1)];
+    coef(k) = r.coef[static_cast<std::size_t>(k - 1)];
+  }
+  nmsc_ascend(n, m0, nm, supp, coef);
+  lexicosc(n, m0, nm, supp, coef);
+  system_no s;
+  s.n = n;
+  s.m = completed_size(n, nm, supp);
+  vec<int> cnst(n);
+  s.supp.assign(n, s.m);
+  complete_supp(n, nm, supp, cnst, s.supp);
+  s.nm = nm;
+  s.shd.assign(n);
+  s.stl.assign(n);
+  block_bounds(n, s.nm, s.shd, s.stl);
+  return s;
+}
+
+// z^a with a(v) lowered by one when v > 0, by repeated multiplication.
+cplx monomial(const system_no& s, int k, const vec<cplx>& z, int v) {
+  cplx r(1.0, 0.0);
+  for (int j = 1; j <= s.n; ++j) {
+    const int e = s.supp(j, k) - (j == v ? 1 : 0);
+    for (int t = 0; t < e; ++t) r *= z(j);
+  }
+  return r;
+}
+
+// Direct values, Jacobian and t-derivative, each with the sum of the moduli
+// of its terms.
+struct direct_eval {
+  vec<cplx> p, dt;
+  mat<cplx> dp;
+  vec<double> pmag, dtmag;
+  mat<double> dpmag;
+};
+
+direct_eval evaluate(const system_no& s, const vec<cplx>& cf, const vec<cplx>& cft,
+                     const vec<cplx>& z) {
+  const int n = s.n;
+  direct_eval d;
+  d.p.assign(n);
+  d.dt.assign(n);
+  d.pmag.assign(n);
+  d.dtmag.assign(n);
+  d.dp.assign(n, n);
+  d.dpmag.assign(n, n);
+  for (int i = 1; i <= n; ++i)
+    for (int k = s.shd(i); k <= s.stl(i); ++k) {
+      const cplx mo = monomial(s, k, z, 0);
+      d.p(i) += cf(k) * mo;
+      d.pmag(i) += std::abs(cf(k) * mo);
+      d.dt(i) += cft(k) * mo;
+      d.dtmag(i) += std::abs(cft(k) * mo);
+      for (int v = 1; v <= n; ++v) {
+        if (s.supp(v, k) == 0) continue;
+        const cplx t = static_cast<double>(s.supp(v, k)) * cf(k) * monomial(s, k, z, v);
+        d.dp(i, v) += t;
+        d.dpmag(i, v) += std::abs(t);
+      }
+    }
+  return d;
+}
+
+void expect_close(cplx got, cplx want, double mag, const std::string& what) {
+  EXPECT_LE(std::abs(got - want), rel_tol * mag + 1e-300)
+      << what << ": got " << got << ", want " << want;
+}
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+bool is_nan(cplx c) { return std::isnan(c.real()) && std::isnan(c.imag()); }
+
+class generated_lib {
+ public:
+  explicit generated_lib(const fs::path& so) {
+    h_ = dlopen(so.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (h_ == nullptr) return;
+    eva = reinterpret_cast<evahhx_t>(dlsym(h_, "evahhx_"));
+    sub = reinterpret_cast<subexpo_t>(dlsym(h_, "subexpo_"));
+    coef = reinterpret_cast<coefhhthx_t>(dlsym(h_, "coefhhthx_"));
+  }
+  ~generated_lib() {
+    if (h_ != nullptr) dlclose(h_);
+  }
+  bool ok() const { return h_ != nullptr && eva && sub && coef; }
+  evahhx_t eva = nullptr;
+  subexpo_t sub = nullptr;
+  coefhhthx_t coef = nullptr;
+
+ private:
+  void* h_ = nullptr;
+};
+
+void check_case(const gen_case& c) {
+  SCOPED_TRACE(c.name);
+  const system_rd rd = random_system(c);
+  const system_no s = normal_form(rd);
+  int n = s.n, m = s.m;
+  const int nd = (n - 1) * m;
+
+  scratch_dir dir;
+  {
+    std::ofstream f(dir.path / "input.num");
+    f << rd.input_num();
+  }
+  ASSERT_EQ(run_in(dir.path, std::string("'") + EVALGEN_BIN + "' < input.num"), 0);
+  if (c.expect_nested) {
+    const std::string text = read_file(dir.path / "MEva.f90");
+    EXPECT_TRUE(std::regex_search(text, std::regex("\n      T[0-9]+=(T[0-9]+\\*|[^\n]*\\*T)")))
+        << "no nested temporary";
+  }
+  ASSERT_EQ(run_in(dir.path, fortran_cmd), 0);
+  generated_lib lib(dir.path / "MEva.so");
+  ASSERT_TRUE(lib.ok()) << dlerror();
+
+  std::mt19937 gen(c.seed + 1000);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  std::uniform_real_distribution<double> rad(0.5, 1.5), ang(-3.14159, 3.14159);
+  auto rnd = [&] { return cplx(u(gen), u(gen)); };
+
+  for (int pt = 0; pt < 3; ++pt) {
+    vec<cplx> z(n);
+    for (int j = 1; j <= n; ++j) z(j) = std::polar(rad(gen), ang(gen));
+
+    // Homotopy coefficients from coefHHtHx, with the entries of cfd that
+    // are not part of the contract holding NaN before and after.
+    vec<cplx> B(m), G(m), cf(m), cft(m);
+    vec<double> D(m);
+    for (int k = 1; k <= m; ++k) {
+      B(k) = rnd();
+      G(k) = rnd();
+      D(k) = 1.5 * (u(gen) + 1.0);
+    }
+    double sp = 0.5 * (u(gen) - 1.0);
+    vec<cplx> cfd(std::max(nd, 1), cplx(nan, nan));
+    lib.coef(cf.data(), cft.data(), cfd.data(), &m, B.data(), G.data(), D.data(), &sp);
+    for (int k = 1; k <= m; ++k) {
+      const double eDs = std::exp(D(k) * sp), es = std::exp(sp);
+      const cplx want = (B(k) + G(k) * es) * eDs;
+      const cplx want_t = D(k) * want + G(k) * es * eDs;
+      expect_close(cf(k), want, std::abs(B(k) * eDs) + std::abs(G(k) * es * eDs), "cf");
+      expect_close(cft(k), want_t, (std::abs(D(k)) + 1.0) * std::abs(want) + std::abs(G(k)),
+                   "cft");
+    }
+    for (int v = 2; v <= n; ++v)
+      for (int k = 1; k <= m; ++k) {
+        const int q = (v - 2) * m + k;
+        if (s.supp(v, k) == 0) {
+          EXPECT_TRUE(is_nan(cfd(q))) << "cfd(" << q << ") written";
+        } else {
+          expect_close(cfd(q), static_cast<double>(s.supp(v, k)) * cf(k), std::abs(cf(k)) * 8,
+                       "cfd(" + std::to_string(q) + ")");
+        }
+      }
+
+    const direct_eval d = evaluate(s, cf, cft, z);
+    vec<cplx> p(n, cplx(nan, nan)), dt(n, cplx(nan, nan));
+    mat<cplx> dp(n, n, cplx(nan, nan));
+    lib.sub(&n, cf.data(), z.data(), p.data(), cfd.data(), cft.data(), dp.data(), dt.data());
+    for (int i = 1; i <= n; ++i) {
+      expect_close(p(i), d.p(i), d.pmag(i), "subexpo p(" + std::to_string(i) + ")");
+      expect_close(dt(i), d.dt(i), d.dtmag(i), "subexpo dt(" + std::to_string(i) + ")");
+      for (int v = 1; v <= n; ++v)
+        expect_close(dp(i, v), d.dp(i, v), d.dpmag(i, v),
+                     "subexpo dp(" + std::to_string(i) + "," + std::to_string(v) + ")");
+    }
+
+    // EvaHHx with plain random coefficients and their derivative
+    // coefficients, unused entries NaN.
+    vec<cplx> cf2(m), cfd2(std::max(nd, 1), cplx(nan, nan));
+    for (int k = 1; k <= m; ++k) cf2(k) = rnd();
+    for (int v = 2; v <= n; ++v)
+      for (int k = 1; k <= m; ++k)
+        if (s.supp(v, k) != 0) cfd2((v - 2) * m + k) = static_cast<double>(s.supp(v, k)) * cf2(k);
+    const direct_eval d2 = evaluate(s, cf2, cf2, z);
+    vec<cplx> p2(n, cplx(nan, nan));
+    mat<cplx> dp2(n, n, cplx(nan, nan));
+    lib.eva(&n, cf2.data(), z.data(), p2.data(), cfd2.data(), dp2.data());
+    for (int i = 1; i <= n; ++i) {
+      expect_close(p2(i), d2.p(i), d2.pmag(i), "evahhx p(" + std::to_string(i) + ")");
+      for (int v = 1; v <= n; ++v)
+        expect_close(dp2(i, v), d2.dp(i, v), d2.dpmag(i, v),
+                     "evahhx dp(" + std::to_string(i) + "," + std::to_string(v) + ")");
+    }
+  }
+}
+
+TEST(evalgen_run, GeneratedRoutinesMatchDirectEvaluation) {
+  const std::vector<gen_case> cases = {
+      // name           n  terms  exp seed unused const nested
+      {"one variable", 1, 1, 5, 5, 11, 0, false, false},
+      {"two variables", 2, 1, 6, 5, 12, 0, false, false},
+      {"three, constant equation", 3, 2, 7, 5, 13, 0, true, false},
+      {"three, x2 unused", 3, 2, 6, 4, 14, 2, false, false},
+      {"four, low degree", 4, 4, 9, 1, 15, 0, false, true},
+      {"four, x3 unused", 4, 3, 8, 2, 16, 3, false, false},
+      {"five", 5, 3, 9, 5, 17, 0, false, false},
+      {"six, low degree", 6, 5, 12, 1, 18, 0, false, true},
+      {"six", 6, 2, 10, 5, 19, 0, false, false},
+      {"six, single terms", 6, 1, 3, 3, 20, 0, false, false},
+  };
+  for (const auto& c : cases) check_case(c);
+}
+
+TEST(evalgen_run, UnreadableInputLeavesTheFileAlone) {
+  scratch_dir dir;
+  {
+    std::ofstream f(dir.path / "MEva.f90");
+    f << "earlier text\n";
+    std::ofstream g(dir.path / "input.num");
+    g << "2\n1\n1\n1 0\n0 x\n";  // a letter where an exponent belongs
+  }
+  const int rc = run_in(dir.path, std::string("'") + EVALGEN_BIN + "' < input.num 2>/dev/null");
+  EXPECT_NE(rc, 0);
+  EXPECT_EQ(read_file(dir.path / "MEva.f90"), "earlier text\n");
+}
+
+TEST(evalgen_run, ProgramReplacesAnExistingFile) {
+  scratch_dir dir;
+  {
+    std::ofstream f(dir.path / "MEva.f90");
+    for (int i = 0; i < 1000; ++i) f << "an earlier, much longer file\n";
+    std::ofstream g(dir.path / "input.num");
+    g << "1\n2\n1\n0\n(1,0)\n(-1,0)\nx\n";
+  }
+  ASSERT_EQ(run_in(dir.path, std::string("'") + EVALGEN_BIN + "' < input.num"), 0);
+  const std::string text = read_file(dir.path / "MEva.f90");
+  EXPECT_EQ(text.find("earlier"), std::string::npos);
+  EXPECT_EQ(text.substr(0, 40), "      SUBROUTINE EvaHHx(n,cf,z,p,cfd,dp)");
+  EXPECT_EQ(text.substr(text.size() - 21), "      END SUBROUTINE\n");
+}
+
+}  // namespace
+}  // namespace hc
