@@ -51,7 +51,9 @@ TEST_P(road_polyhedral, FollowsMixedVolumePathsAndFindsEveryRoot) {
     EXPECT_NE(r.solve.out.find(" The polyhedral homotopy method\n"), std::string::npos);
     EXPECT_EQ(r.paths, k.mv);
     EXPECT_EQ(r.file_paths, k.mv);
-    if (k.roots >= 0) EXPECT_EQ(r.nroot, k.roots);
+    if (k.roots >= 0) {
+      EXPECT_EQ(r.nroot, k.roots);
+    }
     EXPECT_LE(r.nroot, k.mv);
     EXPECT_EQ(r.file_roots, r.nroot);
     EXPECT_EQ(static_cast<long long>(r.roots.size()), r.nroot);
