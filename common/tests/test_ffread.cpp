@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "proc.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +14,7 @@
 #include <vector>
 
 namespace hc {
+using test::exactly;
 namespace {
 
 // Runs a script of reads over `text` and shows what they gave, one field per
@@ -126,15 +129,6 @@ TEST(ffreader, SixteenDigitTextsGiveStrtodsValue) {
   }
 }
 
-// The message as a regular expression matching exactly that text.
-std::string exactly(const std::string& msg) {
-  std::string r = "^";
-  for (char c : msg) {
-    if (std::string("\\^$.|?*+()[]{}").find(c) != std::string::npos) r += '\\';
-    r += c;
-  }
-  return r + "\n$";
-}
 
 struct fail_case {
   const char* text;

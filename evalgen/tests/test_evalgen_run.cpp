@@ -3,6 +3,8 @@
 // evaluation of the polynomials, their Jacobian and the t-derivative.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+
+#include "proc.h"
 #include <stdlib.h>
 
 #include <cmath>
@@ -41,22 +43,8 @@ using evahhx_t = void (*)(int*, cplx*, cplx*, cplx*, cplx*, cplx*);
 using subexpo_t = void (*)(int*, cplx*, cplx*, cplx*, cplx*, cplx*, cplx*, cplx*);
 using coefhhthx_t = void (*)(cplx*, cplx*, cplx*, int*, cplx*, cplx*, double*, double*);
 
-struct scratch_dir {
-  fs::path path;
-  scratch_dir() {
-    std::string t = (fs::temp_directory_path() / "evalgen_XXXXXX").string();
-    if (mkdtemp(t.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path = t;
-  }
-  ~scratch_dir() { fs::remove_all(path); }
-};
-
-std::string read_file(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using hc::test::slurp;
+using hc::test::temp_dir;
 
 int run_in(const fs::path& dir, const std::string& cmd) {
   const std::string full = "cd '" + dir.string() + "' && " + cmd;
@@ -239,19 +227,19 @@ void check_case(const gen_case& c) {
   int n = s.n, m = s.m;
   const int nd = (n - 1) * m;
 
-  scratch_dir dir;
+  temp_dir dir;
   {
-    std::ofstream f(dir.path / "input.num");
+    std::ofstream f(dir / "input.num");
     f << rd.input_num();
   }
-  ASSERT_EQ(run_in(dir.path, std::string("'") + EVALGEN_BIN + "' < input.num"), 0);
+  ASSERT_EQ(run_in(dir.path(), std::string("'") + EVALGEN_BIN + "' < input.num"), 0);
   if (c.expect_nested) {
-    const std::string text = read_file(dir.path / "MEva.f90");
+    const std::string text = slurp(dir / "MEva.f90");
     EXPECT_TRUE(std::regex_search(text, std::regex("\n      T[0-9]+=(T[0-9]+\\*|[^\n]*\\*T)")))
         << "no nested temporary";
   }
-  ASSERT_EQ(run_in(dir.path, fortran_cmd), 0);
-  generated_lib lib(dir.path / "MEva.so");
+  ASSERT_EQ(run_in(dir.path(), fortran_cmd), 0);
+  generated_lib lib(dir / "MEva.so");
   ASSERT_TRUE(lib.ok()) << dlerror();
 
   std::mt19937 gen(c.seed + 1000);
@@ -344,28 +332,28 @@ TEST(evalgen_run, GeneratedRoutinesMatchDirectEvaluation) {
 }
 
 TEST(evalgen_run, UnreadableInputLeavesTheFileAlone) {
-  scratch_dir dir;
+  temp_dir dir;
   {
-    std::ofstream f(dir.path / "MEva.f90");
+    std::ofstream f(dir / "MEva.f90");
     f << "earlier text\n";
-    std::ofstream g(dir.path / "input.num");
+    std::ofstream g(dir / "input.num");
     g << "2\n1\n1\n1 0\n0 x\n";  // a letter where an exponent belongs
   }
-  const int rc = run_in(dir.path, std::string("'") + EVALGEN_BIN + "' < input.num 2>/dev/null");
+  const int rc = run_in(dir.path(), std::string("'") + EVALGEN_BIN + "' < input.num 2>/dev/null");
   EXPECT_NE(rc, 0);
-  EXPECT_EQ(read_file(dir.path / "MEva.f90"), "earlier text\n");
+  EXPECT_EQ(slurp(dir / "MEva.f90"), "earlier text\n");
 }
 
 TEST(evalgen_run, ProgramReplacesAnExistingFile) {
-  scratch_dir dir;
+  temp_dir dir;
   {
-    std::ofstream f(dir.path / "MEva.f90");
+    std::ofstream f(dir / "MEva.f90");
     for (int i = 0; i < 1000; ++i) f << "an earlier, much longer file\n";
-    std::ofstream g(dir.path / "input.num");
+    std::ofstream g(dir / "input.num");
     g << "1\n2\n1\n0\n(1,0)\n(-1,0)\nx\n";
   }
-  ASSERT_EQ(run_in(dir.path, std::string("'") + EVALGEN_BIN + "' < input.num"), 0);
-  const std::string text = read_file(dir.path / "MEva.f90");
+  ASSERT_EQ(run_in(dir.path(), std::string("'") + EVALGEN_BIN + "' < input.num"), 0);
+  const std::string text = slurp(dir / "MEva.f90");
   EXPECT_EQ(text.find("earlier"), std::string::npos);
   EXPECT_EQ(text.substr(0, 40), "      SUBROUTINE EvaHHx(n,cf,z,p,cfd,dp)");
   EXPECT_EQ(text.substr(text.size() - 21), "      END SUBROUTINE\n");

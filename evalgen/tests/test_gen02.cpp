@@ -2,6 +2,8 @@
 #include "gen02.h"
 
 #include <gtest/gtest.h>
+
+#include "proc.h"
 #include <stdlib.h>
 
 #include <filesystem>
@@ -18,22 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // A scratch directory removed at the end of the test.
-struct scratch_dir {
-  fs::path path;
-  scratch_dir() {
-    std::string t = (fs::temp_directory_path() / "gen02_XXXXXX").string();
-    if (mkdtemp(t.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path = t;
-  }
-  ~scratch_dir() { fs::remove_all(path); }
-};
-
-std::string read_file(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using hc::test::slurp;
+using hc::test::temp_dir;
 
 // Runs the generator on the numeric layout `input` and returns the text of
 // the file it writes.
@@ -41,12 +29,12 @@ std::string generate(const std::string& input, const fs::path& out) {
   std::istringstream is(input);
   ffreader in(is, "test input");
   genpdp(in, out.string());
-  return read_file(out);
+  return slurp(out);
 }
 
 std::string generate(const std::string& input) {
-  scratch_dir d;
-  return generate(input, d.path / "MEva.f90");
+  temp_dir d;
+  return generate(input, d / "MEva.f90");
 }
 
 // Lines joined with line ends.
@@ -165,8 +153,8 @@ TEST(genpdp, TextDependsOnSupportsOnly) {
 }
 
 TEST(genpdp, SecondRunReplacesTheFile) {
-  scratch_dir d;
-  const fs::path out = d.path / "MEva.f90";
+  temp_dir d;
+  const fs::path out = d / "MEva.f90";
   const std::string first = generate(three_var_input, out);
   // The shorter text of the second run leaves nothing of the first behind.
   const std::string second = generate(two_var_input, out);

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "proc.h"
+
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace hc {
+using test::exactly;
 namespace {
 
 // x^2 + y - 1 = 0, x - y = 0 in the layout the converter writes: each
@@ -61,15 +64,6 @@ TEST(sysinput, WithoutNamesStopsAfterTheCoefficients) {
   EXPECT_EQ(rd.line(), 13);
 }
 
-// The message as a regular expression matching exactly that text.
-std::string exactly(const std::string& msg) {
-  std::string r = "^";
-  for (char c : msg) {
-    if (std::string("\\^$.|?*+()[]{}").find(c) != std::string::npos) r += '\\';
-    r += c;
-  }
-  return r + "\n$";
-}
 
 TEST(sysinputDeathTest, RejectsWhatLaterCodeCannotIndex) {
   struct {

@@ -1,5 +1,6 @@
-// The harness of the end-to-end tests in this folder, on the shared
-// process runner: a scratch folder with path arithmetic, whole files.
+// The tests' harness on the shared process runner: a scratch folder with
+// path arithmetic, whole files, and a regular expression matching one exact
+// message (for death tests).
 #pragma once
 
 #include <filesystem>
@@ -29,6 +30,16 @@ class temp_dir {
 inline proc_result run_process(const std::vector<std::string>& argv, const std::string& input,
                                const std::filesystem::path& cwd) {
   return run_argv(argv, input, cwd.string());
+}
+
+// A regular expression that matches exactly `msg` followed by a line end.
+inline std::string exactly(const std::string& msg) {
+  std::string r = "^";
+  for (char c : msg) {
+    if (std::string("\\^$.|?*+()[]{}").find(c) != std::string::npos) r += '\\';
+    r += c;
+  }
+  return r + "\n$";
 }
 
 }  // namespace hc::test
