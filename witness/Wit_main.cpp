@@ -1,0 +1,109 @@
+// witsolve: reads ./bin/input.num, asks for the number k of hyperplanes,
+// cuts the system by k random hyperplanes through k slack variables, solves
+// the embedded system by the polyhedral homotopy with the interpreted
+// evaluators, and writes the witness points to data.witness.
+#include <sys/resource.h>
+
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <new>
+
+#include "FllCrvPol_W.h"
+#include "MixedCell.h"
+#include "WitEval.h"
+#include "WitSlice.h"
+#include "WrtSol_W.h"
+#include "array.h"
+#include "cplx.h"
+#include "ffread.h"
+#include "sysinput.h"
+#include "sysprep.h"
+
+namespace hc {
+namespace {
+
+// Process CPU time, user plus system seconds.
+double cpu_seconds() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+         1e-6 * static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec);
+}
+
+// The arguments of dran2 for the start coefficients are this offset plus
+// the term number.
+constexpr int kStartOffset = 100;
+
+// x_i = e^sclc(i) y_i: the end points back in the variables of the input.
+void unscale(int N, int nroot, vec_ref<const double> sclc, mat_ref<cplx> sol) {
+  constexpr double e = 2.718281828459045;
+  vec<double> esclc(N);
+  for (int i = 1; i <= N; ++i) esclc(i) = std::pow(e, sclc(i));
+  for (int s = 1; s <= nroot; ++s)
+    for (int i = 1; i <= N; ++i)
+      sol(i, s) = cplx(sol(i, s).real() * esclc(i), sol(i, s).imag() * esclc(i));
+}
+
+int run() {
+  suppsys rd;
+  {
+    std::unique_ptr<ffreader> in = ffreader::open_file("./bin/input.num");
+    read_suppsys(*in, true, rd);
+  }
+  const int n = rd.n;
+  ffreader answers(std::cin, "standard input");
+  const int k = ask_hyperplanes(answers, std::cout, n);
+
+  mat<cplx> zcoef, lcoef;
+  draw_slicing(n, k, zcoef, lcoef);
+  suppsys emb;
+  embed_system(rd, k, zcoef, lcoef, emb);
+  prepared_system sys;
+  prepare_system(emb, sys);
+  const int N = sys.n, M = sys.m;
+
+  const double t0 = cpu_seconds();
+  // The enumeration works on copies and restores them; the tracker and the
+  // writer read the system itself.
+  vec<int> nm = sys.nm;
+  mat<int> supp = sys.supp;
+  int mm = M;
+  vec<double> w(M);
+  vec<int> crsp(M);
+  mat<int> mcl;
+  int nc = 0, pm = 0;
+  mixedcell(N, mm, nm, supp, w, mcl, nc, pm, crsp);
+  vec<int> stdet(nc);
+  long long mv = 0;
+  mixvol(N, M, nc, sys.supp, mcl, stdet, mv);
+  const int paths = static_cast<int>(mv);
+
+  vec<double> tmprv(M);
+  vec<cplx> coef_q(M);
+  mat<int> dat;
+  mat<cplx> tmpsol;
+  try {
+    dat.assign(6, paths, 0);
+    tmpsol.assign(N, paths);
+  } catch (const std::bad_alloc&) {
+    wit_fail("no memory for the end points of " + std::to_string(paths) + " paths");
+  }
+  start_coefficients(M, kStartOffset, tmprv, coef_q);
+
+  int nroot = 0;
+  fcurve_w(N, M, nc, sys.nm, sys.supp, sys.coef, coef_q, w, mcl, nroot, tmpsol, dat);
+  unscale(N, nroot, sys.sclc, tmpsol);
+  const double t1 = cpu_seconds();
+
+  int nwitness = 0;
+  wrtsln_w(N, M, n, k, nroot, nwitness, sys.supp, sys.oldcoef, sys.nm, tmpsol, zcoef, lcoef,
+           rd.var);
+  witness_summary(std::cout, k, nwitness, t1 - t0);
+  return 0;
+}
+
+}  // namespace
+}  // namespace hc
+
+int main() { return hc::run(); }

@@ -1,0 +1,304 @@
+// witsolve as a process in a fresh directory: the prompt loop, the summary,
+// the layout of data.witness and the witness points of systems whose
+// positive-dimensional solution sets are known.  Runs draw their slices and
+// start systems from the clock, so only what holds for every draw is
+// checked: the number of distinct witness points (the degree of the
+// component), that every point lies on the system and on the written
+// hyperplanes with vanishing slack coordinates, that the counts agree with
+// the points written, and the texts.  Paths that should diverge may end on
+// a witness point that another path reaches too; the check re-tracks such
+// pairs, and what it cannot separate the writer writes twice, so the number
+// written may exceed the degree.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <complex>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "WrtSol_W.h"
+#include "ffread.h"
+
+namespace hc {
+namespace {
+
+using cx = std::complex<double>;
+
+std::string program() {
+  const char* b = std::getenv("HC_BUILD_DIR");
+  return std::string(b ? b : ".") + "/witness/witsolve";
+}
+
+struct outcome {
+  int status = -1;
+  std::string out, err, witness;
+};
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Runs witsolve in a new directory holding bin/input.num (unless input is
+// empty), with `answers` on standard input.
+outcome run(const std::string& input, const std::string& answers) {
+  char tmpl[] = "/tmp/witsolve_run_XXXXXX";
+  EXPECT_NE(mkdtemp(tmpl), nullptr);
+  const std::string dir = tmpl;
+  if (!input.empty()) {
+    EXPECT_EQ(system(("mkdir -p " + dir + "/bin").c_str()), 0);
+    std::ofstream(dir + "/bin/input.num") << input;
+  }
+  std::ofstream(dir + "/answers") << answers;
+  const std::string cmd = "cd " + dir + " && " + program() + " < answers > out 2> err";
+  outcome o;
+  const int st = std::system(cmd.c_str());
+  o.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  o.out = slurp(dir + "/out");
+  o.err = slurp(dir + "/err");
+  o.witness = slurp(dir + "/data.witness");
+  EXPECT_EQ(std::system(("rm -rf " + dir).c_str()), 0);
+  return o;
+}
+
+std::vector<std::string> lines_of(const std::string& s) {
+  std::vector<std::string> v;
+  std::istringstream in(s);
+  for (std::string l; std::getline(in, l);) v.push_back(l);
+  return v;
+}
+
+// The record that each binary128 re-tracking writes; it may appear in any run.
+const std::string kQuadRecord = "          111";
+
+std::string prompt(int n) {
+  char b[64];
+  std::snprintf(b, sizeof b, "Input the # of hyperplanes (1, ... ,%3d)", n - 1);
+  return b;
+}
+
+std::string summary(int k, int nw) {
+  char b[160];
+  std::snprintf(b, sizeof b, " \n The # of hyperplanes    = %8d\n The # of witness points = %8d\n \n", k,
+                nw);
+  return b;
+}
+
+bool coord(const std::string& l, cx& z) {
+  double re = 0, im = 0;
+  char close = 0;
+  if (l.size() != 52 || std::sscanf(l.c_str(), "(%lf ,%lf%c", &re, &im, &close) != 3 ||
+      close != ')')
+    return false;
+  z = cx(re, im);
+  return true;
+}
+
+// One test system: its input.num, names, k, the degree of its k-dimensional
+// component and the residual of its equations at a point.
+struct sys_case {
+  const char* what;
+  std::string input;
+  std::vector<std::string> names;
+  int k;
+  std::string answers;
+  int prompts;
+  int degree;  // distinct witness points: the degree of the k-dimensional component
+  std::function<std::vector<cx>(const std::vector<cx>&)> f;
+};
+
+// input.num of equations given as (exponents, coefficient) lists.
+std::string numeric(int n, const std::vector<std::vector<std::pair<std::vector<int>, double>>>& eqs,
+                    const std::vector<std::string>& names) {
+  std::ostringstream s;
+  s << n << "\n";
+  for (const auto& e : eqs) s << e.size() << "\n";
+  for (const auto& e : eqs)
+    for (const auto& t : e) {
+      for (int x : t.first) s << x << " ";
+      s << "\n";
+    }
+  for (const auto& e : eqs)
+    for (const auto& t : e) s << "(" << t.second << ",0)\n";
+  for (const auto& v : names) s << v << "\n";
+  return s.str();
+}
+
+std::vector<sys_case> cases() {
+  using eq = std::vector<std::pair<std::vector<int>, double>>;
+  const eq circle = {{{2, 0}, 1}, {{0, 2}, 1}, {{0, 0}, -1}};
+  const eq sphere = {{{2, 0, 0}, 1}, {{0, 2, 0}, 1}, {{0, 0, 2}, 1}, {{0, 0, 0}, -1}};
+  const eq cubic = {{{3, 0, 0}, 1}, {{0, 1, 2}, 2}, {{0, 1, 0}, -1}, {{0, 0, 0}, -0.5}};
+  const eq cyl = {{{2, 0, 0}, 1}, {{0, 2, 0}, 1}, {{0, 0, 0}, -1}};
+  const eq plane = {{{1, 0, 0}, 1}, {{0, 0, 1}, -1}};
+  const eq px = {{{2, 0}, 1}, {{0, 0}, -1}};
+  const eq py = {{{0, 2}, 1}, {{0, 0}, -4}};
+  auto circ = [](const std::vector<cx>& v) {
+    const cx c = v[0] * v[0] + v[1] * v[1] - 1.0;
+    return std::vector<cx>{c, c};
+  };
+  auto sph = [](const std::vector<cx>& v) {
+    const cx c = v[0] * v[0] + v[1] * v[1] + v[2] * v[2] - 1.0;
+    return std::vector<cx>{c, c, c};
+  };
+  auto cub = [](const std::vector<cx>& v) {
+    const cx c = v[0] * v[0] * v[0] + 2.0 * v[1] * v[2] * v[2] - v[1] - 0.5;
+    return std::vector<cx>{c, c, c};
+  };
+  auto curve = [](const std::vector<cx>& v) {
+    const cx c = v[0] * v[0] + v[1] * v[1] - 1.0;
+    return std::vector<cx>{c, c, v[0] - v[2]};
+  };
+  auto pts = [](const std::vector<cx>& v) {
+    return std::vector<cx>{v[0] * v[0] - 1.0, v[1] * v[1] - 4.0};
+  };
+  const std::vector<std::string> xy = {"x", "y"}, xyz = {"x", "y", "zeta_with_a_long_name"};
+  return {
+      {"circle, asked three times", numeric(2, {circle, circle}, xy), xy, 1, "0\n3\n1\n", 3, 2, circ},
+      {"sphere, k = n - 1", numeric(3, {sphere, sphere, sphere}, xyz), xyz, 2, "2\n", 1, 2, sph},
+      {"cubic surface", numeric(3, {cubic, cubic, cubic}, xyz), xyz, 2, "7\n2\n", 2, 3, cub},
+      {"conic in space, k = 1", numeric(3, {cyl, cyl, plane}, xyz), xyz, 1, "1\n", 1, 2, curve},
+      {"isolated roots only: no witness point", numeric(2, {px, py}, xy), xy, 1, "1\n", 1, 0, pts},
+  };
+}
+
+// Relative residual accepted for a written witness point, and the distance
+// below which two written points are the same witness point.
+constexpr double kResidual = 1e-8, kSamePoint = 1e-6;
+
+TEST(witsolve, WitnessPointsTextsAndLayout) {
+  for (const sys_case& c : cases()) {
+    SCOPED_TRACE(c.what);
+    const outcome o = run(c.input, c.answers);
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.err, "");
+    const int n = static_cast<int>(c.names.size()), N = n + c.k;
+
+    // Standard output: the prompts, then the summary (re-tracking records aside).
+    std::vector<std::string> out;
+    for (const std::string& l : lines_of(o.out))
+      if (l != kQuadRecord) out.push_back(l);
+    ASSERT_GE(out.size(), static_cast<std::size_t>(c.prompts + 12));
+    for (int i = 0; i < c.prompts; ++i) EXPECT_EQ(out[static_cast<std::size_t>(i)], prompt(n));
+    std::string rest;
+    for (std::size_t i = static_cast<std::size_t>(c.prompts); i < out.size(); ++i) rest += out[i] + "\n";
+    const std::vector<std::string> tail = lines_of(rest);
+    ASSERT_GE(tail.size(), 3u);
+    int written = -1;
+    ASSERT_EQ(std::sscanf(tail[2].c_str(), " The # of witness points = %8d", &written), 1);
+    EXPECT_EQ(rest.substr(0, summary(c.k, written).size()), summary(c.k, written));
+    EXPECT_GE(written, c.degree);
+    EXPECT_EQ(tail[4].substr(0, 20), " The running time : ");
+    EXPECT_EQ(tail[4].size(), 20u + 16u + 2u);
+    EXPECT_EQ(tail[4].substr(36), " s");
+    EXPECT_EQ(tail[5], " The witness points are listed in file \"data.witness\"");
+    EXPECT_EQ(tail[6], " ");
+    for (int b = 0; b < 4; ++b) EXPECT_EQ(tail[static_cast<std::size_t>(7 + b)], std::string(" ") + witness_banner[b]);
+    EXPECT_EQ(tail[11], " ");
+    EXPECT_EQ(tail.size(), 12u);
+
+    // data.witness: the points, then the slicing coefficients.
+    const std::vector<std::string> w = lines_of(o.witness);
+    std::size_t at = 0;
+    std::vector<std::vector<cx>> points;
+    while (at < w.size() && w[at] != " ") {
+      std::vector<cx> p(static_cast<std::size_t>(N));
+      for (int i = 0; i < N; ++i) ASSERT_TRUE(coord(w[at++], p[static_cast<std::size_t>(i)])) << w[at - 1];
+      ASSERT_EQ(w[at++], " ------------------------------- ");
+      points.push_back(p);
+    }
+    EXPECT_EQ(static_cast<int>(points.size()), written);
+    ASSERT_LT(at + 1, w.size());
+    EXPECT_EQ(w[at++], " ");
+    EXPECT_EQ(w[at++], "  The coefficients of witness homotopy  : ");
+    std::vector<cx> zc, lc;
+    for (int i = 0; i < n * c.k; ++i) {
+      cx z;
+      ASSERT_TRUE(coord(w[at++], z));
+      EXPECT_NEAR(std::abs(z), 1.0, 1e-15);
+      zc.push_back(z);
+    }
+    for (int i = 0; i < c.k * (n + 1); ++i) {
+      cx z;
+      ASSERT_TRUE(coord(w[at++], z));
+      EXPECT_NEAR(std::abs(z), 1.0, 1e-15);
+      lc.push_back(z);
+    }
+    std::string trailer;
+    for (; at < w.size(); ++at) trailer += w[at] + "\n";
+    std::string expect = " \n  The order of variables : \n";
+    for (const std::string& v : c.names) expect += " " + v.substr(0, 20) + "\n";
+    expect += " \n ===============>   ZARVIK_Witness  <===============\n";
+    char counts[128];
+    std::snprintf(counts, sizeof counts, " The # of hyperplanes    = %8d\n The # of witness points = %8d\n",
+                  c.k, written);
+    expect += counts;
+    expect += " \n";
+    for (const char* l : witness_banner) expect += std::string(" ") + l + "\n";
+    expect += " \n";
+    EXPECT_EQ(trailer, expect);
+
+    // Every point is on the system, on each written hyperplane, with zero slack.
+    for (std::size_t s = 0; s < points.size(); ++s) {
+      const std::vector<cx>& p = points[s];
+      const std::vector<cx> x(p.begin(), p.begin() + n);
+      double size = 1;
+      for (const cx& v : x) size = std::max(size, std::abs(v));
+      for (const cx& r : c.f(x)) EXPECT_LT(std::abs(r), kResidual * size * size * size);
+      for (int j = 0; j < c.k; ++j) {
+        EXPECT_LE(std::abs(p[static_cast<std::size_t>(n + j)]), 1e-9);
+        cx h = lc[static_cast<std::size_t>(j * (n + 1) + n)];
+        for (int l = 0; l < n; ++l) h += lc[static_cast<std::size_t>(j * (n + 1) + l)] * x[static_cast<std::size_t>(l)];
+        EXPECT_LT(std::abs(h), kResidual * size);
+      }
+    }
+    // Distinct points: the degree of the component.
+    std::vector<std::vector<cx>> distinct;
+    for (const std::vector<cx>& p : points) {
+      bool seen = false;
+      for (const std::vector<cx>& q : distinct) {
+        double d = 0;
+        for (int i = 0; i < N; ++i)
+          d = std::max(d, std::abs(p[static_cast<std::size_t>(i)] - q[static_cast<std::size_t>(i)]));
+        seen = seen || d < kSamePoint;
+      }
+      if (!seen) distinct.push_back(p);
+    }
+    EXPECT_EQ(static_cast<int>(distinct.size()), c.degree);
+  }
+}
+
+TEST(witsolve, UnreadableInputAndAnswersEndWithTheReadersError) {
+  const std::string circle2 = "2\n3\n3\n2 0\n0 2\n0 0\n2 0\n0 2\n0 0\n(1,0)\n(1,0)\n(-1,0)\n"
+                              "(1,0)\n(1,0)\n(-1,0)\nx\ny\n";
+  struct row {
+    const char* what;
+    std::string input, answers;
+    const char* in_err;
+  };
+  const std::vector<row> rows = {
+      {"no input file", "", "1\n", "bin/input.num"},
+      {"a coefficient that is not a number", "1\n2\n1\n0\n(1,0)\n(x,0)\nt\n", "1\n", "input.num"},
+      {"answer not an integer", circle2, "one\n", "standard input"},
+      {"no answer in range before the input ends", circle2, "0\n2\n", "standard input"},
+      {"one variable: no k is in range", "1\n2\n1\n0\n(1,0)\n(-1,0)\nt\n", "1\n0\n", "standard input"},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const outcome o = run(r.input, r.answers);
+    EXPECT_EQ(o.status, ffread_exit_status);
+    EXPECT_NE(o.err.find(r.in_err), std::string::npos) << o.err;
+    EXPECT_EQ(o.witness, "");
+  }
+}
+
+}  // namespace
+}  // namespace hc
