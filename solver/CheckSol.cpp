@@ -51,16 +51,23 @@ void gp2digit_ck(int /*n*/, mat_ref<const cplx> sol, int i, vec_ref<int> cnt2, b
       ind2);
 }
 
+double chksln_c3(int ntr) {
+  constexpr double kC3Factor = 0.1;  // each attempt lowers c3 tenfold
+  double c3 = 1.0;
+  for (int k = 0; k < ntr + 1; ++k) c3 *= kC3Factor;
+  return c3;
+}
+
 namespace {
 struct pair_check {
   int n;
-  vec_ref<const cplx> coef, cfd;
   mat_ref<int> dat;
   mat_ref<cplx> sol;
   const retrack_fn& retrack;
-  const evalcore& ev;
+  const jacobian_fn& jac;
+  const check_rules& rules;
   vec<double> tmprv;
-  vec<cplx> nrmt, rtx1, rtx2, polyv;
+  vec<cplx> nrmt, rtx1, rtx2;
   mat<cplx> jacob;
 
   // Re-track the path of column c into rtx, adding its counts to dat(., c).
@@ -72,9 +79,9 @@ struct pair_check {
     if (give_up == 1) dat(5, c) = 1;
   }
 
-  void pair(int a, int b) {
+  void pair(int a, int b, int attempts) {
     if (!(cabs(nrmt(a) - nrmt(b)) < kSameRoot)) return;
-    ev.evahhx(n, coef.data(), sol.col(a).data(), polyv.data(), cfd.data(), jacob.data());
+    jac(sol.col(a), jacob);
     double max_sv = 0, min_sv = 0;
     cqmaxminsv(n, jacob, max_sv, min_sv, kSvTol);
     if (!(max_sv > kSvFloor && max_sv < kSvRatio * min_sv)) return;
@@ -84,9 +91,8 @@ struct pair_check {
     for (int ntr = 1;; ++ntr) {
       const double dist = vmaxdiff<cplx>(n, rtx1, rtx2);
       const double size = vmax(n, rtx1.ref());
-      if (dist >= kSameRoot * size || ntr > kMaxRetracks) break;
-      double c3 = 1.0;
-      for (int k = 0; k < ntr + 1; ++k) c3 *= 0.1;  // 0.1 raised to ntr+1
+      if (dist >= kSameRoot * size || ntr > attempts) break;
+      double c3 = rules.c3_of(ntr);
       again(a, rtp1, rtr1, c3, rtx1);
       again(b, rtp2, rtr2, c3, rtx2);
     }
@@ -101,26 +107,23 @@ struct pair_check {
 
   // Every pair k < l of a list of columns.
   template <class Member>
-  void all_pairs(int count, Member&& member) {
+  void all_pairs(int count, int attempts, Member&& member) {
     for (int k = 1; k <= count - 1; ++k)
-      for (int l = k + 1; l <= count; ++l) pair(member(k), member(l));
+      for (int l = k + 1; l <= count; ++l) pair(member(k), member(l), attempts);
   }
 };
 }  // namespace
 
-void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
-                 mat_ref<int> dat, mat_ref<cplx> sol, const retrack_fn& retrack,
-                 const evalcore& ev) {
+void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat_ref<cplx> sol,
+                 const retrack_fn& retrack, const check_rules& rules) {
   pair_check pc{n,
-                coef,
-                cfd,
                 dat,
                 sol,
                 retrack,
-                ev,
+                jac,
+                rules,
                 vec<double>(n),
                 vec<cplx>(nroot),
-                vec<cplx>(n),
                 vec<cplx>(n),
                 vec<cplx>(n),
                 mat<cplx>(n, n)};
@@ -137,20 +140,32 @@ void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx>
   for (int j = 1; j <= nroot; ++j) dat(4, j) = dat(5, j) = 0;
 
   for (int b = 1; b <= kBuckets; ++b)
-    if (cnt(b) <= kBucketSplit) pc.all_pairs(cnt(b), [&](int k) { return ind(b, k); });
+    if (cnt(b) <= kBucketSplit)
+      pc.all_pairs(cnt(b), rules.attempts1, [&](int k) { return ind(b, k); });
 
   vec<int> cnt2(kBuckets);
   bucket_index ind2;
   for (int i = 1; i <= kBuckets; ++i) {
     if (cnt(i) <= kBucketSplit) continue;
     if (n < 2) {  // no second coordinate to split on
-      pc.all_pairs(cnt(i), [&](int k) { return ind(i, k); });
+      pc.all_pairs(cnt(i), rules.attempts2, [&](int k) { return ind(i, k); });
       continue;
     }
     gp2digit_ck(n, sol, i, cnt2, ind2, cnt, ind);
     for (int j = 1; j <= kBuckets; ++j)
-      if (cnt2(j) > 1) pc.all_pairs(cnt2(j), [&](int k) { return ind2(j, k); });
+      if (cnt2(j) > 1)
+        pc.all_pairs(cnt2(j), rules.attempts2, [&](int k) { return ind2(j, k); });
   }
+}
+
+void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
+                 mat_ref<int> dat, mat_ref<cplx> sol, const retrack_fn& retrack,
+                 const evalcore& ev) {
+  vec<cplx> polyv(n);
+  jacobian_fn jac = [&](vec_ref<const cplx> x, mat_ref<cplx> jacob) {
+    ev.evahhx(n, coef.data(), x.data(), polyv.data(), cfd.data(), jacob.data());
+  };
+  chksln_flow(n, nroot, jac, dat, sol, retrack, check_rules{});
 }
 
 namespace {
@@ -170,29 +185,6 @@ void retrack_td(td_tracker& trk, mat_ref<const cplx> bix, int r, double& c3, vec
 }
 }  // namespace
 
-namespace {
-// One polyhedral path again, start root r of cell p, with the caller's c3
-// (kept, and returned as the corrector left it); its blow-up count is
-// discarded.  A cell or root that does not exist is a re-track that failed.
-void retrack_poly(poly_tracker& trk, int nc, int p, int r, double& c3, vec_ref<cplx> rtrcx,
-                  int& stepcount, int& give_up) {
-  stepcount = 0;
-  give_up = 1;
-  if (p < 1 || p > nc) return;
-  const int det = trk.set_cell(p);
-  if (r < 1 || r > det) return;
-  int lost = 0;
-  bool isgood = false;
-  trk.s.c3 = c3;
-  trk.path(r, kRetraceStepDiv, true, lost, isgood);
-  c3 = trk.s.c3;
-  if (trk.s.test_end == 1 && !isgood) trk.s.give_up = 1;
-  vcopy<cplx>(trk.n, trk.s.x.ref(), rtrcx);
-  stepcount = trk.s.stepcount;
-  give_up = trk.s.give_up;
-}
-}  // namespace
-
 void chksln(int n, int nc, int m, int nroot, mat_ref<const int> supp, vec_ref<const cplx> coef,
             vec_ref<const cplx> coef_q, vec_ref<const int> nm, mat_ref<int> dat,
             vec_ref<const double> w, mat_ref<const int> mc, mat_ref<cplx> sol,
@@ -201,7 +193,7 @@ void chksln(int n, int nc, int m, int nroot, mat_ref<const int> supp, vec_ref<co
   poly_tracker trk(n, m, nm, supp, coef, coef_q, cfd, w, mc, ev);
   retrack_fn retrack = [&](int p, int r, double& c3, vec_ref<cplx> rtrcx, int& stepcount,
                            int& give_up) {
-    retrack_poly(trk, nc, p, r, c3, rtrcx, stepcount, give_up);
+    retrack_cell(trk, nc, p, r, c3, rtrcx, stepcount, give_up);
   };
   chksln_flow(n, nroot, coef, cfd, dat, sol, retrack, ev);
 }
@@ -211,7 +203,7 @@ void retrace(int n, int nc, int m, int& stepcount, mat_ref<const int> supp,
              vec_ref<const double> w, mat_ref<const int> mc, double& c3, int p, int r,
              vec_ref<cplx> rtrcx, int& give_up, vec_ref<const cplx> cfd, const evalcore& ev) {
   poly_tracker trk(n, m, nm, supp, coef, coef_q, cfd, w, mc, ev);
-  retrack_poly(trk, nc, p, r, c3, rtrcx, stepcount, give_up);
+  retrack_cell(trk, nc, p, r, c3, rtrcx, stepcount, give_up);
 }
 
 void chkslntd(int n, int m, vec_ref<const int> deg, int nroot, mat_ref<const int> /*supp*/,

@@ -17,15 +17,23 @@
 //       j = 1..nroot; sol(n, >= nroot).
 //   gp2digit_ck(n, sol, i, cnt2, ind2, cnt, ind)  cnt2(200) and ind2 from
 //       Im(sol(2, .)) of the members of bucket i of (cnt, ind); needs n >= 2.
-//   chksln_flow(n, nroot, coef, cfd, dat, sol, retrack, ev)  the check shared
-//       by both homotopies; retrack(p, r, c3, rtrcx, stepcount, give_up)
-//       follows the path of dat rows 1 and 2 (cell p, start root r) again
-//       with corrector parameter c3 (which it may raise), into rtrcx(n).
-//       Reseeds the platform generator and draws n numbers for the projection.
-//       dat(6, >= nroot) rows 4 and 5 zeroed, rows 3 to 5 updated; columns of
-//       sol(n, >= nroot) replaced when a pair separates.  A bucket of more
-//       than 1000 members is split by the second coordinate; for n = 1 it is
-//       paired within itself.
+//   chksln_flow(n, nroot, jac, dat, sol, retrack, rules)  the check shared by
+//       every tracker: jac(x, jacob) the target's Jacobian jacob(n,n) at x(n)
+//       (for the conditioning of the first point of a pair);
+//       retrack(p, r, c3, rtrcx, stepcount, give_up) follows the path of dat
+//       rows 1 and 2 (cell p, start root r) again with corrector parameter c3
+//       (which it may raise), into rtrcx(n); rules the attempts per pair in
+//       the first pass (buckets of at most 1000 members) and the second
+//       (sub-buckets by the second coordinate), and c3_of(ntr) the corrector
+//       parameter of attempt ntr.  Reseeds the platform generator and draws
+//       n numbers for the projection.  dat(6, >= nroot) rows 4 and 5 zeroed,
+//       rows 3 to 5 updated; columns of sol(n, >= nroot) replaced when a pair
+//       separates.  A bucket of more than 1000 members is split by the second
+//       coordinate; for n = 1 it is paired within itself.
+//   chksln_flow(n, nroot, coef, cfd, dat, sol, retrack, ev)  the same with
+//       the Jacobian by evahhx (coef(m), cfd((n-1)m)) and the solver's rules:
+//       two attempts per pair in both passes, c3 = chksln_c3(ntr).
+//   chksln_c3(ntr)  0.1^(ntr+1), as ntr+1 products by 0.1.
 //   chksln(n, nc, m, nroot, supp, coef, coef_q, nm, dat, w, mc, sol, cfd)
 //       the check of the polyhedral homotopy (re-tracks by retrace); mc the
 //       mixed-cell table, w the lifting, cfd((n-1)m) of the scaled coef.
@@ -77,6 +85,18 @@ void gp2digit_ck(int n, mat_ref<const cplx> sol, int i, vec_ref<int> cnt2, bucke
 
 using retrack_fn = std::function<void(int p, int r, double& c3, vec_ref<cplx> rtrcx, int& stepcount,
                                       int& give_up)>;
+using jacobian_fn = std::function<void(vec_ref<const cplx> x, mat_ref<cplx> jacob)>;
+
+double chksln_c3(int ntr);
+
+struct check_rules {
+  int attempts1 = kMaxRetracks;  // per pair, first pass
+  int attempts2 = kMaxRetracks;  // per pair, second pass
+  double (*c3_of)(int ntr) = chksln_c3;
+};
+
+void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat_ref<cplx> sol,
+                 const retrack_fn& retrack, const check_rules& rules);
 
 void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
                  mat_ref<int> dat, mat_ref<cplx> sol, const retrack_fn& retrack,

@@ -17,20 +17,22 @@
 //   vmaxdiff(n, a, b)  vmax of a - b, without a work vector.
 //   has_nan(n, v)  some entry has a NaN part.
 //   vcopy(n, src, dst), mcopy(n, src, dst)  dst = src (n and n x n).
-//   lin_solve(n, a, b)  b := a^-1 b, a destroyed (cqaxb for double).
+//   lin_solve(n, a, b)  b := a^-1 b, a destroyed (cqaxb for double; in
+//       binary128 the same elimination with the pivot floor 2^-112).
 //   colnorm1(n, a)  largest column sum of moduli (cqnormm selector 1).
 //   one_max(v)  max(1, v), 1 when v is NaN.
-//   r_sqrt, r_log, r_abs  sqrt, log, |.| of the real type.
+// The number types and their real functions (r_sqrt, r_log, r_abs, zabs)
+// are those of real_types.h, double and binary128 alike.
 #pragma once
 
 #include <cmath>
 #include <complex>
-#include <limits>
 
 #include "LinTool.h"
 #include "array.h"
 #include "cplx.h"
 #include "ec_loader.h"
+#include "real_types.h"
 
 namespace hc {
 
@@ -44,22 +46,10 @@ struct evalcore {
 
 const evalcore& evalcore_lib();
 
-// Real functions of the trackers' number type; a wider type adds its
-// overloads here, before the templates that call them.
-inline double r_sqrt(double v) { return std::sqrt(v); }
-inline double r_log(double v) { return std::log(v); }
-inline double r_abs(double v) { return std::fabs(v); }
-
-// |z| for any complex number type of the trackers.
-template <class Real>
-inline Real zabs(const std::complex<Real>& z) {
-  return r_sqrt(z.real() * z.real() + z.imag() * z.imag());
-}
-
 template <class C>
 inline auto vmax(int n, vec_ref<const C> v) {
   using Real = typename C::value_type;
-  Real r = -std::numeric_limits<Real>::infinity();
+  Real r = neg_inf<Real>();
   for (int i = 1; i <= n; ++i) {
     const Real a = zabs(v(i));
     if (a != a) return a;  // NaN
@@ -75,7 +65,7 @@ inline auto vmax(int n, vec_ref<C> v) {
 template <class C>
 inline auto vmaxdiff(int n, vec_ref<const C> a, vec_ref<const C> b) {
   using Real = typename C::value_type;
-  Real r = -std::numeric_limits<Real>::infinity();
+  Real r = neg_inf<Real>();
   for (int i = 1; i <= n; ++i) {
     const Real d = zabs(a(i) - b(i));
     if (d != d) return d;
@@ -106,6 +96,10 @@ inline void mcopy(int n, mat_ref<const C> src, mat_ref<C> dst) {
 
 inline void lin_solve(int n, mat_ref<cplx> a, vec_ref<cplx> b) { cqaxb(n, a, b); }
 inline double colnorm1(int n, mat_ref<const cplx> a) { return cqnormm(n, n, a, 1); }
+inline void lin_solve(int n, mat_ref<qcplx> a, vec_ref<qcplx> b) {
+  cqaxb_t<qreal>(n, a, b, kQFloor);
+}
+inline qreal colnorm1(int n, mat_ref<const qcplx> a) { return cqnormm_t<qreal>(n, n, a, 1); }
 
 template <class Real>
 inline Real one_max(Real v) {

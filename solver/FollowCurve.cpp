@@ -1,5 +1,7 @@
 #include "FollowCurve.h"
 
+#include <errno.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -11,12 +13,19 @@
 
 namespace hc {
 
-namespace {
-[[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "rootsolve: %s\n", what);
+void track_fail(const char* what) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, what);
   std::exit(1);
 }
-}  // namespace
+
+void check_track_args(int n, int m, int nc, mat_ref<const int> mcl, mat_ref<const cplx> sol,
+                      mat_ref<const int> dat) {
+  if (n < 1 || m < 0 || nc < 0) track_fail("the tracker was given no system or a negative size");
+  if (mcl.rows() < n || mcl.cols() / 2 < nc)
+    track_fail("the mixed-cell table holds fewer cells than given");
+  if (sol.rows() < n || dat.rows() < 6) track_fail("the end-point or path-data array is too short");
+}
 
 // ---------------------------------------------------------------------------
 void crtpwt(int p, int n, int m, vec_ref<const int> nm, mat_ref<const int> mcl,
@@ -71,35 +80,29 @@ void crtpwt(int p, int n, int m, vec_ref<const int> nm, mat_ref<const int> mcl,
 }
 
 // ---------------------------------------------------------------------------
-poly_tracker::poly_tracker(int n_, int m_, vec_ref<const int> nm_, mat_ref<const int> supp_,
-                           vec_ref<const cplx> coef_, vec_ref<const cplx> coef_q_,
-                           vec_ref<const cplx> cfd_, vec_ref<const double> w_,
-                           mat_ref<const int> mcl_, const evalcore& e)
+cell_starts::cell_starts(int n_, int m_, vec_ref<const int> nm_, mat_ref<const int> supp_,
+                         vec_ref<const cplx> coef, vec_ref<const cplx> coef_q_,
+                         vec_ref<const double> w_, mat_ref<const int> mcl_)
     : n(n_),
       m(m_),
       nm(nm_),
       supp(supp_),
-      coef(coef_),
       coef_q(coef_q_),
-      cfd(cfd_),
       w(w_),
       mcl(mcl_),
-      core(&e),
       cv(m_),
       tpow(m_),
       v(n_, n_),
       q(n_, n_),
-      cw(n_),
-      ev(n_, m_, tpow, coef_q_, cv, e),
-      wk(n_),
-      s(n_) {
+      cw(n_) {
   long long terms = 0;
   for (int i = 1; i <= n; ++i) terms += nm(i);
-  if (terms != m) fail("the term counts of the equations do not add up to the number of terms");
+  if (terms != m)
+    track_fail("the term counts of the equations do not add up to the number of terms");
   for (int k = 1; k <= m; ++k) cv(k) = coef(k) - coef_q(k);
 }
 
-int poly_tracker::set_cell(int p) {
+int cell_starts::set_cell(int p) {
   if (p == cell) return det;
   cell = 0;  // until the new cell is complete
   det = 0;
@@ -107,11 +110,11 @@ int poly_tracker::set_cell(int p) {
   for (int i = 1; i <= n; ++i) {
     const int k1 = mcl(i, c1), k2 = mcl(i, c2);
     if (k1 < 1 || k1 > m || k2 < 1 || k2 > m)
-      fail("a mixed cell names a term outside the supports");
+      track_fail("a mixed cell names a term outside the supports");
     for (int j = 1; j <= n; ++j) {
       const long long d = static_cast<long long>(supp(j, k1)) - supp(j, k2);
       if (d < INT_MIN || d > INT_MAX)
-        fail("an exponent difference of a mixed cell exceeds 32 bits");
+        track_fail("an exponent difference of a mixed cell exceeds 32 bits");
       v(i, j) = static_cast<int>(d);
     }
   }
@@ -119,42 +122,36 @@ int poly_tracker::set_cell(int p) {
   intmatqr(n, v, q, d);
   cell = p;
   if (d == 0) return 0;
-  if (d > INT_MAX) fail("a mixed cell has more start roots than the arrays can hold");
+  if (d > INT_MAX) track_fail("a mixed cell has more start roots than the arrays can hold");
   crtpwt(p, n, m, nm, mcl, supp, v, q, w, tpow, minpow, cw);
   if (d > bix.cols()) {
     try {
       bix.assign(n, static_cast<int>(d));
     } catch (const std::bad_alloc&) {
-      fail("no memory for the start roots of a mixed cell");
+      track_fail("no memory for the start roots of a mixed cell");
     }
   }
   det = bisolver(p, n, m, supp, coef_q, mcl, bix);
   return det;
 }
 
+poly_tracker::poly_tracker(int n_, int m_, vec_ref<const int> nm_, mat_ref<const int> supp_,
+                           vec_ref<const cplx> coef_, vec_ref<const cplx> coef_q_,
+                           vec_ref<const cplx> cfd_, vec_ref<const double> w_,
+                           mat_ref<const int> mcl_, const evalcore& e)
+    : poly_tracker_t(n_, m_, nm_, supp_, coef_, coef_q_, w_, mcl_,
+                     [&](const cell_starts& c) {
+                       return poly_eval(c.n, c.m, c.tpow, c.coef_q, c.cv, e);
+                     }),
+      coef(coef_),
+      cfd(cfd_),
+      core(&e) {}
+
 void poly_tracker::path(int r, double step_div, bool c3_kept, int& blow_up, bool& isgood) {
-  for (int i = 1; i <= n; ++i) s.infnty(i) = 1;
-  s.give_up = 0;
-  s.stepcount = 0;
-  vcopy<cplx>(n, bix.col(r), s.x);
-  s.t = -(kStartDepth / minpow);
-  refine_t<double>(ev, n, s.t, s.x, s.jacob, s.polyv, s.polyt, wk);
-  frtstp_t<poly_rules, double>(ev, n, s.step, s.step1, s.t, s.dirx1, s.jacob, s.polyv, s.polyt,
-                               s.x2, s.x1, s.x, s.h_1, s.give_up, wk);
-  s.cut = s.nstep = s.test_end = s.flag = 0;
-  const double cap = -s.t / step_div;
-  if (cap < s.step) s.step = cap;
-  if (s.give_up == 0) s.accuracy = accuracy_of<double>(n, s.jacob.ref(), s.x.ref());
-  follow_t<poly_rules, double>(ev, n, s, c3_kept, blow_up, wk);
-  isgood = false;
-  // At t = 0 the homotopy is the target system: jacob and h_1 are its
-  // Jacobian and values at x.
-  if (s.test_end == 1 && s.give_up == 0) {
-    auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> b, mat_ref<cplx> a) {
-      core->evahhx(n, coef.data(), z.data(), b.data(), cfd.data(), a.data());
-    };
-    fnlnwtn_t<poly_rules, double>(n, target, s.jacob, s.h_1, s.x, isgood, false, wk);
-  }
+  auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> b, mat_ref<cplx> a) {
+    core->evahhx(n, coef.data(), z.data(), b.data(), cfd.data(), a.data());
+  };
+  path_t(r, step_div, c3_kept, blow_up, isgood, target, [] {});
 }
 
 // ---------------------------------------------------------------------------
@@ -162,10 +159,7 @@ void fcurve(int n, int m, int nc, vec_ref<const int> nm, mat_ref<const int> supp
             vec_ref<const cplx> coef, vec_ref<const cplx> coef_q, vec_ref<const double> w,
             mat_ref<const int> mcl, int& nroot, mat_ref<cplx> sol, mat_ref<int> dat, int& blow_up,
             const evalcore& ev) {
-  if (n < 1 || m < 0 || nc < 0) fail("the tracker was given no system or a negative size");
-  if (mcl.rows() < n || mcl.cols() / 2 < nc)
-    fail("the mixed-cell table holds fewer cells than given");
-  if (sol.rows() < n || dat.rows() < 6) fail("the end-point or path-data array is too short");
+  check_track_args(n, m, nc, mcl, sol, dat);
 
   vec<cplx> cfd((n - 1) * m);
   build_cfd(n, m, supp, coef, cfd);
@@ -173,24 +167,7 @@ void fcurve(int n, int m, int nc, vec_ref<const int> nm, mat_ref<const int> supp
   blow_up = 0;
   {
     poly_tracker trk(n, m, nm, supp, coef, coef_q, cfd, w, mcl, ev);
-    long long paths = 0;
-    for (int p = 1; p <= nc; ++p) {
-      const int det = trk.set_cell(p);
-      if (det == 0) continue;
-      paths += det;
-      if (paths > sol.cols() || paths > dat.cols())
-        fail("the end-point or path-data array holds fewer columns than the paths");
-      for (int r = 1; r <= det; ++r) {
-        bool isgood = false;
-        trk.path(r, kFirstStepDiv, false, blow_up, isgood);
-        if (!isgood) continue;
-        ++nroot;
-        vcopy<cplx>(n, trk.s.x.ref(), sol.col(nroot));
-        dat(1, nroot) = p;
-        dat(2, nroot) = r;
-        dat(3, nroot) = trk.s.stepcount;
-      }
-    }
+    track_cells(trk, nc, sol, dat, nroot, blow_up, true);
   }
   chksln(n, nc, m, nroot, supp, coef, coef_q, nm, dat, w, mcl, sol, cfd, ev);
 }

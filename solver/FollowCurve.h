@@ -62,20 +62,23 @@
 //   poly_eval  the polyhedral evaluation: coefhhthx then subexpo at a new t,
 //       subexpo alone at the same t; cf(m), cft(m), cfd((n-1)m) its own.
 //   poly_tracker  one tracker's work for a whole run (fcurve, or the
-//       re-tracks of chksln): the current cell's start system, the evaluation,
-//       the step work and the path state.
+//       re-tracks of chksln): poly_tracker_t (poly_tracker.h) with poly_rules
+//       and poly_eval, the final Newton by evahhx on coef with cfd.
+//       path(r, step_div, c3_kept, blow_up, isgood)  as path_t.
+// Messages of the program's end name the running program.
 #pragma once
 
 #include "Eval.h"
 #include "array.h"
 #include "cplx.h"
+#include "poly_tracker.h"
 #include "track_steps.h"
 
 namespace hc {
 
 // ---------------------------------------------------------------------------
 // The polyhedral family: t rises from a negative value to 0.
-struct poly_rules {
+struct poly_rules : step_rules {
   // Corrector: c3 raises and where a give-up counts as a blow-up.
   static constexpr double c3_t = -1e-4;     // t threshold of both raises
   static constexpr double c3_raised = 1.0;  // raised value
@@ -164,63 +167,22 @@ struct poly_eval {
 };
 
 // ---------------------------------------------------------------------------
-// Every term with a positive power of t starts with a factor of at most
-// e^-20: paths start at t = -kStartDepth / minpow.
-constexpr double kStartDepth = 20.0;
-// Powers of t at or below this count as 0 (the cell terms, up to rounding).
-constexpr double kPowZero = 1e-12;
-// The first step of a path, and the step after it, are at most this part of
-// the distance to t = 0; re-tracks start more cautiously.
-constexpr double kFirstStepDiv = 3.0, kRetraceStepDiv = 4.0;
-
-// Work of crtpwt, sized by n.
-struct crtpwt_work {
-  vec<double> tmprv, tmprv1, alpha, base;
-  vec<int> shd, stl;
-  explicit crtpwt_work(int n) : tmprv(n), tmprv1(n), alpha(n), base(n), shd(n), stl(n) {}
-};
-
 void crtpwt(int p, int n, int m, vec_ref<const int> nm, mat_ref<const int> mcl,
             mat_ref<const int> supp, mat_ref<const int> v, mat_ref<const int> q,
             vec_ref<const double> w, vec_ref<double> tpow, double& minpow, crtpwt_work& cw);
 
-struct poly_tracker {
-  int n, m;
-  vec_ref<const int> nm;
-  mat_ref<const int> supp;
-  vec_ref<const cplx> coef, coef_q, cfd;
-  vec_ref<const double> w;
-  mat_ref<const int> mcl;
+struct poly_tracker : poly_tracker_t<poly_rules, poly_eval> {
+  vec_ref<const cplx> coef, cfd;
   const evalcore* core;
-  vec<cplx> cv;      // coef - coef_q
-  vec<double> tpow;  // tpow(m) of the current cell
-  double minpow = 1.0;
-  int cell = 0;   // the cell whose start roots bix holds (0: none yet)
-  int det = 0;    // its number of start roots
-  mat<int> v, q;  // its reduced difference matrix and transform
-  mat<cplx> bix;  // bix(n, >= det); grows only for a cell larger than any before
-  crtpwt_work cw;
-  poly_eval ev;
-  track_work<double> wk;
-  path_state<double> s;
 
   // nm(n), supp(n,m), coef(m) (the target), coef_q(m), cfd((n-1)m) of coef,
   // w(m), mcl(n, 2nc); all referenced for the tracker's life.
   poly_tracker(int n_, int m_, vec_ref<const int> nm_, mat_ref<const int> supp_,
                vec_ref<const cplx> coef_, vec_ref<const cplx> coef_q_, vec_ref<const cplx> cfd_,
                vec_ref<const double> w_, mat_ref<const int> mcl_, const evalcore& e);
-  poly_tracker(const poly_tracker&) = delete;
-  poly_tracker& operator=(const poly_tracker&) = delete;
 
-  // The start system of cell p (columns 2p-1, 2p of mcl): tpow, minpow and
-  // the start roots bix(:, 1..det).  Returns det, 0 for a singular cell.
-  // Calling it again for the same cell keeps what it built.
-  int set_cell(int p);
-  // Follows start root r of the current cell from t = -20/minpow to 0; the
-  // step after the first one is at most -t/step_div.  c3_kept: the corrector
-  // parameter is s.c3 as the caller set it and is never reset (re-tracks).
-  // Out: s.x the end point (polished when isgood), s.give_up, s.test_end,
-  // s.stepcount; isgood from the final Newton (false when it did not run).
+  int size() const { return n; }
+  path_state<double>& state() { return s; }
   void path(int r, double step_div, bool c3_kept, int& blow_up, bool& isgood);
 };
 

@@ -75,7 +75,7 @@ void td_tracker::path(vec_ref<const cplx> start, double step0, bool c3_kept, int
   frtstp_t<td_rules, double>(ev, n, s.step, s.step1, s.t, s.dirx1, s.jacob, s.polyv, s.polyt, s.x2,
                              s.x1, s.x, s.h_1, s.give_up, w);
   s.cut = s.nstep = s.test_end = s.flag = 0;
-  if (s.give_up == 0) s.accuracy = accuracy_of<double>(n, s.jacob.ref(), s.x.ref());
+  if (s.give_up == 0) s.accuracy = accuracy_of<td_rules, double>(n, s.jacob.ref(), s.x.ref());
   follow_t<td_rules, double>(ev, n, s, c3_kept, blow_up, w);
   isgood = false;
   // A path given up on its last pass (by the end game, should the last step

@@ -44,7 +44,7 @@ namespace hc {
 constexpr double kTdFirstStep = 0.009999999776482582;  // 0.01f, first step of a path
 constexpr double kTdRetraceStep = 0.001;               // first step of a re-track
 
-struct td_rules {
+struct td_rules : step_rules {
   static constexpr double c3_t = 0.9998999834060669;      // 0.9999f
   static constexpr double c3_raised = 0.800000011920929;  // 0.8f
   static constexpr double c3_oldx = 100.0;

@@ -32,8 +32,6 @@ constexpr double lsq_rank_tol = 1e-12;
 // fitted logarithm, through the power function.
 constexpr double e_base = 2.718281828459045;
 
-constexpr double neg_inf = -std::numeric_limits<double>::infinity();
-
 // y = R x (full product, columns in increasing order: every y(i) is summed
 // over increasing k from 0).
 void matvec(int n, mat_ref<const cplx> r, vec_ref<const cplx> x, vec_ref<cplx> y) {
@@ -83,70 +81,15 @@ void start_vector(int n, vec_ref<const double> tmp1, vec_ref<const double> tmp2,
 
 }  // namespace
 
-void cqaxb(int n, mat_ref<cplx> a, vec_ref<cplx> b) {
-  if (n <= 0) return;
-  for (int i = 1; i <= n - 1; ++i) {
-    // The first row of largest modulus: a later row must be strictly larger.
-    int p = i;
-    double amax = neg_inf;
-    for (int r = i; r <= n; ++r) {
-      const double d = cabs(a(r, i));
-      if (d > amax) {
-        amax = d;
-        p = r;
-      }
-    }
-    if (p != i) {
-      for (int k = 1; k <= n; ++k) std::swap(a(i, k), a(p, k));
-      std::swap(b(i), b(p));
-    }
-    if (cabs(a(i, i)) < eps5) a(i, i) = cplx(eps5, 0.0);
-
-    // Multipliers f_j = a(j,i)/a(i,i) kept below the pivot, then each later
-    // column and b updated as a(j,k) - f_j a(i,k), a column at a time.
-    const cplx piv = a(i, i);
-    cplx* fi = a.col(i).data();
-    for (int j = i; j < n; ++j) fi[j] = fi[j] / piv;
-    for (int k = i + 1; k <= n; ++k) {
-      cplx* ck = a.col(k).data();
-      const cplx aik = ck[i - 1];
-      for (int j = i; j < n; ++j) ck[j] = ck[j] - fi[j] * aik;
-    }
-    cplx* bb = b.data();
-    const cplx bi = bb[i - 1];
-    for (int j = i; j < n; ++j) bb[j] = bb[j] - fi[j] * bi;
-  }
-  if (cabs(a(n, n)) < eps5) a(n, n) = cplx(eps5, 0.0);
-
-  b(n) = b(n) / a(n, n);
-  for (int j = n - 1; j >= 1; --j) {
-    cplx s(0.0, 0.0);
-    for (int k = j + 1; k <= n; ++k) s = s + a(j, k) * b(k);
-    b(j) = (b(j) - s) / a(j, j);
-  }
-}
+void cqaxb(int n, mat_ref<cplx> a, vec_ref<cplx> b) { cqaxb_t<double>(n, a, b, eps5); }
 
 double cqnormm(int m, int n, mat_ref<const cplx> mat, int info) {
-  double mx = 0.0;
-  if (info == 1) {
-    for (int j = 1; j <= n; ++j) {
-      double s = 0.0;
-      for (int i = 1; i <= m; ++i) s = s + cabs(mat(i, j));
-      if (s > mx) mx = s;
-    }
-  } else if (info == -1) {
-    for (int i = 1; i <= m; ++i) {
-      double s = 0.0;
-      for (int j = 1; j <= n; ++j) s = s + cabs(mat(i, j));
-      if (s > mx) mx = s;
-    }
-  }
-  return mx;
+  return cqnormm_t<double>(m, n, mat, info);
 }
 
 double cqnormv(int n, vec_ref<const cplx> v) {
   if (n <= 0) return 0.0;
-  double maxv = neg_inf;
+  double maxv = neg_inf<double>();
   for (int i = 1; i <= n; ++i) {
     const double d = cabs(v(i));
     if (d > maxv) maxv = d;

@@ -10,8 +10,12 @@
 //       pivots below eps5 set to (eps5, 0).  a(n,n) is destroyed: its upper
 //       triangle holds the eliminated matrix, its lower one the multipliers.
 //       b(n) overwritten.  No allocation.
+//   cqaxb_t<Real>(n, a, b, floor)  the same over the real type, pivots below
+//       floor set to (floor, 0): cqaxb is cqaxb_t<double> with eps5; the
+//       binary128 solve uses 2^-112.
 //   cqnormm(m, n, mat, info)  info = 1: max_j sum_i |mat(i,j)|; info = -1:
 //       max_i sum_j |mat(i,j)|; any other info: 0.  mat(m,n) read only.
+//   cqnormm_t<Real>(m, n, mat, info)  the same over the real type.
 //   cqnormv(n, v)  ||v||_2; when max|v(i)| > 1e5 computed as
 //       maxv * sqrt(sum |v(i)/maxv|^2).  v(n) read only; 0 for n = 0.
 //   cqhousevec(m, n, v, w, c)  c = -(v(1)/|v(1)|) ||v|| (c = -||v|| when
@@ -49,15 +53,22 @@
 //       program with exit status 1.
 #pragma once
 
+#include <complex>
 #include <cstdint>
+#include <utility>
 
 #include "array.h"
 #include "cplx.h"
+#include "real_types.h"
 
 namespace hc {
 
 void cqaxb(int n, mat_ref<cplx> a, vec_ref<cplx> b);
+template <class Real>
+void cqaxb_t(int n, mat_ref<std::complex<Real>> a, vec_ref<std::complex<Real>> b, Real floor);
 double cqnormm(int m, int n, mat_ref<const cplx> mat, int info);
+template <class Real>
+Real cqnormm_t(int m, int n, mat_ref<const std::complex<Real>> mat, int info);
 double cqnormv(int n, vec_ref<const cplx> v);
 void cqhousevec(int m, int n, vec_ref<const cplx> v, vec_ref<cplx> w, cplx& c);
 void cqqrsr(int m, mat_ref<cplx> a);
@@ -69,5 +80,70 @@ void lsqrt(int m, int n, mat_ref<double> a, vec_ref<double> b, int& info);
 std::int64_t sclcoef_rows(int n, int m, vec_ref<const int> nm);
 void sclcoef(int n, int m, vec_ref<const int> nm, mat_ref<const int> supp, vec_ref<cplx> coef,
              vec_ref<double> sclc);
+
+// ---------------------------------------------------------------------------
+template <class Real>
+void cqaxb_t(int n, mat_ref<std::complex<Real>> a, vec_ref<std::complex<Real>> b, Real floor) {
+  using C = std::complex<Real>;
+  if (n <= 0) return;
+  for (int i = 1; i <= n - 1; ++i) {
+    // The first row of largest modulus: a later row must be strictly larger.
+    int p = i;
+    Real amax = neg_inf<Real>();
+    for (int r = i; r <= n; ++r) {
+      const Real d = zabs(a(r, i));
+      if (d > amax) {
+        amax = d;
+        p = r;
+      }
+    }
+    if (p != i) {
+      for (int k = 1; k <= n; ++k) std::swap(a(i, k), a(p, k));
+      std::swap(b(i), b(p));
+    }
+    if (zabs(a(i, i)) < floor) a(i, i) = C(floor, Real(0));
+
+    // Multipliers f_j = a(j,i)/a(i,i) kept below the pivot, then each later
+    // column and b updated as a(j,k) - f_j a(i,k), a column at a time.
+    const C piv = a(i, i);
+    C* fi = a.col(i).data();
+    for (int j = i; j < n; ++j) fi[j] = fi[j] / piv;
+    for (int k = i + 1; k <= n; ++k) {
+      C* ck = a.col(k).data();
+      const C aik = ck[i - 1];
+      for (int j = i; j < n; ++j) ck[j] = ck[j] - fi[j] * aik;
+    }
+    C* bb = b.data();
+    const C bi = bb[i - 1];
+    for (int j = i; j < n; ++j) bb[j] = bb[j] - fi[j] * bi;
+  }
+  if (zabs(a(n, n)) < floor) a(n, n) = C(floor, Real(0));
+
+  b(n) = b(n) / a(n, n);
+  for (int j = n - 1; j >= 1; --j) {
+    C s(Real(0), Real(0));
+    for (int k = j + 1; k <= n; ++k) s = s + a(j, k) * b(k);
+    b(j) = (b(j) - s) / a(j, j);
+  }
+}
+
+template <class Real>
+Real cqnormm_t(int m, int n, mat_ref<const std::complex<Real>> mat, int info) {
+  Real mx = 0;
+  if (info == 1) {
+    for (int j = 1; j <= n; ++j) {
+      Real s = 0;
+      for (int i = 1; i <= m; ++i) s = s + zabs(mat(i, j));
+      if (s > mx) mx = s;
+    }
+  } else if (info == -1) {
+    for (int i = 1; i <= m; ++i) {
+      Real s = 0;
+      for (int j = 1; j <= n; ++j) s = s + zabs(mat(i, j));
+      if (s > mx) mx = s;
+    }
+  }
+  return mx;
+}
 
 }  // namespace hc

@@ -9,9 +9,15 @@
 // FollowCurveTD.h) and an evaluation policy:
 //   ev.at(x, t, jacob, polyv, polyt)      H, dH/dx, dH/dt at (x, t), t new
 //   ev.same_t(x, t, jacob, polyv, polyt)  the same at the t of the last at()
-// The templates are over the real type (double; the same text serves a
-// wider type given its lin_solve, colnorm1, r_sqrt, r_log and r_abs).  Work
-// arrays are one track_work per tracker call: no step allocates.
+// The templates are over the real type (double, or binary128 for the
+// re-tracking of hard paths: real_types.h and Eval.h give both their
+// lin_solve, colnorm1, r_sqrt, r_log and r_abs).  Work arrays are one
+// track_work per tracker call: no step allocates.
+//
+// The corrector's constants and policy flags are members of the rules type;
+// step_rules holds those of every double tracker, and a rules type derived
+// from it overrides what its family does differently (the binary128 rules
+// take binary128 constants, the values nearest to the decimals).
 //
 // Every test that accepts something fails when the residual, the correction
 // or the point holds a NaN (vmax returns NaN then): a diverged path is never
@@ -27,7 +33,8 @@
 //   path from its first step to the end (or its give-up).
 //   track_work  the step work arrays of one tracker call, sized by n;
 //   path_state  the state of one path; accuracy_of  the corrector accuracy
-//   1e-7 sqrt(max(1, |jacob|_1) max(1, max|x|)).
+//   acc_factor sqrt(max(1, |jacob|_1) max(1, max|x|)), acc_factor = 1e-7
+//   in double precision.
 #pragma once
 
 #include <cmath>
@@ -76,6 +83,31 @@ constexpr int kRefineMaxPasses = 1000;
 constexpr double kC3Default = 0.1;
 
 // ---------------------------------------------------------------------------
+// The corrector's rules of every double tracker; a family's rules derive
+// from this and override what differs.
+struct step_rules {
+  // The predicted point is accepted unchanged when accept_factor res is
+  // below the accuracy (a corrector without it always corrects once).
+  static constexpr bool early_accept = true;
+  // false: a slow first correction (residual not down by c1, above the
+  // accuracy) is rejected when the correction is large, else its point is
+  // kept with the residual of the predicted point.  true: a slow first
+  // correction needs also a predicted residual above the accuracy to be
+  // rejected, and the corrected residual is always taken.
+  static constexpr bool first_kept = false;
+  // On a stall after a rising residual, return to the point before the last
+  // correction.
+  static constexpr bool stall_reset = false;
+  static constexpr double accept_factor = kAcceptFactor, step_threshold = kStepThreshold;
+  static constexpr int itr_long = kItrLong, itr_short = kItrShort;
+  static constexpr double c1_long = kC1Long, c2_long = kC2Long, c1_short = kC1Short,
+                          c2_short = kC2Short;
+  static constexpr double corr_floor = kCorrFloor, corr_scale = kCorrScale,
+                          stall_residual = kStallResidual, min_step = kMinStep;
+  static constexpr double acc_factor = kAccFactor, c3_default = kC3Default;
+};
+
+// ---------------------------------------------------------------------------
 // Work arrays of one tracker call, sized once by n.
 template <class Real>
 struct track_work {
@@ -118,11 +150,12 @@ struct path_state {
         infnty(n) {}
 };
 
-// accuracy = 1e-7 sqrt(max(1, |jacob|_1) max(1, max|x|)).
-template <class Real>
+// accuracy = acc_factor sqrt(max(1, |jacob|_1) max(1, max|x|)).
+template <class R, class Real>
 Real accuracy_of(int n, mat_ref<const std::complex<Real>> jacob,
                  vec_ref<const std::complex<Real>> x) {
-  return Real(kAccFactor) * r_sqrt(one_max<Real>(colnorm1(n, jacob)) * one_max<Real>(vmax(n, x)));
+  return Real(R::acc_factor) *
+         r_sqrt(one_max<Real>(colnorm1(n, jacob)) * one_max<Real>(vmax(n, x)));
 }
 
 // ---------------------------------------------------------------------------
@@ -144,7 +177,7 @@ void nwtnitrn_t(Ev& ev, int n, vec_ref<std::complex<Real>> x, Real& t,
     nstep = 0;
     flag = 0;
     test_end = 0;
-    if (step < Real(kMinStep)) {
+    if (step < Real(R::min_step)) {
       give_up = 1;
       if (t < Real(R::blowup_t)) ++blow_up;
     }
@@ -153,7 +186,7 @@ void nwtnitrn_t(Ev& ev, int n, vec_ref<std::complex<Real>> x, Real& t,
   cut = 0;
   vcopy<C>(n, polyv, h_1);
   Real res = vmax(n, h_1);
-  if (Real(kAcceptFactor) * res < accuracy && !has_nan<C>(n, x)) return;
+  if (R::early_accept && Real(R::accept_factor) * res < accuracy && !has_nan<C>(n, x)) return;
 
   // First correction, with the coefficients at t.
   mcopy<C>(n, jacob, tmpa);
@@ -166,13 +199,13 @@ void nwtnitrn_t(Ev& ev, int n, vec_ref<std::complex<Real>> x, Real& t,
   ev.at(x, t, jacob, polyv, polyt);
   Real res1 = vmax(n, polyv);
 
-  const bool long_step = step > Real(kStepThreshold);
-  const Real c1 = long_step ? Real(kC1Long) : Real(kC1Short);
-  const Real c2 = long_step ? Real(kC2Long) : Real(kC2Short);
-  if (step < Real(kStepThreshold) && t < Real(R::c3_t)) c3 = Real(R::c3_raised);
+  const bool long_step = step > Real(R::step_threshold);
+  const Real c1 = long_step ? Real(R::c1_long) : Real(R::c1_short);
+  const Real c2 = long_step ? Real(R::c2_long) : Real(R::c2_short);
+  if (step < Real(R::step_threshold) && t < Real(R::c3_t)) c3 = Real(R::c3_raised);
   // nrm is max|oldx|: oldx is x before the correction.
   if (t >= Real(R::c3_t) && nrm < Real(R::c3_oldx) * Real(n)) c3 = Real(R::c3_raised);
-  const Real corr_bound = Real(kCorrFloor) * one_max<Real>(nrm / Real(kCorrScale));
+  const Real corr_bound = Real(R::corr_floor) * one_max<Real>(nrm / Real(R::corr_scale));
 
   Real nd = vmax(n, delx);
   if (res != res || res1 != res1 || nd != nd || nrm != nrm) {
@@ -183,18 +216,20 @@ void nwtnitrn_t(Ev& ev, int n, vec_ref<std::complex<Real>> x, Real& t,
     reject();
     return;
   }
-  if (c1 * res1 > res && res1 > accuracy) {
-    if (nd > corr_bound) {
-      reject();
-      return;
-    }
+  // A slow first correction: the residual fell less than c1-fold.
+  const bool slow = c1 * res1 > res && res1 > accuracy && (!R::first_kept || res > accuracy);
+  if (slow && nd > corr_bound) {
+    reject();
+    return;
+  }
+  if (slow && !R::first_kept) {
     // A tiny correction: h_1 and res stay those of the predicted point.
   } else {
     vcopy<C>(n, polyv, h_1);
     res = res1;
   }
 
-  const int itr = long_step ? kItrLong : kItrShort;
+  const int itr = long_step ? R::itr_long : R::itr_short;
   int loopdat = 0;
   while (res > accuracy && cut == 0 && loopdat == 0) {
     mcopy<C>(n, jacob, tmpa);
@@ -209,11 +244,16 @@ void nwtnitrn_t(Ev& ev, int n, vec_ref<std::complex<Real>> x, Real& t,
     if (ntitr > itr || res1 != res1 || nd != nd) {
       reject();
     } else if (c2 * res1 > res && res1 > accuracy) {
-      const Real bound = Real(kCorrFloor) * one_max<Real>(vmax(n, oldx) / Real(kCorrScale));
-      if (nd < bound && res1 < Real(kStallResidual) * accuracy)
+      const Real bound = Real(R::corr_floor) * one_max<Real>(vmax(n, oldx) / Real(R::corr_scale));
+      if (nd < bound && res1 < Real(R::stall_residual) * accuracy) {
         loopdat = 1;
-      else
+        if (R::stall_reset && res < res1) {  // the last correction made it worse: undo it
+          vcopy<C>(n, oldx, x);
+          ev.same_t(x, t, jacob, polyv, polyt);
+        }
+      } else {
         reject();
+      }
     } else {
       vcopy<C>(n, polyv, h_1);
       res = res1;
@@ -238,7 +278,7 @@ void updtstp_t(int n, Real t, int& stepcount, int& flag, int& nstep, Real& step,
   }
   step1 = step;
   R::cap_step(t, stepx2, step, nstep, flag);
-  accuracy = accuracy_of<Real>(n, jacob, x);
+  accuracy = accuracy_of<R, Real>(n, jacob, x);
   if (accuracy > Real(kAccCoarse) && t < Real(R::acc_t))
     accuracy = Real(kAccCoarse);
   else if (accuracy > Real(kAccFine) && t >= Real(R::acc_t))
@@ -385,7 +425,7 @@ void frtstp_t(Ev& ev, int n, Real& step, Real& step1, Real& t, vec_ref<std::comp
   vcopy<C>(n, polyt, dirx1);
   lin_solve(n, tmpa, dirx1);
   for (int i = 1; i <= n; ++i) dirx1(i) = -dirx1(i);
-  const Real acc = accuracy_of<Real>(n, jacob1, x1);
+  const Real acc = accuracy_of<R, Real>(n, jacob1, x1);
 
   for (;;) {
     for (int i = 1; i <= n; ++i) x(i) = x(i) + step * dirx1(i);
@@ -489,7 +529,7 @@ void follow_t(Ev& ev, int n, path_state<Real>& s, bool c3_kept, int& blow_up, tr
     if (s.flag == 1) s.test_end = 1;
     cubich_t<Real>(ev, n, s.cut, s.dirx, s.dirx1, s.dirx2, s.t, s.x, s.x1.ref(), s.x2.ref(), s.step,
                    s.step1, s.jacob, s.polyt, s.polyv, w);
-    if (!c3_kept) s.c3 = Real(kC3Default);
+    if (!c3_kept) s.c3 = Real(R::c3_default);
     nwtnitrn_t<R, Real>(ev, n, s.x, s.t, s.h_1, s.jacob, s.polyt, s.polyv, s.step, s.accuracy,
                         s.cut, s.flag, s.test_end, s.give_up, s.nstep, s.c3, blow_up, w);
     if (s.cut == 0 && R::endgame_called(s.t))

@@ -7,7 +7,9 @@
 // corrector parameter c3 = 0.1 / 10^ntr.
 //
 //   chksln_w_flow(N, M, nroot, supp, coef, nm, dat, sol, retrack)  the check
-//       with the re-tracking as a callable (CheckSol.h retrack_fn): supp(N,M),
+//       (CheckSol.h chksln_flow with the Jacobian by wit_eval_t and the
+//       witness rules: 4 and 2 attempts, c3 = witness_c3(ntr)) with the
+//       re-tracking as a callable (CheckSol.h retrack_fn): supp(N,M),
 //       nm(N), coef(M) the scaled target; sol(N, >= nroot) columns replaced
 //       when a pair separates; dat(6, >= nroot) rows 1, 2 read (cell, start
 //       root), rows 4, 5 zeroed and rows 3 to 5 updated.  Reseeds the

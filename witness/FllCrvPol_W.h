@@ -32,8 +32,8 @@
 //
 //   wit_rules  the polyhedral rules with the first step's factors 15 and 10.
 //   wit_tracker  one tracker's work for a run (fcurve_w, or the re-tracks of
-//       the check): the cells' start systems and the path state of a
-//       polyhedral tracker, the interpreted evaluation, and the hand-over.
+//       the check): a polyhedral tracker (poly_tracker.h) with wit_rules and
+//       the interpreted evaluation, and the hand-over after its loop.
 #pragma once
 
 #include "FollowCurve.h"
@@ -41,6 +41,7 @@
 #include "WitPolyEval.h"
 #include "array.h"
 #include "cplx.h"
+#include "poly_tracker.h"
 #include "track_steps.h"
 
 namespace hc {
@@ -54,10 +55,10 @@ struct wit_tracker {
   vec_ref<const int> nm;
   mat_ref<const int> supp;
   vec_ref<const cplx> coef, coef_q;
-  poly_tracker base;  // set_cell: tpow, minpow and the start roots bix; s, wk
-  wit_poly_eval<double> ev;
-  vec<cplx> ctgt;     // coef_q + cv, the target as the homotopy has it at t = 0
-  vec<cplx> xend;     // end point of a binary128 re-tracking
+  // set_cell: tpow, minpow and the start roots bix; the evaluation ev, s, wk
+  poly_tracker_t<wit_rules, wit_poly_eval<double>> base;
+  vec<cplx> ctgt;  // coef_q + cv, the target as the homotopy has it at t = 0
+  vec<cplx> xend;  // end point of a binary128 re-tracking
 
   wit_tracker(int N_, int M_, vec_ref<const int> nm_, mat_ref<const int> supp_,
               vec_ref<const cplx> coef_, vec_ref<const cplx> coef_q_, vec_ref<const double> w,
@@ -66,11 +67,17 @@ struct wit_tracker {
   wit_tracker& operator=(const wit_tracker&) = delete;
 
   int set_cell(int p) { return base.set_cell(p); }
+  int size() const { return N; }
+  path_state<double>& state() { return base.s; }
   // Start root r of the current cell from t = -20/minpow to 0, the step
-  // after the first at most -t/step_div; c3_kept as in poly_tracker::path.
-  // Out: base.s (x, give_up, test_end, stepcount), isgood from the final
-  // Newton (false when it did not run).
-  void path(int r, double step_div, bool c3_kept, bool& isgood);
+  // after the first at most -t/step_div; c3_kept as in path_t.  Out: base.s
+  // (x, give_up, test_end, stepcount), isgood from the final Newton (false
+  // when it did not run); far_give_ups counts the paths handed over.
+  void path(int r, double step_div, bool c3_kept, int& far_give_ups, bool& isgood);
+  void path(int r, double step_div, bool c3_kept, bool& isgood) {
+    int far_give_ups = 0;
+    path(r, step_div, c3_kept, far_give_ups, isgood);
+  }
   // The path of start root r, given up by the corrector at t < -0.05,
   // followed again in binary128; on success x = its end point, test_end = 1
   // and jacob, polyv = h_1 those of the target (coef_q + cv) there.

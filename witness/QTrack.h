@@ -1,54 +1,55 @@
 // The binary128 twins of the witness tracker's routines.  They are the
-// shared tracking templates (track_steps.h) instantiated with binary128,
-// with these binary128 pieces:
-//   qcqaxb(n, a, b)  cqaxb in binary128: pivots below 2^-112 become
-//       (2^-112, 0); a(n,n) destroyed, b(n) := a^-1 b.
+// shared tracking templates (track_steps.h) instantiated with binary128
+// (real_types.h, and the binary128 lin_solve and colnorm1 of Eval.h), with
+// these binary128 pieces:
+//   qcqaxb(n, a, b)  cqaxb in binary128 (cqaxb_t): pivots below 2^-112
+//       become (2^-112, 0); a(n,n) destroyed, b(n) := a^-1 b.
 //   cqnormmq(m, n, a, info)  cqnormm in binary128 (info 1: largest column
 //       sum of moduli, -1: largest row sum, else 0).
-//   accuracy_of<qreal>  1e-10 sqrt(max(1, |jacob|_1) max(1, max|x|)): every
-//       binary128 accuracy (first step, step update, start of the loop)
-//       uses 1e-10 where double precision uses 1e-7.
-//   q_rules  the polyhedral rules with the end game's zero modulus 2^-112.
+//   q_rules  the polyhedral rules with binary128 constants: the accuracy
+//       1e-10 sqrt(max(1, |jacob|_1) max(1, max|x|)) (first step, step
+//       update, start of the loop; double precision uses 1e-7), the end
+//       game's zero modulus 2^-112, the corrector parameter 0.1 set before
+//       every corrector call, and the binary128 corrector below.
 //   qevalpdpds, qevalpdp  the interpreted evaluators in binary128.
 //   qnwtnitrn(tdbl, n, x, t, h_1, jacob, polyt, polyv, step, accuracy, cut,
-//       flag, test_end, give_up, nstep, c3, ev, w)  the binary128 corrector:
-//       always corrects at least once, cuts on the correction size only
-//       when the residual before it exceeds the accuracy, takes the first
-//       correction's residual whenever it does not cut, allows 10
-//       corrections (step <= 1e-4) or 5, contraction factors 10 and 5 (3, 2
-//       for short steps), correction bound 1e-7 max(1, max|oldx|/1e10), and
-//       on a stall after a rising residual returns to the point before the
-//       last correction.  A cut: t -= step, step halved, nstep = flag =
-//       test_end = 0, give_up = 1 below 1e-16.  tdbl = t rounded to double
-//       at every return.
-//
-// This header puts the binary128 overloads first (q128.h) so that the
-// templates bind to them: include it before any other solver header.
+//       flag, test_end, give_up, nstep, c3, ev, w)  the binary128 corrector
+//       (nwtnitrn_t with q_rules): always corrects at least once, cuts on
+//       the correction size only when the residual before it exceeds the
+//       accuracy, takes the first correction's residual whenever it does
+//       not cut, allows 10 corrections (step <= 1e-4) or 5, contraction
+//       factors 10 and 5 (3, 2 for short steps), correction bound
+//       1e-7 max(1, max|oldx|/1e10), and on a stall after a rising residual
+//       returns to the point before the last correction.  A cut: t -= step,
+//       step halved, nstep = flag = test_end = 0, give_up = 1 below 1e-16
+//       (no blow-up is counted).  tdbl = t rounded to double on return.
 #pragma once
 
-#include "q128.h"  // first: the templates below bind to its overloads
-
+#include "Eval.h"
 #include "FollowCurve.h"
 #include "WitPolyEval.h"
+#include "real_types.h"
 #include "track_steps.h"
 
 namespace hc {
 
-void qcqaxb(int n, mat_ref<qcplx> a, vec_ref<qcplx> b);
-qreal cqnormmq(int m, int n, mat_ref<const qcplx> a, int info);
-
-inline void lin_solve(int n, mat_ref<qcplx> a, vec_ref<qcplx> b) { qcqaxb(n, a, b); }
-inline qreal colnorm1(int n, mat_ref<const qcplx> a) { return cqnormmq(n, n, a, 1); }
-
-// The accuracy factor of binary128 tracking.
-constexpr qreal kQAccFactor = 1e-10Q;
-
-template <>
-inline qreal accuracy_of<qreal>(int n, mat_ref<const qcplx> jacob, vec_ref<const qcplx> x) {
-  return kQAccFactor * r_sqrt(one_max<qreal>(cqnormmq(n, n, jacob, 1)) * one_max<qreal>(vmax(n, x)));
+inline void qcqaxb(int n, mat_ref<qcplx> a, vec_ref<qcplx> b) { cqaxb_t<qreal>(n, a, b, kQFloor); }
+inline qreal cqnormmq(int m, int n, mat_ref<const qcplx> a, int info) {
+  return cqnormm_t<qreal>(m, n, a, info);
 }
 
+// The binary128 constants are the binary128 values nearest to the decimals.
 struct q_rules : poly_rules {
+  // Corrector.
+  static constexpr bool early_accept = false, first_kept = true, stall_reset = true;
+  static constexpr qreal step_threshold = 1e-4Q;  // long steps: 5 corrections, short: 10
+  static constexpr int itr_long = 5, itr_short = 10;
+  static constexpr qreal c1_long = 10, c2_long = 5, c1_short = 3, c2_short = 2;
+  static constexpr qreal corr_floor = 1e-7Q, corr_scale = 1e10Q, stall_residual = 1000;
+  static constexpr qreal min_step = 1e-16Q;
+  static constexpr qreal c3_t = -1e-4Q, c3_raised = 1, c3_oldx = 500;
+  // The accuracy factor, and the corrector parameter of every corrector call.
+  static constexpr qreal acc_factor = 1e-10Q, c3_default = 0.1Q;
   // 2^-112 (exact in double): an exactly zero modulus in the end game.
   static constexpr double eg_zero = 0x1p-112;
 };

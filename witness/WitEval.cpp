@@ -39,17 +39,13 @@ void evalpdpds(int n, int m, mat_ref<const int> supp, vec_ref<const cplx> cf,
                vec_ref<const cplx> cft, vec_ref<const int> maxdeg, vec_ref<const cplx> x,
                vec_ref<const int> nm, mat_ref<cplx> jacob, vec_ref<cplx> polyv,
                vec_ref<cplx> polyt) {
-  check_eval_args(n, m, supp, maxdeg, nm);
-  wit_eval_work<double> w(n, maxdeg);
-  wit_eval_t<double, true, true>(n, supp, nm, cf, cft, x, jacob, polyv, polyt, w);
+  evalpdpds_t<double>(n, m, supp, cf, cft, maxdeg, x, nm, jacob, polyv, polyt);
 }
 
 void evalpdp(int n, int m, mat_ref<const int> supp, vec_ref<const cplx> cf,
              vec_ref<const int> maxdeg, vec_ref<const cplx> x, vec_ref<const int> nm,
              mat_ref<cplx> jacob, vec_ref<cplx> polyv) {
-  check_eval_args(n, m, supp, maxdeg, nm);
-  wit_eval_work<double> w(n, maxdeg);
-  wit_eval_t<double, true, false>(n, supp, nm, cf, cf, x, jacob, polyv, polyv, w);
+  evalpdp_t<double>(n, m, supp, cf, maxdeg, x, nm, jacob, polyv);
 }
 
 void evaldp(int n, int m, mat_ref<const int> supp, vec_ref<const cplx> cf,

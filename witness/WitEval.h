@@ -30,6 +30,8 @@
 //       current t are cf(m) and their t-derivatives cft(m).
 //   evalpdp(n, m, supp, cf, maxdeg, x, nm, jacob, polyv)  values and Jacobian.
 //   evaldp(n, m, supp, cf, maxdeg, x, nm, jacob)  Jacobian alone.
+//   evalpdpds_t<Real>, evalpdp_t<Real>  the first two over the real type
+//       (the binary128 ones are qevalpdpds, qevalpdp of QTrack.h).
 //
 //   wit_fail(what)  "witsolve: <what>" on standard error, exit status 1.
 #pragma once
@@ -139,6 +141,27 @@ void wit_eval_t(int n, mat_ref<const int> supp, vec_ref<const int> nm,
 // 0..maxdeg(j); ends the program with a message otherwise.
 void check_eval_args(int n, int m, mat_ref<const int> supp, vec_ref<const int> maxdeg,
                      vec_ref<const int> nm);
+
+template <class Real>
+void evalpdpds_t(int n, int m, mat_ref<const int> supp, vec_ref<const std::complex<Real>> cf,
+                 vec_ref<const std::complex<Real>> cft, vec_ref<const int> maxdeg,
+                 vec_ref<const std::complex<Real>> x, vec_ref<const int> nm,
+                 mat_ref<std::complex<Real>> jacob, vec_ref<std::complex<Real>> polyv,
+                 vec_ref<std::complex<Real>> polyt) {
+  check_eval_args(n, m, supp, maxdeg, nm);
+  wit_eval_work<Real> w(n, maxdeg);
+  wit_eval_t<Real, true, true>(n, supp, nm, cf, cft, x, jacob, polyv, polyt, w);
+}
+
+template <class Real>
+void evalpdp_t(int n, int m, mat_ref<const int> supp, vec_ref<const std::complex<Real>> cf,
+               vec_ref<const int> maxdeg, vec_ref<const std::complex<Real>> x,
+               vec_ref<const int> nm, mat_ref<std::complex<Real>> jacob,
+               vec_ref<std::complex<Real>> polyv) {
+  check_eval_args(n, m, supp, maxdeg, nm);
+  wit_eval_work<Real> w(n, maxdeg);
+  wit_eval_t<Real, true, false>(n, supp, nm, cf, cf, x, jacob, polyv, polyv, w);
+}
 
 void evalpdpds(int n, int m, mat_ref<const int> supp, vec_ref<const cplx> cf,
                vec_ref<const cplx> cft, vec_ref<const int> maxdeg, vec_ref<const cplx> x,

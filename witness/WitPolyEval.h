@@ -5,7 +5,7 @@
 //   cf(k) = (coef_q(k) + g(k)) d(k),  cft(k) = tpow(k) cf(k) + g(k) d(k),
 // then H, dH/dx and dH/dt are evaluated at x; at the same t only the
 // evaluation runs, with the coefficients formed last.  Over the real type
-// (double, or binary128 with q128.h included first).
+// (double or binary128).
 //
 //   wit_poly_eval<Real>(n, m, supp, nm, tpow, coef_q, cv)  references the
 //       system supp(n,m), nm(n) and the cell data tpow(m), coef_q(m), cv(m)
@@ -18,9 +18,9 @@
 
 #include <complex>
 
-#include "q128.h"  // r_exp of both real types
 #include "WitEval.h"
 #include "array.h"
+#include "real_types.h"
 
 namespace hc {
 

@@ -1,15 +1,16 @@
 // The witness tracker and its binary128 re-tracking on systems built from
 // chosen roots: whole runs of fcurve_w, qfcurve against the double path,
 // the hand-over of a path to binary128, and the re-track of one path.
-#include "QTrack.h"  // first: binary128 overloads before the templates
-
+#include <errno.h>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "FllCrvPol_W.h"
 #include "MixedCell.h"
 #include "QFllCrvPol.h"
+#include "QTrack.h"
 #include "prng.h"
 #include "sysprep.h"
 
@@ -123,6 +124,21 @@ TEST(fcurve_w_death, TooFewColumnsForThePathsEndTheProgram) {
               testing::ExitedWithCode(1), "fewer columns");
 }
 
+TEST(fcurve_w_death, ATrackerFailureNamesTheRunningProgram) {
+  // The polyhedral tracker's own checks report under the name of the
+  // program that runs them, never under another program's.
+  run_sys s = make(1);
+  s.mcl(1, 1) = s.M + 1;
+  const std::string expect =
+      std::string("^") + program_invocation_short_name + ": a mixed cell names a term outside";
+  EXPECT_EXIT(
+      {
+        wit_tracker trk(3, s.M, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl);
+        trk.set_cell(1);
+      },
+      testing::ExitedWithCode(1), expect);
+}
+
 TEST(qfcurve, Binary128PathsEndAtTheRootsOfTheirDoublePaths) {
   run_sys s = make(2);
   wit_tracker trk(3, s.M, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl);
@@ -219,7 +235,7 @@ TEST(binary128, OverloadsBindAndTheAccuracyFactorIs1em10) {
   EXPECT_TRUE(zabs(qcplx(1, 1)) == sqrtq(2));
   mat<qcplx> J(1, 1, qcplx(4, 0));
   vec<qcplx> x(1, qcplx(9, 0));
-  EXPECT_TRUE(accuracy_of<qreal>(1, J.ref(), x.ref()) == 1e-10Q * 6);
+  EXPECT_TRUE((accuracy_of<q_rules, qreal>(1, J.ref(), x.ref()) == 1e-10Q * 6));
 }
 
 TEST(binary128, QcqaxbSolvesAndFloorsAZeroPivot) {
