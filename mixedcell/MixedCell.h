@@ -35,6 +35,10 @@
 //       accumulated in 64 bits.  supp(n,m), mcl(n,2nc), stdet(nc) out.  When
 //       mv exceeds mv_max (the number of paths a run can hold), it writes a
 //       message to standard error and ends the program with a failure status.
+//   mixed_cells(n, m, nm, supp, w, mcl, nc, stdet)  the enumeration and the mixed
+//       volume as the drivers run them: mixedcell on copies of nm(n) and
+//       supp(n,m) (the caller's arrays stay as they are), then mixvol; w(m),
+//       mcl(n, 2nc), nc and stdet(nc) out; returns mv
 //   intmatdet(n, m, det)  det = |det m| by unimodular integer column
 //       reduction; m(n,n) is overwritten by the reduced matrix.  Writes
 //       " det = 0 !  " as a free-format record when a row k < n has no nonzero
@@ -64,5 +68,7 @@ void nm_s1(int n, int m, vec_ref<int> nm, mat_ref<int> supp, vec_ref<int> sohd,
 void mixvol(int n, int m, int nc, mat_ref<const int> supp, mat_ref<const int> mcl,
             vec_ref<int> stdet, long long& mv);
 void intmatdet(int n, mat_ref<int> m, long long& det);
+long long mixed_cells(int n, int m, vec_ref<const int> nm, mat_ref<const int> supp,
+                      vec_ref<double> w, mat<int>& mcl, int& nc, vec<int>& stdet);
 
 }  // namespace hc

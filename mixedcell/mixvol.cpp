@@ -35,4 +35,20 @@ void mixvol(int n, int m, int nc, mat_ref<const int> supp, mat_ref<const int> mc
   }
 }
 
+long long mixed_cells(int n, int m, vec_ref<const int> nm, mat_ref<const int> supp,
+                      vec_ref<double> w, mat<int>& mcl, int& nc, vec<int>& stdet) {
+  vec<int> nm_copy(n);
+  for (int i = 1; i <= n; ++i) nm_copy(i) = nm(i);
+  mat<int> supp_copy(n, m);
+  for (int k = 1; k <= m; ++k)
+    for (int j = 1; j <= n; ++j) supp_copy(j, k) = supp(j, k);
+  vec<int> crsp(m);
+  int mm = m, pm = 0;
+  mixedcell(n, mm, nm_copy, supp_copy, w, mcl, nc, pm, crsp);
+  stdet.assign(nc);
+  long long mv = 0;
+  mixvol(n, m, nc, supp, mcl, stdet, mv);
+  return mv;
+}
+
 }  // namespace hc

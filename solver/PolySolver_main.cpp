@@ -1,7 +1,6 @@
 // rootsolve: binds ./MEva.so, reads input.num, puts the system into normal
 // order, scales and completes it, asks which homotopy to follow, runs it and
 // writes the roots to data.roots.
-#include <sys/resource.h>
 #include <time.h>
 
 #include <cmath>
@@ -19,6 +18,7 @@
 #include "ffwrite.h"
 #include "sysinput.h"
 #include "sysprep.h"
+#include "cputime.h"
 #include "BiNomialSolver.h"
 #include "FollowCurve.h"
 #include "FollowCurveTD.h"
@@ -70,14 +70,6 @@ int ask_option(ffreader& answers) {
 // Exit status of a run whose sizes the arrays cannot hold.
 constexpr int too_large_status = 4;
 
-// Process CPU time, user plus system seconds.
-double cpu_seconds() {
-  rusage ru{};
-  getrusage(RUSAGE_SELF, &ru);
-  return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-         1e-6 * static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec);
-}
-
 // The counts of the run that the summary prints.
 struct run_counts {
   int nroot = 0;
@@ -88,13 +80,6 @@ struct run_counts {
 
 void paths_line(long long paths) {
   std::cout << " The # of paths followed  = " << fmt_i(paths, 10) << "\n";
-}
-
-// x_i = e^sclc(i) y_i: the end points back in the variables of the input.
-void unscale(int n, int nroot, vec_ref<const double> sclc, mat_ref<cplx> sol) {
-  constexpr double e = 2.718281828459045;
-  for (int j = 1; j <= nroot; ++j)
-    for (int i = 1; i <= n; ++i) sol(i, j) *= std::pow(e, sclc(i));
 }
 
 [[noreturn]] void too_large(const char* what) {
@@ -152,19 +137,13 @@ void linear_homotopy(const prepared_system& sys, vec_ref<const std::string> var,
 // and the paths of every cell from t = -20/minpow up to t = 0.
 void polyhedral_homotopy(const prepared_system& sys, vec_ref<const std::string> var, int trnd,
                          run_counts& rc) {
-  const int n = sys.n;
-  int m = sys.m;
+  const int n = sys.n, m = sys.m;
   rc.t0 = cpu_seconds();
-  vec<int> nm = sys.nm;
-  mat<int> supp = sys.supp;
   vec<double> w(m);
-  vec<int> crsp(m);
   mat<int> mcl;
-  int nc = 0, pm = 0;
-  mixedcell(n, m, nm, supp, w, mcl, nc, pm, crsp);
-  vec<int> stdet(nc);
-  long long mv = 0;
-  mixvol(n, m, nc, supp, mcl, stdet, mv);
+  vec<int> stdet;
+  int nc = 0;
+  const long long mv = mixed_cells(n, m, sys.nm, sys.supp, w, mcl, nc, stdet);
   const int paths = static_cast<int>(mv);
 
   vec<double> tmprv(m);

@@ -52,6 +52,14 @@ void start_coefficients(int K, int trnd, vec_ref<double> tmprv, vec_ref<cplx> co
   }
 }
 
+void unscale(int n, int nroot, vec_ref<const double> sclc, mat_ref<cplx> sol) {
+  constexpr double e = 2.718281828459045;
+  vec<double> factor(n);
+  for (int i = 1; i <= n; ++i) factor(i) = std::pow(e, sclc(i));
+  for (int j = 1; j <= nroot; ++j)
+    for (int i = 1; i <= n; ++i) sol(i, j) *= factor(i);
+}
+
 void build_cfd(int n, int m, mat_ref<const int> supp, vec_ref<const cplx> coef,
                vec_ref<cplx> cfd) {
   for (int v = 2; v <= n; ++v)

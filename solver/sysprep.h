@@ -10,6 +10,8 @@
 //       (scaled), p.oldcoef(m) (unscaled), p.sclc(2n), p.m
 //   build_cfd(n, m, supp, coef, cfd)  cfd((v-2)m + k) = supp(v,k) coef(k) for
 //       v = 2..n, k = 1..m where supp(v,k) != 0, else (0,0); cfd((n-1)m)
+//   unscale(n, nroot, sclc, sol)  x_i = e^sclc(i) y_i for the columns 1..nroot
+//       of sol(n, >= nroot), e the double 2.718281828459045 raised by pow
 //   start_coefficients(K, trnd, tmprv, coef_q)  seeds the platform generator,
 //       draws u(1..K) into tmprv(K), then tmprv(k) = (u(k) + dran2(k + trnd)) / 2
 //       and coef_q(k) = exp(i 1.600000023841858 tmprv(k)), k = 1..K in order
@@ -34,6 +36,7 @@ struct prepared_system {
 };
 
 void prepare_system(suppsys& rd, prepared_system& p);
+void unscale(int n, int nroot, vec_ref<const double> sclc, mat_ref<cplx> sol);
 void start_coefficients(int K, int trnd, vec_ref<double> tmprv, vec_ref<cplx> coef_q);
 void build_cfd(int n, int m, mat_ref<const int> supp, vec_ref<const cplx> coef,
                vec_ref<cplx> cfd);

@@ -2,7 +2,6 @@
 // cuts the system by k random hyperplanes through k slack variables, solves
 // the embedded system by the polyhedral homotopy with the interpreted
 // evaluators, and writes the witness points to data.witness.
-#include <sys/resource.h>
 
 #include <cmath>
 #include <iostream>
@@ -19,31 +18,14 @@
 #include "ffread.h"
 #include "sysinput.h"
 #include "sysprep.h"
+#include "cputime.h"
 
 namespace hc {
 namespace {
 
-// Process CPU time, user plus system seconds.
-double cpu_seconds() {
-  rusage ru{};
-  getrusage(RUSAGE_SELF, &ru);
-  return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-         1e-6 * static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec);
-}
-
 // The arguments of dran2 for the start coefficients are this offset plus
 // the term number.
 constexpr int kStartOffset = 100;
-
-// x_i = e^sclc(i) y_i: the end points back in the variables of the input.
-void unscale(int N, int nroot, vec_ref<const double> sclc, mat_ref<cplx> sol) {
-  constexpr double e = 2.718281828459045;
-  vec<double> esclc(N);
-  for (int i = 1; i <= N; ++i) esclc(i) = std::pow(e, sclc(i));
-  for (int s = 1; s <= nroot; ++s)
-    for (int i = 1; i <= N; ++i)
-      sol(i, s) = cplx(sol(i, s).real() * esclc(i), sol(i, s).imag() * esclc(i));
-}
 
 int run() {
   suppsys rd;
@@ -64,19 +46,11 @@ int run() {
   const int N = sys.n, M = sys.m;
 
   const double t0 = cpu_seconds();
-  // The enumeration works on copies and restores them; the tracker and the
-  // writer read the system itself.
-  vec<int> nm = sys.nm;
-  mat<int> supp = sys.supp;
-  int mm = M;
   vec<double> w(M);
-  vec<int> crsp(M);
   mat<int> mcl;
-  int nc = 0, pm = 0;
-  mixedcell(N, mm, nm, supp, w, mcl, nc, pm, crsp);
-  vec<int> stdet(nc);
-  long long mv = 0;
-  mixvol(N, M, nc, sys.supp, mcl, stdet, mv);
+  vec<int> stdet;
+  int nc = 0;
+  const long long mv = mixed_cells(N, M, sys.nm, sys.supp, w, mcl, nc, stdet);
   const int paths = static_cast<int>(mv);
 
   vec<double> tmprv(M);
