@@ -7,10 +7,13 @@
 #
 #   scripts/bench_mixedcell.sh [BUILD_DIR]   (default build-bench, Release)
 #   REPS=3 sets the enumerations per system (the median is shown).
+#   SEED=s fixes the liftings (seeds s, s+1, ...), so that two builds can be
+#   compared on the same liftings; by default they come from the clock.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-bench}
 reps=${REPS:-3}
+seed=${SEED:-}
 if [ ! -f "$build/build.ninja" ]; then
   cmake -G Ninja -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release > /dev/null
 fi
@@ -23,7 +26,7 @@ printf '%-12s %10s %10s %8s %10s %10s %8s\n' system mv cells ours_s gfan_mv gfan
 run() {
   local name=$1 n=$2
   local line mv cells total
-  line=$("$bench" "$name" "$n" "$reps")
+  line=$("$bench" "$name" "$n" "$reps" $seed)
   mv=$(sed -E 's/.* mv=([0-9]+).*/\1/' <<< "$line")
   cells=$(sed -E 's/.* cells=([0-9]+).*/\1/' <<< "$line")
   total=$(sed -E 's/.* total=([0-9.]+).*/\1/' <<< "$line")
