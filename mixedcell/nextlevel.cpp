@@ -1,0 +1,272 @@
+// The choice of the next level of the mixed-cell search: the lifted values
+// of the candidates at the current vertex and their order, the rates of each
+// candidate along the columns of the vertex, and the dominance test that
+// drops candidates which can never be lowest.  The level with the fewest
+// candidates left comes next.  Routines and extents in cellsearch.h.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
+#include "cellsearch.h"
+#include "lppivot.h"
+
+namespace hc {
+namespace cellsearch {
+
+// Order the candidates 1..cnt by ascending g (the lifted values), as a
+// selection sort does that scans upward and takes a new minimum only when it
+// is strictly smaller: g sorted in place, perm(pos) = the candidate at
+// position pos.  When the values are distinct (and no NaN) that order is the
+// unique ascending one, which an insertion sort finds faster; otherwise the
+// selection sort itself runs, so that ties fall as it leaves them.
+void search::sort_lifted(int cnt) {
+  for (int p1 = 1; p1 <= cnt; ++p1) {
+    gs(p1) = g(p1);
+    perm(p1) = p1;
+  }
+  for (int p1 = 2; p1 <= cnt; ++p1) {
+    const double v = gs(p1);
+    int q = p1;
+    while (q > 1 && gs(q - 1) > v) {
+      gs(q) = gs(q - 1);
+      perm(q) = perm(q - 1);
+      --q;
+    }
+    gs(q) = v;
+    perm(q) = p1;
+  }
+  bool strict = true;
+  for (int p1 = 1; p1 < cnt; ++p1)
+    if (!(gs(p1) < gs(p1 + 1))) strict = false;
+  if (strict) {
+    for (int p1 = 1; p1 <= cnt; ++p1) g(p1) = gs(p1);
+    return;
+  }
+  for (int p1 = 1; p1 <= cnt; ++p1) perm(p1) = p1;
+  for (int p1 = 1; p1 <= cnt - 1; ++p1) {
+    int mn = p1;
+    for (int p2 = p1 + 1; p2 <= cnt; ++p2)
+      if (g(p2) < g(mn)) mn = p2;
+    if (mn != p1) {
+      std::swap(g(p1), g(mn));
+      std::swap(perm(p1), perm(mn));
+    }
+  }
+}
+
+// Rates of the candidate at sorted position pos of level slot i: rate c =
+// d(1:n,c)'p over the columns of the last tomnext (dt), summed over the
+// nonzero exponents of p in row order (see adot; the first term is added to
+// +0 as the dense sum does, which turns a -0 into +0).
+void search::rates_of(int i, int pos) {
+  const int p = lpt(pos, i);
+  double* rc = rates_at(i, pos);
+  const int np = pnz(p);
+  if (np == 0) {
+    for (int c = 0; c < Kd; ++c) rc[c * mxc] = 0.0;
+    return;
+  }
+  const int* ix = &pix(1, p);
+  const double* vl = &pvl(1, p);
+  double* acc = &racc(1);
+  const double* dr = &dt(1) + static_cast<std::ptrdiff_t>(ix[0]) * Kd;
+  if (vl[0] == 1.0) {
+    for (int c = 0; c < Kd; ++c) acc[c] = 0.0 + dr[c];
+  } else {
+    for (int c = 0; c < Kd; ++c) acc[c] = 0.0 + dr[c] * vl[0];
+  }
+  for (int t = 1; t < np; ++t) {
+    const double v = vl[t];
+    dr = &dt(1) + static_cast<std::ptrdiff_t>(ix[t]) * Kd;
+    if (v == 1.0) {
+      for (int c = 0; c < Kd; ++c) acc[c] += dr[c];
+    } else {
+      for (int c = 0; c < Kd; ++c) acc[c] += dr[c] * v;
+    }
+  }
+  for (int c = 0; c < Kd; ++c) rc[c * mxc] = acc[c];
+}
+
+// Dominance test of the candidate at sorted position q of level slot i
+// against every earlier position p (dropped ones included): true when some
+// p has rate(p) - rate(q) <= tol along every one-sided column and |rate(p)
+// - rate(q)| <= tol along every free one (a comparison with a NaN passes).
+// Each test compares the same two doubles in whatever order the columns are
+// taken, so the free columns (which almost always differ) go first, and with
+// at most 64 candidates every earlier position is tested at once, one bit
+// each, column by column, until none is left.
+bool search::dominated(int i, int q) {
+  const double* base = rates_at(i, 1);
+  const int nh = Kd - nzd;
+  if (q > 64) {
+    for (int p = 1; p < q; ++p) {
+      const double* rp = base + (p - 1);
+      const double* rq = base + (q - 1);
+      bool dom = true;
+      for (int z = nh; z < Kd && dom; ++z)
+        if (std::fabs(rp[z * mxc] - rq[z * mxc]) > lp_eps_tight) dom = false;
+      for (int c = 0; c < nh && dom; ++c)
+        if (rp[c * mxc] - rq[c * mxc] > lp_eps_tight) dom = false;
+      if (dom) return true;
+    }
+    return false;
+  }
+  std::uint64_t live = ~std::uint64_t{0} >> (65 - q);  // positions 1..q-1 as bits 0..q-2
+  for (int t = 0; t < Kd && live != 0; ++t) {
+    const int c = t < nzd ? nh + t : t - nzd;
+    const double* rc = base + static_cast<std::ptrdiff_t>(c) * mxc;
+    const double qv = rc[q - 1];
+    const int top = 64 - __builtin_clzll(live);  // past the last live bit
+    std::uint64_t pass = 0;
+    if (c >= nh) {
+      for (int b = 0; b < top; ++b)
+        pass |= static_cast<std::uint64_t>(!(std::fabs(rc[b] - qv) > lp_eps_tight)) << b;
+    } else {
+      for (int b = 0; b < top; ++b)
+        pass |= static_cast<std::uint64_t>(!(rc[b] - qv > lp_eps_tight)) << b;
+    }
+    live &= pass;
+  }
+  return live != 0;
+}
+
+// Go on with the dominance test of level slot i from its next position up
+// to the last (stop > 0: only while fewer than stop candidates are known to
+// stay); drops the dominated candidates from tv and sttv(:,lev).  Returns
+// the number of candidates known to stay.
+int search::dominance(int i, int lev, int stop) {
+  const int cnt = lcnt(i);
+  int q = lnext(i);
+  int stay = lstay(i);
+  while (q <= cnt) {
+    if (stop > 0 && stay >= stop) break;
+    if (q == 1) {  // nothing is lower than the lowest
+      ++stay;
+      ++q;
+      continue;
+    }
+    while (ldone(i) < q) rates_of(i, ++ldone(i));
+    if (dominated(i, q)) {
+      const int p = lpt(q, i);
+      tv(p) = 0;
+      sttv(p, lev) = 0;
+    } else {
+      ++stay;
+    }
+    ++q;
+  }
+  lnext(i) = q;
+  lstay(i) = stay;
+  return stay;
+}
+
+// Finish the dominance tests that the last tomnext(lev) left open (they
+// only decide candidates of levels below the one it chose, which are read
+// once a pair of that level is taken).
+void search::finish_pending() {
+  if (pend_lev == 0) return;
+  for (int i = pend_lev + 1; i <= n; ++i)
+    if (lnext(i) <= lcnt(i)) dominance(i, pend_lev, 0);
+  pend_lev = 0;
+}
+
+// Choose the support of level lev+1 (the remaining level with the fewest
+// candidates after the dominance filter), store the filtered marks in
+// sttv(:,lev), set beta = the anchor's lifted value and return the anchor in
+// level numbering; 0 when the chosen level keeps fewer than two candidates
+// (no cell below the current pair).  The rates' columns are kept in dt for
+// the dominance tests left to finish_pending.
+int search::tomnext(int lev) {
+  const int lp1 = lev + 1;
+  const int nh = nnt - 1;  // one-sided columns after the anchor's
+  const int K = nh + nz;
+  pend_lev = 0;
+  Kd = K;
+  nzd = nz;
+  for (int r = 1; r <= n; ++r) {
+    double* dr = &dt(1) + static_cast<std::ptrdiff_t>(r - 1) * K;
+    for (int c = 1; c <= nh; ++c) dr[c - 1] = d(r, ntind(c + 1));
+    for (int z = 1; z <= nz; ++z) dr[nh + z - 1] = d(r, zind(z));
+  }
+  const double* xv = &x(1);
+  // First pass: the lifted values, their order and enough of the dominance
+  // test to tell whether a level keeps fewer than two candidates.  The first
+  // such level (in level order) would be chosen, and nothing below this pair
+  // can be a cell.
+  int best = lp1, fewest = 0;
+  bool none = false;
+  for (int i = lp1; i <= n && !none; ++i) {
+    const int s = si(i);
+    int cnt = 0;
+    for (int q = 1; q <= nm(s); ++q) {
+      const int p = sohd(s) + q - 1;
+      if (tv(p) != 1) continue;
+      ++cnt;
+      cand(cnt) = q;
+      // g = w(p) + x'p over the nonzero exponents of p: the sum starts at
+      // w(p) > 0 and, as in adot, the zero products change nothing; x(r)
+      // times an exponent 1 is x(r) itself.
+      double gv = w(p);
+      const int* ix = &pix(1, p);
+      const double* vl = &pvl(1, p);
+      for (int t = 0; t < pnz(p); ++t) gv += vl[t] == 1.0 ? xv[ix[t]] : xv[ix[t]] * vl[t];
+      g(cnt) = gv;
+    }
+    lcnt(i) = cnt;
+    lnext(i) = 1;
+    lstay(i) = 0;
+    ldone(i) = 0;
+    if (cnt == 0) {
+      best = i;
+      none = true;
+      break;
+    }
+    sort_lifted(cnt);
+    for (int pos = 1; pos <= cnt; ++pos) lpt(pos, i) = sohd(s) + cand(perm(pos)) - 1;
+    stin(i) = sihd(lp1) + cand(perm(1)) - 1;
+    stmin(i) = g(1);
+    // Dominance: q never gets below an earlier p when it rises at least as
+    // fast along every one-sided column and equally along every free one.
+    if (dominance(i, lev, 2) <= 1) {
+      best = i;
+      none = true;
+    }
+  }
+  // Second pass: the counts, as far as they can matter.  A level's count
+  // only matters when it is below the fewest so far: once a level is known
+  // to keep that many, its remaining tests are left for finish_pending.
+  bool deferred = false;
+  for (int i = lp1; i <= n && !none; ++i) {
+    const int stop = i == lp1 ? 0 : fewest;
+    const int left = dominance(i, lev, stop);
+    const int s = si(i);
+    for (int p = sohd(s); p <= sotl(s); ++p) sttv(p, lev) = tv(p);
+    ntv(i) = left;
+    if (lnext(i) <= lcnt(i)) {
+      deferred = true;  // keeps at least fewest: not chosen
+      continue;
+    }
+    if (i == lp1 || left < fewest) {
+      best = i;
+      fewest = left;
+    }
+  }
+  if (deferred) pend_lev = lev;
+  const int in = none ? 0 : stin(best);
+  if (!none) x(N) = stmin(best);
+  if (best != lp1) {
+    std::swap(si(best), si(lp1));
+    std::swap(sinm(best), sinm(lp1));
+    sihd(lp1) = sihd(lev) + sinm(lev);
+    sitl(lp1) = sitl(lev) + sinm(lp1);
+    for (int i = lp1 + 1; i <= n; ++i) {
+      sihd(i) = sitl(i - 1) + 1;
+      sitl(i) = sitl(i - 1) + sinm(i);
+    }
+  }
+  return in;
+}
+
+}  // namespace cellsearch
+}  // namespace hc
