@@ -95,4 +95,19 @@ inline road_result run_road(const temp_dir& dir, const std::string& system, int 
   return r;
 }
 
+// What every run of rootsolve must show, whatever its random draws: a clean
+// end, `paths` paths in the summary and the trailer, the counts of the
+// summary equal to those of data.roots and to the roots written, each root
+// with a residual below `residual_tol`.
+inline void expect_consistent_run(const road_result& r, long long paths, double residual_tol) {
+  ASSERT_EQ(r.solve.status, 0) << r.solve.err;
+  EXPECT_EQ(r.paths, paths);
+  EXPECT_EQ(r.file_paths, paths);
+  EXPECT_EQ(r.file_roots, r.nroot);
+  EXPECT_EQ(static_cast<long long>(r.roots.size()), r.nroot);
+  EXPECT_EQ(r.nreal, r.file_real);
+  EXPECT_EQ(r.blow_up, r.file_blow_up);
+  for (const root_record& root : r.roots) EXPECT_LT(root.residual, residual_tol);
+}
+
 }  // namespace hc::test
