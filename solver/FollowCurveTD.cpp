@@ -26,7 +26,7 @@ td_eval::td_eval(int n_, int m_, vec_ref<const int> deg_, vec_ref<const cplx> co
       coef_q(coef_q_),
       cfd(cfd_),
       ev(&e),
-      lib(tmpi < 1 ? 1 : tmpi, n_),
+      lib(tmpi, n_),  // tmpi is clamped to 1 above, as it is declared first
       pq(n_),
       jq(n_),
       pp(n_) {}

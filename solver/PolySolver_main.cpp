@@ -3,27 +3,26 @@
 // writes the roots to data.roots.
 #include <time.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <limits>
 #include <memory>
 
-#include "MisTools.h"
-#include "array.h"
-#include "cplx.h"
-#include "ec_loader.h"
-#include "ffread.h"
-#include "ffwrite.h"
-#include "sysinput.h"
-#include "sysprep.h"
-#include "cputime.h"
 #include "BiNomialSolver.h"
 #include "FollowCurve.h"
 #include "FollowCurveTD.h"
 #include "MixedCell.h"
 #include "WriteSol.h"
+#include "array.h"
+#include "cplx.h"
+#include "cputime.h"
+#include "ec_loader.h"
+#include "ffread.h"
+#include "ffwrite.h"
+#include "sysinput.h"
+#include "sysprep.h"
 
 namespace hc {
 namespace {
