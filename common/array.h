@@ -2,7 +2,7 @@
 //
 // The numerical routines are written over arrays numbered from 1 and stored
 // column by column; these small types let the code say a(i, j) and supp(j, k)
-// exactly as the routines are described.
+// with the same indices as the mathematics.
 //
 //   vec_ref<T>   view of n contiguous entries, v(1..n)
 //   mat_ref<T>   view of an m x n column-major block with leading dimension ld,

@@ -10,8 +10,8 @@ namespace hc {
 
 using cplx = std::complex<double>;
 
-// |z| = sqrt(re^2 + im^2), without the scaling of std::abs (hypot); the
-// routines are specified, and tested, with this unscaled form.
+// |z| = sqrt(re^2 + im^2), without the scaling of std::abs (hypot): every
+// tolerance of the trackers is tuned, and tested, against this unscaled form.
 inline double cabs(cplx z) { return std::sqrt(z.real() * z.real() + z.imag() * z.imag()); }
 
 // The floor below which a pivot or a modulus is replaced: machine epsilon

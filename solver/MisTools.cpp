@@ -129,9 +129,10 @@ void complete_coef(int n, vec_ref<const int> nm, vec_ref<const int> cnst,
   }
 }
 
-// dran2: two multiplicative congruential generators (L'Ecuyer's constants)
-// combined through a shuffle table.  All arithmetic is 32-bit with truncating
-// division; the products stay within 32 bits for every idum in 1..IM1-1.
+// dran2: two multiplicative congruential generators (moduli 2147483563 and
+// 2147483399, the classic 32-bit pair) combined through a shuffle table.  All
+// arithmetic is 32-bit with truncating division; the products stay within 32
+// bits for every idum in 1..IM1-1.
 namespace {
 constexpr int IM1 = 2147483563;
 constexpr int IM2 = 2147483399;
