@@ -16,19 +16,10 @@ work=$root/run
 rm -rf "$work" && mkdir -p "$work" && cd "$work"
 echo "== working folder $work, example $example"
 
-if [[ -x $bin/quintrel/src/eqtrans && -f $example/system ]]; then
-  echo "== eqtrans < system > input.num"
-  "$bin/quintrel/src/eqtrans" < "$example/system" > input.num
-else
-  echo "== eqtrans not built yet: using the bundled input.num"
-  cp "$example/input.num" input.num
-fi
+echo "== eqtrans < system > input.num"
+"$bin/quintrel/src/eqtrans" < "$example/system" > input.num
 cat input.num
 
-if [[ ! -x $bin/evalgen/evalgen ]]; then
-  echo "== evalgen not built yet: the road stops here"
-  exit 0
-fi
 echo "== evalgen < input.num"
 "$bin/evalgen/evalgen" < input.num
 echo "== gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so"

@@ -30,10 +30,7 @@ namespace {
 
 using cx = std::complex<double>;
 
-std::string program() {
-  const char* b = std::getenv("HC_BUILD_DIR");
-  return std::string(b ? b : ".") + "/witness/witsolve";
-}
+std::string program() { return WITSOLVE_BIN; }
 
 struct outcome {
   int status = -1;
