@@ -187,4 +187,6 @@ double dran2(int& idum) {
   return x < RNMX ? x : RNMX;
 }
 
+void dran2_reset() { g_dran2 = dran2_state{}; }
+
 }  // namespace hc

@@ -19,6 +19,8 @@
 //   dran2(idum)  combined multiplicative congruential generator with a
 //       32-entry shuffle table; result in (0, RNMX]; idum <= 0 (re)initialises;
 //       idum is changed; state kept between calls for the whole process
+//   dran2_reset()  test seam: puts dran2's kept state back to what a fresh
+//       process starts from
 #pragma once
 
 #include "array.h"
@@ -37,5 +39,6 @@ void complete_coef(int n, vec_ref<const int> nm, vec_ref<const int> cnst,
                    vec_ref<const cplx> coef_rd, vec_ref<cplx> coef);
 
 double dran2(int& idum);
+void dran2_reset();
 
 }  // namespace hc
