@@ -10,6 +10,10 @@ start coefficients from the clock (or, with --seeded, from the seeds
 
     scripts/bench_wilkinson.py [--build DIR] [--runs R] [--option 1 2]
                                [--seeded] [--points] [N ...]
+    scripts/bench_wilkinson.py --judge RE,IM [--judge RE,IM ...] N
+
+With --judge it runs nothing and prints, for each given point, its distance
+to the nearest integer and its backward error for W_N.
 
 Per degree N and option it prints: the runs, the roots written (least and
 most), the runs in which all N were written, the distinct integers found
@@ -111,9 +115,20 @@ def main():
     ap.add_argument("--seeded", action="store_true")
     ap.add_argument("--integers", action="store_true")
     ap.add_argument("--points", action="store_true", help="print every written point")
+    ap.add_argument("--judge", action="append", metavar="RE,IM")
     ap.add_argument("degrees", type=int, nargs="*", default=[12, 16])
     a = ap.parse_args()
     build = os.path.abspath(a.build)
+    if a.judge:
+        n = a.degrees[0]
+        for point in a.judge:
+            re_, im_ = point.split(",")
+            x = complex(float(re_), float(im_))
+            k = min(range(1, n + 1), key=lambda j: abs(x - j))
+            be = backward_error(coefficients(n), Fraction(re_), Fraction(im_)) / EPS
+            print(f"W_{n} at {re_}{float(im_):+.17g}i: nearest root {k}, distance "
+                  f"{abs(x - k):.3g}, backward error {be:.4g} eps")
+        return
     for n in a.degrees:
         c = coefficients(n)
         with tempfile.TemporaryDirectory() as d:
