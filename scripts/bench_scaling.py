@@ -10,7 +10,6 @@ runs draw their start coefficients from the clock.
     scripts/bench_scaling.py [--build DIR] [--runs R] [--option 1 2]
 """
 import argparse
-import importlib.util
 import os
 import re
 import subprocess
@@ -18,9 +17,8 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-spec = importlib.util.spec_from_file_location("bench", os.path.join(HERE, "bench_rootsolve.py"))
-bench = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(bench)
+sys.path.insert(0, HERE)
+import bench_rootsolve as bench  # noqa: E402
 
 # (system, known number of roots, variable powers a, equation powers b)
 CASES = [

@@ -29,7 +29,6 @@ The coefficients are written with a trailing point (20692933630.), which
 eqtrans reads exactly below 2^53; --integers writes them as integers.
 """
 import argparse
-import importlib.util
 import math
 import os
 import subprocess
@@ -37,10 +36,8 @@ import sys
 import tempfile
 from fractions import Fraction
 
-spec = importlib.util.spec_from_file_location(
-    "bench", os.path.join(os.path.dirname(os.path.abspath(__file__)), "bench_rootsolve.py"))
-bench = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(bench)
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import bench_rootsolve as bench  # noqa: E402
 
 EPS = 2.0 ** -52
 NEAR = 1e-6     # a written point this close to its integer is that root

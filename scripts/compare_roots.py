@@ -14,7 +14,6 @@ SYSTEM names: those of bench_rootsolve.py (katsura-N, cyclic-N, noon-N,
 eco-N, dense-N-D) and wilkinson-N (bench_wilkinson.py).
 """
 import argparse
-import importlib.util
 import os
 import subprocess
 import sys
@@ -23,15 +22,9 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def load(name):
-    spec = importlib.util.spec_from_file_location(name, os.path.join(HERE, name + ".py"))
-    mod = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(mod)
-    return mod
-
-
-bench = load("bench_rootsolve")
-wilk = load("bench_wilkinson")
+sys.path.insert(0, HERE)
+import bench_rootsolve as bench  # noqa: E402
+import bench_wilkinson as wilk  # noqa: E402
 
 
 def text_of(name):
