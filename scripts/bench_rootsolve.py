@@ -85,16 +85,22 @@ def count(text, label):
     return int(m.group(1)) if m else -1
 
 
+def prepare(build, text, d):
+    """The road up to rootsolve in folder d: input.num, MEva.f90, MEva.so."""
+    eq = subprocess.run([f"{build}/quintrel/src/eqtrans"], input=text, capture_output=True,
+                        text=True)
+    if eq.returncode != 0:
+        sys.exit(f"eqtrans refused the system: {eq.stderr.strip()}")
+    with open(os.path.join(d, "input.num"), "w") as f:
+        f.write(eq.stdout)
+    subprocess.run([f"{build}/evalgen/evalgen"], input=eq.stdout, text=True, cwd=d, check=True,
+                   capture_output=True)
+    subprocess.run("gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so", shell=True, cwd=d, check=True)
+
+
 def run(build, name, option):
     with tempfile.TemporaryDirectory() as d:
-        text = system_text(name)
-        num = subprocess.run([f"{build}/quintrel/src/eqtrans"], input=text, capture_output=True,
-                             text=True, check=True).stdout
-        with open(os.path.join(d, "input.num"), "w") as f:
-            f.write(num)
-        subprocess.run([f"{build}/evalgen/evalgen"], input=num, text=True, cwd=d, check=True,
-                       capture_output=True)
-        subprocess.run("gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so", shell=True, cwd=d, check=True)
+        prepare(build, system_text(name), d)
         t = time.perf_counter()
         p = subprocess.run([f"{build}/solver/rootsolve"], input=f"{option}\n", capture_output=True,
                            text=True, cwd=d)

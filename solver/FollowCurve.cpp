@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "BackErr.h"
 #include "BiNomialSolver.h"
 #include "CheckSol.h"
 #include "sysprep.h"
@@ -229,25 +230,40 @@ void endgame(int n, int& give_up, vec_ref<int> infnty, vec_ref<const cplx> x,
 }
 
 namespace {
+template <class Accept>
 void final_newton(int n, vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b,
                   vec_ref<cplx> x, vec_ref<const cplx> cfd, bool& isgood, bool keep_eval,
-                  const evalcore& ev) {
+                  const evalcore& ev, Accept&& accept) {
   track_work<double> w(n);
   auto target = [&](vec_ref<const cplx> z, vec_ref<cplx> p, mat_ref<cplx> dp) {
     ev.evahhx(n, coef.data(), z.data(), p.data(), cfd.data(), dp.data());
   };
-  fnlnwtn_t<poly_rules, double>(n, target, a, b, x, isgood, keep_eval, w);
+  fnlnwtn_t<poly_rules, double>(n, target, a, b, x, isgood, keep_eval, w, accept);
 }
+
+bool never(vec_ref<const cplx>, vec_ref<const cplx>) { return false; }
 }  // namespace
 
 void fnlnwtn(int n, int /*m*/, vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b,
              vec_ref<cplx> x, vec_ref<const cplx> cfd, bool& isgood, const evalcore& ev) {
-  final_newton(n, coef, a, b, x, cfd, isgood, false, ev);
+  final_newton(n, coef, a, b, x, cfd, isgood, false, ev, never);
 }
 
 void fnlnwtnsln(int n, int /*m*/, vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b,
                 vec_ref<cplx> x, vec_ref<const cplx> cfd, bool& isgood, const evalcore& ev) {
-  final_newton(n, coef, a, b, x, cfd, isgood, true, ev);
+  final_newton(n, coef, a, b, x, cfd, isgood, true, ev, never);
+}
+
+void fnlnwtnsln(int n, int /*m*/, vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b,
+                vec_ref<cplx> x, vec_ref<const cplx> cfd, bool& isgood, const evalcore& ev,
+                vec_ref<const cplx> acoef, double factor) {
+  term_scale_work sw(n);
+  vec<double> scale(n);
+  auto small_backward_error = [&](vec_ref<const cplx> z, vec_ref<const cplx> p) {
+    term_scale(n, acoef, cfd, z, scale, sw, ev);
+    return backerr_ok(n, p, scale, factor);
+  };
+  final_newton(n, coef, a, b, x, cfd, isgood, true, ev, small_backward_error);
 }
 
 }  // namespace hc

@@ -57,6 +57,11 @@
 //       b(n) = values at x; isgood and the polished x; a, b overwritten.
 //   fnlnwtnsln(n, m, coef, a, b, x, cfd, isgood)  the same, and when good a,
 //       b are the Jacobian and values at the returned x.
+//   fnlnwtnsln(n, m, coef, a, b, x, cfd, isgood, ev, acoef, factor)  the
+//       same, and a polished point that moved little but fails the residual
+//       bound is still good when its values pass backerr_ok(factor) against
+//       the term sums of acoef(m) = |coef| at it (BackErr.h): a root whose
+//       values are rounding noise above the bound.
 // The routines that evaluate take an evalcore (default: the bound library).
 //
 //   poly_eval  the polyhedral evaluation: coefhhthx then subexpo at a new t,
@@ -207,6 +212,10 @@ void fnlnwtn(int n, int m, vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cp
 void fnlnwtnsln(int n, int m, vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b,
                 vec_ref<cplx> x, vec_ref<const cplx> cfd, bool& isgood,
                 const evalcore& ev = evalcore_lib());
+
+void fnlnwtnsln(int n, int m, vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b,
+                vec_ref<cplx> x, vec_ref<const cplx> cfd, bool& isgood, const evalcore& ev,
+                vec_ref<const cplx> acoef, double factor);
 
 void fcurve(int n, int m, int nc, vec_ref<const int> nm, mat_ref<const int> supp,
             vec_ref<const cplx> coef, vec_ref<const cplx> coef_q, vec_ref<const double> w,

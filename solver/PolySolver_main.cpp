@@ -1,6 +1,11 @@
 // rootsolve: binds ./MEva.so, reads input.num, puts the system into normal
 // order, scales and completes it, asks which homotopy to follow, runs it and
 // writes the roots to data.roots.
+//
+// Built with HC_SEEDED_RUNS this is rootsolve_seeded, a program for the
+// test scripts: `rootsolve_seeded SEED` draws every random number from SEED
+// (the platform generator always seeded with SEED, the clock value SEED
+// modulo 100000), so that two builds can be compared run for run.
 #include <time.h>
 
 #include <algorithm>
@@ -21,18 +26,21 @@
 #include "ec_loader.h"
 #include "ffread.h"
 #include "ffwrite.h"
+#include "prng.h"
 #include "sysinput.h"
 #include "sysprep.h"
 
 namespace hc {
 namespace {
 
+// The clock value runs over 0..99999.
+constexpr int trnd_modulus = 100000;
+
 // The run's clock value: hundredths of a second since local midnight,
 // modulo 100000, as single-precision arithmetic gives it.  It offsets the
 // arguments of dran2, so that runs started at different times draw
 // different start coefficients.
 int clock_offset() {
-  constexpr int trnd_modulus = 100000;
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);
   tm local{};
@@ -171,7 +179,8 @@ void summary(const run_counts& rc) {
   ff_record(std::cout);
 }
 
-int run() {
+// trnd: the clock value to use, or -1 for the clock's own.
+int run(int trnd_fixed) {
   if (load_evalcore() != 0) return 1;
 
   suppsys rd;
@@ -181,7 +190,7 @@ int run() {
   }
   prepared_system sys;
   prepare_system(rd, sys);
-  const int trnd = clock_offset();
+  const int trnd = trnd_fixed >= 0 ? trnd_fixed : clock_offset();
 
   ffreader answers(std::cin, "standard input");
   const int option = ask_option(answers);
@@ -197,4 +206,20 @@ int run() {
 }  // namespace
 }  // namespace hc
 
-int main() { return hc::run(); }
+#ifdef HC_SEEDED_RUNS
+// Exit status of a wrong command line (the usage status of sysexits).
+constexpr int usage_status = 64;
+
+int main(int argc, char** argv) {
+  char* end = nullptr;
+  const unsigned long long seed = argc == 2 ? std::strtoull(argv[1], &end, 10) : 0;
+  if (argc != 2 || end == argv[1] || *end != '\0') {
+    std::fprintf(stderr, "usage: rootsolve_seeded SEED\n");
+    return usage_status;
+  }
+  hc::prng_fix_seed(seed);
+  return hc::run(static_cast<int>(seed % hc::trnd_modulus));
+}
+#else
+int main() { return hc::run(-1); }
+#endif

@@ -1,7 +1,10 @@
 // Writer of data.roots: each kept end point is polished once more by Newton's
 // method on the unscaled system and, when that succeeds, written with its
 // residual and condition number; a trailer gives the variable order, a banner
-// and the counts.
+// and the counts.  The polish accepts a point whose residual is below its
+// absolute bound, or whose componentwise backward error (BackErr.h) is at
+// most 100 machine epsilons: on a badly scaled system no root has a small
+// absolute residual.
 //
 //   wrtsln(n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, mv, var)
 //       writes ./data.roots (created or rewritten); coef(m), cfd((n-1)m) the

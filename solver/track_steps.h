@@ -27,7 +27,8 @@
 // arrays are n-vectors and the n x n jacob of one path, work in track_work):
 //   nwtnitrn_t  corrector at fixed t; updtstp_t  next step and accuracy;
 //   endgame_t  divergence and singular-end test; fnlnwtn_t  Newton on the
-//   target system (keep_eval: also its Jacobian and values); refine_t
+//   target system (keep_eval: also its Jacobian and values, and an optional
+//   second acceptance of a point the residual bound rejects); refine_t
 //   Newton refinement of a start root; frtstp_t  first step; cubich_t
 //   cubic Hermite predictor; follow_t  the predictor-corrector loop of one
 //   path from its first step to the end (or its give-up).
@@ -323,10 +324,13 @@ void endgame_t(int n, int& give_up, vec_ref<int> infnty, vec_ref<const std::comp
 
 // Final Newton on the target system; target(x, b, a) evaluates b = P(x),
 // a = P'(x).  With keep_eval, a and b return the Jacobian and the values at
-// the returned point.
-template <class R, class Real, class Target>
+// the returned point, and a kept iterate that moved little but fails the
+// residual bound is still good when accept(x, b) holds for it (x the kept
+// iterate, b its values); without keep_eval accept is never consulted.
+template <class R, class Real, class Target, class Accept>
 void fnlnwtn_t(int n, Target&& target, mat_ref<std::complex<Real>> a, vec_ref<std::complex<Real>> b,
-               vec_ref<std::complex<Real>> x, bool& isgood, bool keep_eval, track_work<Real>& w) {
+               vec_ref<std::complex<Real>> x, bool& isgood, bool keep_eval, track_work<Real>& w,
+               Accept&& accept) {
   using C = std::complex<Real>;
   vec_ref<C> oldx = w.oldx, tmpcv = w.tmpcv, tmpb = w.tmpb;
   mat_ref<C> jsave = w.jsave;
@@ -362,7 +366,9 @@ void fnlnwtn_t(int n, Target&& target, mat_ref<std::complex<Real>> a, vec_ref<st
     isgood = false;
     return;
   }
-  if (res != res || !(res <= Real(kFnResidual) || res1 <= Real(kFnResidual))) {
+  const bool small = res <= Real(kFnResidual) || res1 <= Real(kFnResidual);
+  if (res != res ||
+      !(small || (keep_eval && accept(vec_ref<const C>(tmpcv), vec_ref<const C>(tmpb))))) {
     isgood = false;
     return;
   }
@@ -371,6 +377,15 @@ void fnlnwtn_t(int n, Target&& target, mat_ref<std::complex<Real>> a, vec_ref<st
     mcopy<C>(n, jsave, a);
     vcopy<C>(n, tmpb, b);
   }
+}
+
+// The final Newton with the residual bound alone.
+template <class R, class Real, class Target>
+void fnlnwtn_t(int n, Target&& target, mat_ref<std::complex<Real>> a, vec_ref<std::complex<Real>> b,
+               vec_ref<std::complex<Real>> x, bool& isgood, bool keep_eval, track_work<Real>& w) {
+  using C = std::complex<Real>;
+  fnlnwtn_t<R, Real>(n, target, a, b, x, isgood, keep_eval, w,
+                     [](vec_ref<const C>, vec_ref<const C>) { return false; });
 }
 
 // Newton refinement of a start root at fixed t; jacob, polyv, polyt are

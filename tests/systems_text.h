@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace hc::test {
 
@@ -69,6 +70,43 @@ inline std::string eco(int n) {
   }
   for (int i = 1; i < n; ++i) s += xv(i) + " + ";
   return s + "1\n";
+}
+
+// dense-n-d: n equations, each with every monomial of degree <= d in
+// x1..xn, the coefficients' parts drawn in [-1, 1) to 6 decimals from a
+// fixed linear congruential sequence started at `seed` (the same system on
+// every machine).  d^n isolated roots for almost every draw.
+inline std::string dense(int n, int d, unsigned long long seed) {
+  auto draw = [&seed]() {
+    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    const long long k = static_cast<long long>((seed >> 33) % 2000000ULL) - 1000000LL;
+    const std::string digits = std::to_string(k < 0 ? -k : k);
+    return std::string(k < 0 ? "-" : "") + "0." + std::string(6 - digits.size(), '0') + digits;
+  };
+  // The exponent vectors of degree <= d, as counters over the n variables.
+  std::vector<std::vector<int>> monos;
+  std::vector<int> e(static_cast<std::size_t>(n), 0);
+  for (;;) {
+    int total = 0;
+    for (int v : e) total += v;
+    if (total <= d) monos.push_back(e);
+    std::size_t j = 0;
+    while (j < e.size() && e[j] == d) e[j++] = 0;
+    if (j == e.size()) break;
+    ++e[j];
+  }
+  std::string s;
+  for (int i = 1; i <= n; ++i) {
+    for (std::size_t t = 0; t < monos.size(); ++t) {
+      if (t) s += " + ";
+      const std::string re = draw(), im = draw();
+      s += "(" + re + " + " + im + "*i)";
+      for (int v = 1; v <= n; ++v)
+        for (int p = 0; p < monos[t][static_cast<std::size_t>(v - 1)]; ++p) s += "*" + xv(v);
+    }
+    s += i < n ? ";\n" : "\n";
+  }
+  return s;
 }
 
 }  // namespace hc::test

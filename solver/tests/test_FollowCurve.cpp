@@ -472,5 +472,56 @@ TEST(fnlnwtnsln, ReturnsTheJacobianAndValuesAtThePolishedPoint) {
   EXPECT_LT(std::abs(b(1)), 1e-4);
 }
 
+// The second acceptance of the final Newton: consulted only for a kept
+// iterate that moved little and fails the residual bound, with that iterate
+// and its values, and only when the values are kept; its verdict decides.
+TEST(fnlnwtn, SecondAcceptanceOnlyForAResidualAboveTheBound) {
+  struct row {
+    const char* what;
+    double x0, root, k;
+    bool keep_eval, verdict;
+    int asked;
+    bool isgood;
+  } rows[] = {
+      {"residual below the bound: not asked", 1.0 + 1e-5, 1.0, 2.5, true, false, 0, true},
+      {"moved too far: not asked", 1.6, 1.0, 1.0, true, true, 0, false},
+      {"residual above the bound, accepted", 1.0 + 1e-3, 1.0, 2.5, true, true, 1, true},
+      {"residual above the bound, refused", 1.0 + 1e-3, 1.0, 2.5, true, false, 1, false},
+      {"values not kept: never asked", 1.0 + 1e-3, 1.0, 2.5, false, true, 0, false},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    fake::lin_reset({cplx(r.root, 0)}, cplx(r.k, 0));
+    vec<cplx> x{cplx(r.x0, 0)}, b{cplx(r.x0 - r.root, 0)}, coef, cfd;
+    mat<cplx> a(1, 1, cplx(r.k, 0));
+    auto target = [&](vec_ref<const cplx> z, vec_ref<cplx> p, mat_ref<cplx> dp) {
+      fake::lin_evahhx(1, coef.data(), z.data(), p.data(), cfd.data(), dp.data());
+    };
+    int asked = 0;
+    cplx seen_x, seen_b;
+    auto accept = [&](vec_ref<const cplx> z, vec_ref<const cplx> p) {
+      ++asked;
+      seen_x = z(1);
+      seen_b = p(1);
+      return r.verdict;
+    };
+    track_work<double> w(1);
+    bool isgood = false;
+    fnlnwtn_t<poly_rules, double>(1, target, a, b, x, isgood, r.keep_eval, w, accept);
+    EXPECT_EQ(asked, r.asked);
+    EXPECT_EQ(isgood, r.isgood);
+    if (asked == 1) {
+      // k = 2.5 leaves 0.6 of the error: the residual never halves, so the
+      // entry point is the kept iterate.
+      EXPECT_EQ(seen_x, cplx(r.x0, 0));
+      EXPECT_EQ(seen_b, cplx(r.x0 - r.root, 0));
+    }
+    if (isgood && r.keep_eval) {
+      EXPECT_EQ(x(1), cplx(r.x0, 0));
+      EXPECT_EQ(b(1), cplx(r.x0 - r.root, 0)) << "values at the returned point";
+    }
+  }
+}
+
 }  // namespace
 }  // namespace hc

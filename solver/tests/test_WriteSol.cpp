@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "FollowCurve.h"
 #include "WriteSol.h"
 #include "fake_eval.h"
+#include "wilkinson.h"
 
 namespace hc {
 namespace {
@@ -113,6 +115,101 @@ TEST(write_roots, NoRootsGivesTheTrailerAlone) {
   EXPECT_NE(w.text.find(counts(0, 0, 0, 0)), std::string::npos);
   EXPECT_EQ(w.nroot, 0);
   EXPECT_EQ(w.nreal, 0);
+}
+
+// W_N(x) = (x-1)(x-2)...(x-N) expanded: one equation of N+1 terms with
+// integer coefficients, exact in double precision, evaluated term by term
+// by the sparse fake.
+struct wilkinson {
+  int N;
+  vec<cplx> coef, acoef, cfd;
+  explicit wilkinson(int n) : N(n), coef(n + 1), acoef(n + 1) {
+    const std::vector<double> c = test::wilkinson_coefficients(N);  // highest power first
+    fake::sparse.supp.assign(1, N + 1);
+    fake::sparse_nm = {N + 1};
+    for (int k = 1; k <= N + 1; ++k) {
+      coef(k) = cplx(c[static_cast<std::size_t>(k - 1)], 0);
+      acoef(k) = cplx(std::fabs(c[static_cast<std::size_t>(k - 1)]), 0);
+      fake::sparse.supp(1, k) = N + 1 - k;
+    }
+  }
+  // The polish of x with the backward-error acceptance at `factor`.
+  bool polished_good(cplx x0, double factor) {
+    vec<cplx> x{x0}, b(1);
+    mat<cplx> a(1, 1);
+    fake::sparse_evahhx(1, coef.data(), x.data(), b.data(), cfd.data(), a.data());
+    bool isgood = false;
+    fnlnwtnsln(1, N + 1, coef, a, b, x, cfd, isgood, fake::sparse_core, acoef, factor);
+    return isgood;
+  }
+  // The first coordinates written to data.roots for the end points xs.
+  std::vector<cplx> written_roots(const std::vector<cplx>& xs) {
+    int nroot = static_cast<int>(xs.size());
+    mat<cplx> sol(1, nroot);
+    mat<int> dat(6, nroot);
+    for (int j = 1; j <= nroot; ++j) sol(1, j) = xs[static_cast<std::size_t>(j - 1)];
+    vec<std::string> var{std::string("x")};
+    std::ostringstream out;
+    int nreal = 0;
+    write_roots(out, 1, N + 1, nroot, coef, sol, nreal, dat, cfd, 0, nroot, var, fake::sparse_core);
+    std::vector<cplx> got;
+    std::istringstream in(out.str());
+    std::string line;
+    while (std::getline(in, line))
+      if (line.size() == 52 && line[0] == '(')
+        got.emplace_back(std::strtod(line.substr(1, 24).c_str(), nullptr),
+                         std::strtod(line.substr(27, 24).c_str(), nullptr));
+    EXPECT_EQ(static_cast<int>(got.size()), nroot);
+    return got;
+  }
+};
+
+// End points that the trackers delivered on runs of W_12 and W_16, judged
+// by the polish with the backward-error factor 0 (the absolute bound alone,
+// unless the values vanish exactly), by the writer itself, and with the
+// factor 1e6.  Near most large roots of W_12 the computed values are
+// rounding noise above the absolute bound, so only the backward error
+// accepts those roots; the W_16
+// points near 8.39 + 0.35i and 10.76 + 0.14i are no roots (a backward error
+// of about 2e4 and 2e3 eps), which only a generous factor would accept.
+TEST(write_roots, BackwardErrorDecisionTable) {
+  struct row {
+    int N;
+    cplx x;
+    int root;  // the integer it approximates, 0 for none
+    bool at_0, written, at_1e6;
+  } rows[] = {
+      {12, {0.99999999999991385, 7.1116398165678904e-22}, 1, true, true, true},
+      {12, {2.0000000000061284, -6.8758548591837282e-21}, 2, true, true, true},
+      {12, {2.9999999999113771, -1.6102348255707868e-12}, 3, true, true, true},
+      {12, {4.000000000939977, 1.6690762938288605e-37}, 4, true, true, true},
+      {12, {4.999999994494452, -3.1297469294733875e-14}, 5, true, true, true},
+      {12, {6.00000002035791, -6.2846419821500788e-14}, 6, false, true, true},
+      {12, {6.9999999526746599, 3.2900123310319944e-18}, 7, true, true, true},
+      {12, {8.0000000703093352, 6.4701645365074848e-14}, 8, false, true, true},
+      {12, {8.9999999279859395, -7.1705050575327008e-11}, 9, false, true, true},
+      {12, {10.000000044772106, 5.1976514480269232e-12}, 10, false, true, true},
+      {12, {10.99999999450192, -1.3858491106903621e-14}, 11, false, true, true},
+      {12, {11.999999999794742, -5.2505896270408225e-19}, 12, false, true, true},
+      {16, {8.9999695440715133, -4.6780866063112556e-21}, 9, false, true, true},
+      {16, {8.3893786260426033, 0.35040812721659675}, 0, false, false, true},
+      {16, {10.758153233597959, 0.14392027046169051}, 0, false, false, true},
+  };
+  for (const row& r : rows) {
+    std::ostringstream what;
+    what.precision(17);
+    what << "W_" << r.N << " at " << r.x;
+    SCOPED_TRACE(what.str());
+    wilkinson w(r.N);
+    EXPECT_EQ(w.polished_good(r.x, 0.0), r.at_0);
+    EXPECT_EQ(w.polished_good(r.x, 1e6), r.at_1e6);
+    const std::vector<cplx> got = w.written_roots({r.x});
+    ASSERT_EQ(got.size(), r.written ? 1u : 0u);
+    if (r.written) {
+      // W_16's root 9 moves 5e-5 for a backward error of one eps.
+      EXPECT_LT(std::abs(got[0] - cplx(r.root, 0)), r.N == 12 ? 1e-6 : 1e-4);
+    }
+  }
 }
 
 TEST(root_is_real, RelativeImaginaryParts) {

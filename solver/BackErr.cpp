@@ -1,0 +1,22 @@
+#include "BackErr.h"
+
+namespace hc {
+
+bool backerr_ok(int n, vec_ref<const cplx> p, vec_ref<const double> scale, double factor) {
+  for (int i = 1; i <= n; ++i)
+    if (!(cabs(p(i)) <= factor * mach_eps * scale(i))) return false;  // a NaN fails too
+  return true;
+}
+
+void abs_coef(int m, vec_ref<const cplx> coef, vec_ref<cplx> acoef) {
+  for (int k = 1; k <= m; ++k) acoef(k) = cplx(cabs(coef(k)), 0.0);
+}
+
+void term_scale(int n, vec_ref<const cplx> acoef, vec_ref<const cplx> cfd, vec_ref<const cplx> x,
+                vec_ref<double> scale, term_scale_work& w, const evalcore& ev) {
+  for (int i = 1; i <= n; ++i) w.ax(i) = cplx(cabs(x(i)), 0.0);
+  ev.evahhx(n, acoef.data(), w.ax.data(), w.p.data(), cfd.data(), w.dp.data());
+  for (int i = 1; i <= n; ++i) scale(i) = w.p(i).real();
+}
+
+}  // namespace hc

@@ -1,0 +1,44 @@
+// Componentwise backward error of a point of a polynomial system: the point
+// x is an exact root of a system whose coefficients differ from c_k by at most
+// a relative beta when every |P_i(x)| <= beta sum over the terms k of
+// equation i of |c_k| |x|^a_k (|x|^a_k = |x_1|^a_1k ... |x_n|^a_nk).  The sum
+// is the size of the rounding noise of evaluating P_i at x, so this test,
+// unlike a bound on |P_i(x)| alone, holds for a root however large its terms
+// are, and it does not change when variables or equations are rescaled.
+//
+//   backerr_ok(n, p, scale, factor)  true when |p(i)| <= factor eps scale(i)
+//       for every i = 1..n, eps = 2^-52 (mach_eps); false when some p(i) or
+//       scale(i) is NaN.  p(n) the values of the system at the point,
+//       scale(n) the term sums above; both read.
+//   abs_coef(m, coef, acoef)  acoef(k) = (|coef(k)|, 0), k = 1..m; coef(m)
+//       read, acoef(m) written.
+//   term_scale(n, acoef, cfd, x, scale, w, ev)  scale(i) = the term sum of
+//       equation i at x, computed by the evaluator itself: evahhx with the
+//       coefficients acoef (from abs_coef) at the point (|x_1|, ..., |x_n|),
+//       real parts.  cfd((n-1)m) is passed through unchanged: the Jacobian
+//       that evahhx also returns is not used.  x(n) read, scale(n) written;
+//       w is the work of one caller, sized by n.
+#pragma once
+
+#include "Eval.h"
+#include "array.h"
+#include "cplx.h"
+
+namespace hc {
+
+// The evaluation work of term_scale: the point of moduli, the values and
+// the Jacobian that the evaluator fills.
+struct term_scale_work {
+  vec<cplx> ax, p;
+  mat<cplx> dp;
+  explicit term_scale_work(int n) : ax(n), p(n), dp(n, n) {}
+};
+
+bool backerr_ok(int n, vec_ref<const cplx> p, vec_ref<const double> scale, double factor);
+
+void abs_coef(int m, vec_ref<const cplx> coef, vec_ref<cplx> acoef);
+
+void term_scale(int n, vec_ref<const cplx> acoef, vec_ref<const cplx> cfd, vec_ref<const cplx> x,
+                vec_ref<double> scale, term_scale_work& w, const evalcore& ev = evalcore_lib());
+
+}  // namespace hc

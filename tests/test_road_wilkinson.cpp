@@ -1,0 +1,104 @@
+// The whole road on Wilkinson polynomials W_N(x) = (x-1)(x-2)...(x-N),
+// expanded: integer coefficients up to 1e13 and roots whose values are
+// rounding noise far above any absolute residual bound.  The roots are the
+// integers 1..N, so every written point is judged against them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <set>
+
+#include "road.h"
+#include "wilkinson.h"
+
+namespace hc::test {
+namespace {
+
+// Runs per option: each draws other start coefficients.
+constexpr int runs12 = 10, runs16 = 5;
+// The writer accepts a componentwise backward error of at most this many
+// machine epsilons.
+constexpr double backerr_factor = 100.0;
+constexpr double eps = 2.220446049250313e-16;
+
+// W_N in ordinary notation; with `points` each coefficient is written with
+// a trailing point (exact below 2^53), else as an integer literal.
+std::string wilkinson(int N, bool points) {
+  const std::vector<double> c = wilkinson_coefficients(N);
+  std::string s;
+  for (std::size_t i = 0; i < c.size(); ++i) {
+    const int e = N - static_cast<int>(i);
+    char lit[40];
+    std::snprintf(lit, sizeof lit, "%.0f%s", c[i], points ? "." : "");
+    s += std::string(i ? " + " : "") + "(" + lit + ")" + (e > 0 ? "*x^" + std::to_string(e) : "");
+  }
+  return s + "\n";
+}
+
+// How far a point with backward error at most backerr_factor eps can lie
+// from the root k, to first order: factor eps sum_j |c_j| k^j / |W_N'(k)|,
+// with sum_j |c_j| k^j = (k+1)...(k+N) and |W_N'(k)| = (k-1)! (N-k)!.
+double root_radius(int N, int k) {
+  double s = 1, d = 1;
+  for (int j = 1; j <= N; ++j) {
+    s *= k + j;
+    if (j != k) d *= std::abs(k - j);
+  }
+  return backerr_factor * eps * s / d;
+}
+
+// The integers that the points of one run approximate; each point must lie
+// within `tol` of its integer (tol < 0: within root_radius).
+std::multiset<int> integers_written(const road_result& r, int N, double tol) {
+  std::multiset<int> ks;
+  for (const root_record& root : r.roots) {
+    const std::complex<double> x = root.x[0];
+    const int k = static_cast<int>(std::lround(x.real()));
+    EXPECT_TRUE(1 <= k && k <= N) << "a point " << x << " far from every root";
+    if (k < 1 || k > N) continue;
+    EXPECT_LE(std::abs(x - std::complex<double>(k, 0)), tol >= 0 ? tol : root_radius(N, k))
+        << "root " << k << " written as " << x;
+    ks.insert(k);
+  }
+  return ks;
+}
+
+class road_wilkinson : public ::testing::TestWithParam<int> {};
+
+// W_12 with its integer coefficients: all 12 roots, each once and within
+// 1e-6 of its integer, on every run.
+TEST_P(road_wilkinson, Degree12KeepsEveryRoot) {
+  const int option = GetParam();
+  for (int run = 1; run <= runs12; ++run) {
+    SCOPED_TRACE("option " + std::to_string(option) + ", run " + std::to_string(run));
+    temp_dir dir;
+    const road_result r = run_road(dir, wilkinson(12, false), 1, option);
+    expect_consistent_run(r, 12, 1e300);
+    const std::multiset<int> ks = integers_written(r, 12, 1e-6);
+    EXPECT_EQ(ks.size(), 12u);
+    EXPECT_EQ(std::set<int>(ks.begin(), ks.end()).size(), 12u) << "a root written twice";
+  }
+}
+
+// W_16, its coefficients written with a trailing point (several exceed 32
+// bits): the tracker gives up the paths to the largest roots and ends some
+// paths on points that are no roots, but the writer keeps at least 6
+// distinct roots on every run and writes no point that is not a root: each
+// lies within the distance that a backward error of 100 eps allows (1e-5
+// at root 5, 4e-4 at root 7, 1.4e-2 at root 11).
+TEST_P(road_wilkinson, Degree16KeepsOnlyRoots) {
+  const int option = GetParam();
+  for (int run = 1; run <= runs16; ++run) {
+    SCOPED_TRACE("option " + std::to_string(option) + ", run " + std::to_string(run));
+    temp_dir dir;
+    const road_result r = run_road(dir, wilkinson(16, true), 1, option);
+    expect_consistent_run(r, 16, 1e300);
+    const std::multiset<int> ks = integers_written(r, 16, -1);
+    EXPECT_GE(std::set<int>(ks.begin(), ks.end()).size(), 6u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(options, road_wilkinson, ::testing::Values(1, 2));
+
+}  // namespace
+}  // namespace hc::test
