@@ -1,6 +1,7 @@
 #include "CheckSol.h"
 
 #include <climits>
+#include <cstdio>
 
 #include "FollowCurve.h"
 #include "FollowCurveTD.h"
@@ -69,11 +70,15 @@ struct pair_check {
   vec<double> tmprv;
   vec<cplx> nrmt, rtx1, rtx2;
   mat<cplx> jacob;
+  // What the check did: pairs re-tracked, path re-tracks, pairs that did not
+  // separate (reported by benchmark builds).
+  long long pairs = 0, retracks = 0, unsplit = 0;
 
   // Re-track the path of column c into rtx, adding its counts to dat(., c).
   void again(int c, int p, int r, double& c3, vec_ref<cplx> rtx) {
     int stepcount = 0, give_up = 0;
     retrack(p, r, c3, rtx, stepcount, give_up);
+    ++retracks;
     dat(3, c) += stepcount;
     dat(4, c) += 1;
     if (give_up == 1) dat(5, c) = 1;
@@ -88,6 +93,7 @@ struct pair_check {
     vcopy<cplx>(n, sol.col(a), rtx1);
     vcopy<cplx>(n, sol.col(b), rtx2);
     const int rtp1 = dat(1, a), rtr1 = dat(2, a), rtp2 = dat(1, b), rtr2 = dat(2, b);
+    ++pairs;
     for (int ntr = 1;; ++ntr) {
       const double dist = vmaxdiff<cplx>(n, rtx1, rtx2);
       const double size = vmax(n, rtx1.ref());
@@ -102,6 +108,8 @@ struct pair_check {
     if (dist > kSameRoot * size) {
       vcopy<cplx>(n, rtx1, sol.col(a));
       vcopy<cplx>(n, rtx2, sol.col(b));
+    } else {
+      ++unsplit;
     }
   }
 
@@ -156,6 +164,10 @@ void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat
       if (cnt2(j) > 1)
         pc.all_pairs(cnt2(j), rules.attempts2, [&](int k) { return ind2(j, k); });
   }
+#ifdef HC_CHECK_STATS
+  std::fprintf(stderr, "check: pairs %lld re-tracks %lld unsplit %lld\n", pc.pairs, pc.retracks,
+               pc.unsplit);
+#endif
 }
 
 void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
