@@ -20,7 +20,10 @@ residual below 1e-8 there; distinct roots are clustered at a relative
 distance of 1e-6; the expected count is the known number of isolated roots.
 For witsolve the exact witness points are the roots (mpmath, 40 digits) of
 the univariate polynomial that the written hyperplanes cut from the curve or
-surface; every written point must lie within 1e-6 (relative) of one of them.
+surface; every written point must lie within 1e-6 (relative) of one of them,
+and the moduli of the exact points that no run wrote are printed (a point of
+modulus r on a curve of degree d has terms of size r^d that cancel: beyond
+r^d ~ 1e13 double precision cannot tell it from a point off the curve).
 
 When the build was configured with -DHC_CHECK_STATS=ON the duplicate check
 reports its re-tracks on standard error; their totals are printed too.
@@ -310,6 +313,7 @@ def run_witness(build, name, k):
         coefs.append(complex(es(m.group(1)), es(m.group(2))))
     planes = [coefs[n * k + j * (n + 1): n * k + (j + 1) * (n + 1)] for j in range(k)]
     bad = 0
+    missed = []  # moduli of the exact witness points not written
     if degree is None:
         system = compile_system(eqs, names)
         bad = sum(1 for x in pts if rel_residual(system, x[:n]) > 1e-8
@@ -317,6 +321,10 @@ def run_witness(build, name, k):
     elif wit:
         exact = line_cut(eqs, names, [[mpmath.mpc(c) for c in pl] for pl in planes])
         exact = [[complex(v) for v in e] for e in exact]
+        for e in exact:
+            size = max([1.0] + [abs(v) for v in e])
+            if not any(max(abs(a - b) for a, b in zip(x[:n], e)) < 1e-6 * size for x in pts):
+                missed.append(size)
         for x in pts:
             size = max([1.0] + [abs(v) for v in x[:n]])
             if not any(max(abs(a - b) for a, b in zip(x[:n], e)) < 1e-6 * size for e in exact):
@@ -328,6 +336,7 @@ def run_witness(build, name, k):
             "summary": count(p.stdout, "The # of witness points ="),
             "time": float(re.search(r"running time :\s*(\S+)", p.stdout).group(1))
             if p.returncode == 0 else 0.0, "degree": degree, "quad": p.stdout.count(" 111\n"),
+            "missed": missed,
             **stats_of(p.stderr)}
 
 
@@ -364,8 +373,10 @@ def main():
         rng = lambda key: f"{min(r[key] for r in res)}-{max(r[key] for r in res)}"
         rt = rng("retracks")
         tm = f"{min(r['time'] for r in res):.2f}-{max(r['time'] for r in res):.2f}"
+        missed = sorted(m for r in res for m in r.get("missed", []))
+        far = f"  missed |x| {missed[0]:.3g}-{missed[-1]:.3g} ({len(missed)})" if missed else ""
         print(f"{case:<16}{a.runs:>5}{ok:>9}{rng('written'):>12}{rng('distinct'):>12}{copies:>8}"
-              f"{bad:>5}{mis:>9}{rt:>14}{tm:>16}  expect {expect}")
+              f"{bad:>5}{mis:>9}{rt:>14}{tm:>16}  expect {expect}{far}")
         sys.stdout.flush()
 
 

@@ -31,10 +31,13 @@ constexpr double kSvFloorW = 1e-8, kSvRatioW = 1e-8, kSvTolW = 1e-8;
 // Jacobian at the point: dividing a row or a column by its own largest
 // entry would hide a double root, whose entries are all small there.)
 constexpr double kSvRatioEq = 1e-12;
-// A slack coordinate of at most this modulus, relative to the size of its
-// hyperplane's terms at the point (at least 1), counts as zero: the point
-// lies on the given system and on the hyperplanes.
-constexpr double kSlackZero = 1e-9;
+// A slack coordinate of at most kSlackZero, or of at most kSlackRel times the
+// size of its hyperplane's terms at the point, counts as zero: the point
+// lies on the given system and on the hyperplanes.  Relative to the point, a
+// point far from the origin is held to the accuracy double precision gives
+// it: its given equations are large there against the unit slack terms, so
+// its slack is known only to about 1e-8 of its size.
+constexpr double kSlackZero = 1e-9, kSlackRel = 1e-8;
 
 const char* const kDashesW = "------------------------------- ";
 const char* const kBannerW = "===============>   ZARVIK_Witness  <===============";
@@ -63,7 +66,7 @@ const char* const witness_banner[4] = {
 double slack_bound(int n, int j, vec_ref<const cplx> x, mat_ref<const cplx> lcoef) {
   double size = cabs(lcoef(j, n + 1));
   for (int l = 1; l <= n; ++l) size += cabs(lcoef(j, l)) * cabs(x(l));
-  return kSlackZero * (size > 1.0 ? size : 1.0);
+  return std::max(kSlackZero, kSlackRel * size);
 }
 
 void coef_scales(int N, vec_ref<const int> nm, vec_ref<const cplx> coef, vec_ref<double> scale) {

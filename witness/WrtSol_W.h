@@ -17,8 +17,8 @@
 //   A point is a witness point when its polish succeeds, its Jacobian is
 //   well conditioned and its slack coordinates vanish, all judged relative to
 //   the point, so that witness points far from the origin pass as well:
-//   slack_bound(n, j, x, lcoef)  1e-9 max(1, sum_l |lcoef(j,l)| |x_l| +
-//       |lcoef(j,n+1)|), the largest |z_j| that counts as zero: z_j is the
+//   slack_bound(n, j, x, lcoef)  max(1e-9, 1e-8 (sum_l |lcoef(j,l)| |x_l| +
+//       |lcoef(j,n+1)|)), the largest |z_j| that counts as zero: z_j is the
 //       residual that hyperplane j leaves at x(n).
 //   coef_scales(N, nm, coef, scale)  scale(i) = the largest |coef| of the
 //       terms of equation i (nm(N), coef(M) in equation order).
