@@ -144,11 +144,19 @@ def rel_residual(system, x):
 
 
 def distinct(points, tol=1e-6):
-    reps = []
+    """Representatives of the points, two points being one when every
+    coordinate differs by less than tol times the size (at least 1); found
+    through a grid on the first coordinate, so that 35,000 roots take
+    seconds."""
+    reps, grid = [], {}
     for p in points:
         size = max([1.0] + [abs(v) for v in p])
-        if not any(max(abs(a - b) for a, b in zip(p, q)) < tol * size for q in reps):
+        cell = (round(p[0].real * 1e4), round(p[0].imag * 1e4))
+        near = [q for dx in (-1, 0, 1) for dy in (-1, 0, 1)
+                for q in grid.get((cell[0] + dx, cell[1] + dy), [])]
+        if not any(max(abs(a - b) for a, b in zip(p, q)) < tol * size for q in near):
             reps.append(p)
+            grid.setdefault(cell, []).append(p)
     return reps
 
 
