@@ -79,7 +79,7 @@ def eco(n):
     return eqs
 
 
-KNOWN = {"cyclic-8:w1": 144, "cyclic-5": 70, "cyclic-6": 156, "cyclic-7": 924, "katsura-5": 32, "katsura-8": 256,
+KNOWN = {"cyclic-8:w1": 144, "cyclic-10": 34940, "cyclic-5": 70, "cyclic-6": 156, "cyclic-7": 924, "katsura-5": 32, "katsura-8": 256,
          "noon-4": 73, "noon-5": 233, "eco-6": 16, "eco-7": 32, "tiny": 1, "double": 2}
 
 
