@@ -1,6 +1,9 @@
 #include "CheckSol.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <vector>
 
 #include "FollowCurve.h"
 #include "FollowCurveTD.h"
@@ -69,18 +72,39 @@ struct pair_check {
   vec<double> tmprv;
   vec<cplx> nrmt, rtx1, rtx2;
   mat<cplx> jacob;
+  // Re-tracks the run may still spend; columns of pairs that did not
+  // separate (their points stay, and no later pair at one of them is
+  // re-tracked).
+  long long budget = 0;
+  std::vector<int> stuck;
+  // What the check did: pairs re-tracked, path re-tracks, pairs that did not
+  // separate (reported by benchmark builds).
+  long long pairs = 0, retracks = 0, unsplit = 0;
 
-  // Re-track the path of column c into rtx, adding its counts to dat(., c).
-  void again(int c, int p, int r, double& c3, vec_ref<cplx> rtx) {
+  // Re-track the path of column c into rtx, adding its counts to dat(., c);
+  // returns its give-up flag.
+  int again(int c, int p, int r, double& c3, vec_ref<cplx> rtx) {
     int stepcount = 0, give_up = 0;
     retrack(p, r, c3, rtx, stepcount, give_up);
+    ++retracks;
+    --budget;
     dat(3, c) += stepcount;
     dat(4, c) += 1;
-    if (give_up == 1) dat(5, c) = 1;
+    return give_up;
+  }
+
+  // x and y lie apart: max_i |x_i - y_i| at least kSameRoot max(max_i |x_i|,
+  // kSizeFloor).  False when a distance is NaN.
+  bool apart(vec_ref<const cplx> x, vec_ref<const cplx> y) const {
+    const double size = vmax(n, x);
+    return vmaxdiff<cplx>(n, x, y) >= kSameRoot * (size > kSizeFloor ? size : kSizeFloor);
   }
 
   void pair(int a, int b, int attempts) {
     if (!(cabs(nrmt(a) - nrmt(b)) < kSameRoot)) return;
+    if (budget < 2 * attempts) return;
+    for (int c : stuck)
+      if (!apart(sol.col(c), sol.col(a))) return;
     jac(sol.col(a), jacob);
     double max_sv = 0, min_sv = 0;
     cqmaxminsv(n, jacob, max_sv, min_sv, kSvTol);
@@ -88,20 +112,28 @@ struct pair_check {
     vcopy<cplx>(n, sol.col(a), rtx1);
     vcopy<cplx>(n, sol.col(b), rtx2);
     const int rtp1 = dat(1, a), rtr1 = dat(2, a), rtp2 = dat(1, b), rtr2 = dat(2, b);
-    for (int ntr = 1;; ++ntr) {
-      const double dist = vmaxdiff<cplx>(n, rtx1, rtx2);
-      const double size = vmax(n, rtx1.ref());
-      if (dist >= kSameRoot * size || ntr > attempts) break;
+    int give_up1 = 0, give_up2 = 0;  // of the last attempt
+    int ntr = 1;
+    for (; ntr <= attempts && !apart(rtx1, rtx2); ++ntr) {
       double c3 = rules.c3_of(ntr);
-      again(a, rtp1, rtr1, c3, rtx1);
-      again(b, rtp2, rtr2, c3, rtx2);
+      give_up1 = again(a, rtp1, rtr1, c3, rtx1);
+      give_up2 = again(b, rtp2, rtr2, c3, rtx2);
     }
-    // A NaN distance (a failed re-track) never counts as separated.
+    if (ntr == 1) return;  // the points differ already
+    ++pairs;
+    // A NaN distance (a failed re-track) never counts as separated.  Row 5
+    // describes the point a column holds: the re-tracked one when it is
+    // stored, else the first tracking's, which did not give up.
     const double dist = vmaxdiff<cplx>(n, rtx1, rtx2);
     const double size = vmax(n, rtx1.ref());
-    if (dist > kSameRoot * size) {
+    if (dist > kSameRoot * (size > kSizeFloor ? size : kSizeFloor)) {
       vcopy<cplx>(n, rtx1, sol.col(a));
       vcopy<cplx>(n, rtx2, sol.col(b));
+      dat(5, a) = give_up1;
+      dat(5, b) = give_up2;
+    } else {
+      ++unsplit;
+      stuck.push_back(a);
     }
   }
 
@@ -126,7 +158,10 @@ void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat
                 vec<cplx>(nroot),
                 vec<cplx>(n),
                 vec<cplx>(n),
-                mat<cplx>(n, n)};
+                mat<cplx>(n, n),
+                0,
+                {}};
+  pc.budget = kRetrackShare * std::max(rules.attempts1, rules.attempts2) * nroot;
   prng_seed();
   for (int i = 1; i <= n; ++i) pc.tmprv(i) = prng_draw();
   for (int j = 1; j <= nroot; ++j) {
@@ -156,6 +191,10 @@ void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat
       if (cnt2(j) > 1)
         pc.all_pairs(cnt2(j), rules.attempts2, [&](int k) { return ind2(j, k); });
   }
+#ifdef HC_CHECK_STATS
+  std::fprintf(stderr, "check: pairs %lld re-tracks %lld unsplit %lld\n", pc.pairs, pc.retracks,
+               pc.unsplit);
+#endif
 }
 
 void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,

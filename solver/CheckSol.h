@@ -1,6 +1,12 @@
 // Duplicate check of the stored end points: pairs that coincide to a relative
-// 1e-7 at a well-conditioned point are tracked again with a smaller corrector
-// parameter c3 (0.01, then 0.001) until they separate.
+// 1e-7 (relative to max(max|x|, 1e-12)) at a well-conditioned point are
+// tracked again with a smaller corrector parameter c3 (0.01, then 0.001),
+// kept in every corrector call, until they separate.  When they separate the
+// re-tracked points are stored and row 5 of dat says whether the re-track
+// that gave the stored point gave up (the writer then drops it).  A pair that
+// does not separate keeps its points and rows 5, and a later pair at the same
+// point is not re-tracked again (re-tracking cannot split what it could not
+// split before); the run's re-tracks are bounded by kRetrackShare.
 //
 // Candidates are found by buckets: the key of a coordinate value v is the
 // remainder of trunc(1e4 v) (as a 32-bit integer; out of range or NaN gives
@@ -22,7 +28,7 @@
 //       (for the conditioning of the first point of a pair);
 //       retrack(p, r, c3, rtrcx, stepcount, give_up) follows the path of dat
 //       rows 1 and 2 (cell p, start root r) again with corrector parameter c3
-//       (which it may raise), into rtrcx(n); rules the attempts per pair in
+//       (kept in every corrector call), into rtrcx(n); rules the attempts per pair in
 //       the first pass (buckets of at most 1000 members) and the second
 //       (sub-buckets by the second coordinate), and c3_of(ntr) the corrector
 //       parameter of attempt ntr.  Reseeds the platform generator and draws
@@ -69,6 +75,13 @@ constexpr double kSameRoot = 1e-7;
 constexpr double kSvFloor = 1e-12, kSvRatio = 1e5, kSvTol = 1e-5;
 // Re-track attempts per pair; attempt k uses c3 = 0.1^(k+1).
 constexpr int kMaxRetracks = 2;
+// The size below which distances are taken relative to kSizeFloor instead:
+// two end points at the origin are compared as well as any others.
+constexpr double kSizeFloor = 1e-12;
+// The re-tracks of one run: at most the re-tracks of kRetrackShare full
+// pairs' attempts per stored end point, so that the check costs at most a
+// small multiple of the tracking itself.
+constexpr long long kRetrackShare = 2;
 
 struct bucket_index {
   vec<int> start;  // start(b): members of bucket b are memb(start(b)+1 .. start(b)+cnt(b))

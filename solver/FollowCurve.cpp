@@ -173,39 +173,6 @@ void fcurve(int n, int m, int nc, vec_ref<const int> nm, mat_ref<const int> supp
   chksln(n, nc, m, nroot, supp, coef, coef_q, nm, dat, w, mcl, sol, cfd, ev);
 }
 
-void rfnintl(int n, int m, vec_ref<const int> /*nm*/, double t, vec_ref<const double> tpow,
-             mat_ref<const int> /*supp*/, vec_ref<const cplx> coef_q, vec_ref<cplx> x,
-             mat_ref<cplx> jacob, vec_ref<cplx> polyv, vec_ref<cplx> polyt, vec_ref<const cplx> cv,
-             const evalcore& ev) {
-  poly_eval pe(n, m, tpow, coef_q, cv, ev);
-  track_work<double> w(n);
-  refine_t<double>(pe, n, t, x, jacob, polyv, polyt, w);
-}
-
-void frtstp(int n, int m, mat_ref<const int> /*supp*/, vec_ref<const int> /*nm*/, double& step,
-            double& step1, vec_ref<const double> tpow, vec_ref<const cplx> coef_q, double& t,
-            vec_ref<cplx> dirx1, mat_ref<cplx> jacob, vec_ref<cplx> polyv, vec_ref<cplx> polyt,
-            vec_ref<cplx> x2, vec_ref<cplx> x1, vec_ref<cplx> x, vec_ref<const cplx> cv,
-            int& give_up, const evalcore& ev) {
-  poly_eval pe(n, m, tpow, coef_q, cv, ev);
-  track_work<double> w(n);
-  vec<cplx> h_1(n);
-  frtstp_t<poly_rules, double>(pe, n, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x, h_1,
-                               give_up, w);
-}
-
-void cbchmt(int n, int m, int cut, vec_ref<const int> /*nm*/, mat_ref<const int> /*supp*/,
-            vec_ref<const cplx> coef_q, vec_ref<const double> tpow, vec_ref<cplx> dirx,
-            vec_ref<cplx> dirx1, vec_ref<cplx> dirx2, double& t, vec_ref<cplx> x,
-            vec_ref<const cplx> x1, vec_ref<const cplx> x2, double step, double step1,
-            mat_ref<cplx> jacob, vec_ref<cplx> polyt, vec_ref<cplx> polyv, vec_ref<const cplx> cv,
-            const evalcore& ev) {
-  poly_eval pe(n, m, tpow, coef_q, cv, ev);
-  track_work<double> w(n);
-  cubich_t<double>(pe, n, cut, dirx, dirx1, dirx2, t, x, x1, x2, step, step1, jacob, polyt, polyv,
-                   w);
-}
-
 void nwtnitrn(int n, int m, vec_ref<cplx> x, double& t, vec_ref<const double> tpow,
               vec_ref<cplx> h_1, mat_ref<cplx> jacob, vec_ref<cplx> polyt, vec_ref<cplx> polyv,
               double& step, double accuracy, int& cut, int& flag, int& test_end, int& give_up,

@@ -23,19 +23,9 @@
 //       (difference matrix) q = L; tpow(k) = w(k) + <supp(:,k), alpha> minus
 //       the same of equation i's first cell term, 0 where <= 1e-12; minpow the
 //       least power above 1e-12, at most 1.  tpow(m) out.
-//   rfnintl(n, m, nm, t, tpow, supp, coef_q, x, jacob, polyv, polyt, cv)
-//       Newton at fixed t from x(n) until max|H| <= 1e-7, the residual grows
-//       (x restored) or stops falling; jacob, polyv, polyt evaluated at the
-//       returned x.
-//   frtstp(n, m, supp, nm, step, step1, tpow, coef_q, t, dirx1, jacob, polyv,
-//       polyt, x2, x1, x, cv, give_up)  first step from x at t with step =
-//       -t/3, halved on rejection (give_up = 1 below 1e-16); on success t
-//       advanced, step1 = step, x2 the start point, x1 = x, dirx1(n) the
-//       start tangent.
-//   cbchmt(n, m, cut, nm, supp, coef_q, tpow, dirx, dirx1, dirx2, t, x, x1,
-//       x2, step, step1, jacob, polyt, polyv, cv)  cubic Hermite predictor to
-//       t + step, evaluated there; after an accepted step (cut = 0) the
-//       tangent at x1 is formed first (dirx2 = old dirx1).
+//   The refinement of a start root, the first step and the cubic Hermite
+//   predictor are the step templates refine_t, frtstp_t and cubich_t
+//   (track_steps.h) that the path loop calls.
 //   nwtnitrn(n, m, x, t, tpow, h_1, jacob, polyt, polyv, step, accuracy, cut,
 //       flag, test_end, give_up, nstep, coef_q, c3, cv, blow_up)
 //       Newton at fixed t from the predicted x (jacob, polyv, polyt evaluated
@@ -225,23 +215,5 @@ void fcurve(int n, int m, int nc, vec_ref<const int> nm, mat_ref<const int> supp
 void crtpwt(int p, int n, int m, vec_ref<const int> nm, mat_ref<const int> mcl,
             mat_ref<const int> supp, mat_ref<const int> v, mat_ref<const int> q,
             vec_ref<const double> w, vec_ref<double> tpow, double& minpow);
-
-void rfnintl(int n, int m, vec_ref<const int> nm, double t, vec_ref<const double> tpow,
-             mat_ref<const int> supp, vec_ref<const cplx> coef_q, vec_ref<cplx> x,
-             mat_ref<cplx> jacob, vec_ref<cplx> polyv, vec_ref<cplx> polyt, vec_ref<const cplx> cv,
-             const evalcore& ev = evalcore_lib());
-
-void frtstp(int n, int m, mat_ref<const int> supp, vec_ref<const int> nm, double& step,
-            double& step1, vec_ref<const double> tpow, vec_ref<const cplx> coef_q, double& t,
-            vec_ref<cplx> dirx1, mat_ref<cplx> jacob, vec_ref<cplx> polyv, vec_ref<cplx> polyt,
-            vec_ref<cplx> x2, vec_ref<cplx> x1, vec_ref<cplx> x, vec_ref<const cplx> cv,
-            int& give_up, const evalcore& ev = evalcore_lib());
-
-void cbchmt(int n, int m, int cut, vec_ref<const int> nm, mat_ref<const int> supp,
-            vec_ref<const cplx> coef_q, vec_ref<const double> tpow, vec_ref<cplx> dirx,
-            vec_ref<cplx> dirx1, vec_ref<cplx> dirx2, double& t, vec_ref<cplx> x,
-            vec_ref<const cplx> x1, vec_ref<const cplx> x2, double step, double step1,
-            mat_ref<cplx> jacob, vec_ref<cplx> polyt, vec_ref<cplx> polyv, vec_ref<const cplx> cv,
-            const evalcore& ev = evalcore_lib());
 
 }  // namespace hc

@@ -144,32 +144,6 @@ void refinittd(int n, int m, vec_ref<const int> /*nm*/, double t, mat_ref<const 
   refine_t<double>(te, n, t, x, jacob, polyv, polyt, w);
 }
 
-void frtstptd(int n, int m, mat_ref<const int> /*supp*/, mat_ref<const int> /*supp_q*/,
-              vec_ref<const int> /*nm*/, double& step, double& step1, vec_ref<const int> deg,
-              vec_ref<const cplx> coef, vec_ref<const cplx> coef_q, vec_ref<const cplx> cfd,
-              double& t, vec_ref<cplx> dirx1, mat_ref<cplx> jacob, vec_ref<cplx> polyv,
-              vec_ref<cplx> polyt, vec_ref<cplx> x2, vec_ref<cplx> x1, vec_ref<cplx> x, int tmpi,
-              int& give_up, const evalcore& ev) {
-  td_eval te(n, m, deg, coef, coef_q, cfd, tmpi, ev);
-  track_work<double> w(n);
-  vec<cplx> h_1(n);
-  frtstp_t<td_rules, double>(te, n, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x, h_1,
-                             give_up, w);
-}
-
-void cubichtd(int n, int m, int cut, vec_ref<const int> /*nm*/, mat_ref<const int> /*supp*/,
-              mat_ref<const int> /*supp_q*/, vec_ref<const int> deg, vec_ref<const cplx> coef,
-              vec_ref<const cplx> coef_q, vec_ref<const cplx> cfd, vec_ref<cplx> dirx,
-              vec_ref<cplx> dirx1, vec_ref<cplx> dirx2, double& t, vec_ref<cplx> x,
-              vec_ref<const cplx> x1, vec_ref<const cplx> x2, double step, double step1,
-              mat_ref<cplx> jacob, vec_ref<cplx> polyt, vec_ref<cplx> polyv, int tmpi,
-              const evalcore& ev) {
-  td_eval te(n, m, deg, coef, coef_q, cfd, tmpi, ev);
-  track_work<double> w(n);
-  cubich_t<double>(te, n, cut, dirx, dirx1, dirx2, t, x, x1, x2, step, step1, jacob, polyt, polyv,
-                   w);
-}
-
 void nwtnitrntd(int n, int m, vec_ref<const int> /*nm*/, mat_ref<const int> /*supp*/,
                 mat_ref<const int> /*supp_q*/, vec_ref<const int> deg, vec_ref<cplx> x, double& t,
                 vec_ref<cplx> h_1, mat_ref<cplx> jacob, vec_ref<cplx> polyt, vec_ref<cplx> polyv,

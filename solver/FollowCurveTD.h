@@ -19,12 +19,8 @@
 //       polyt, cfd, tmpi)  Newton at fixed t from x(n) until max|H| <= 1e-7,
 //       the residual grows (x restored) or stays exactly equal; jacob, polyv,
 //       polyt evaluated at the returned x.
-//   frtstptd(n, m, supp, supp_q, nm, step, step1, deg, coef, coef_q, cfd, t,
-//       dirx1, jacob, polyv, polyt, x2, x1, x, tmpi, give_up)  first step from
-//       x with the caller's step (halved on rejection; give_up below 1e-16).
-//   cubichtd(n, m, cut, nm, supp, supp_q, deg, coef, coef_q, cfd, dirx, dirx1,
-//       dirx2, t, x, x1, x2, step, step1, jacob, polyt, polyv, tmpi)
-//       cubic Hermite predictor to t + step, evaluated there.
+//   The first step and the cubic Hermite predictor are the step templates
+//   frtstp_t and cubich_t (track_steps.h) with td_rules.
 //   nwtnitrntd(n, m, nm, supp, supp_q, deg, x, t, h_1, jacob, polyt, polyv,
 //       step, accuracy, flag, cut, give_up, test_end, nstep, coef, coef_q, cfd,
 //       c3, tmpi, blow_up)  corrector (c3 raised to 0.8f near t = 1).
@@ -138,21 +134,6 @@ void refinittd(int n, int m, vec_ref<const int> nm, double t, mat_ref<const int>
                vec_ref<const int> deg, vec_ref<cplx> x, mat_ref<cplx> jacob, vec_ref<cplx> polyv,
                vec_ref<cplx> polyt, vec_ref<const cplx> cfd, int tmpi,
                const evalcore& ev = evalcore_lib());
-
-void frtstptd(int n, int m, mat_ref<const int> supp, mat_ref<const int> supp_q,
-              vec_ref<const int> nm, double& step, double& step1, vec_ref<const int> deg,
-              vec_ref<const cplx> coef, vec_ref<const cplx> coef_q, vec_ref<const cplx> cfd,
-              double& t, vec_ref<cplx> dirx1, mat_ref<cplx> jacob, vec_ref<cplx> polyv,
-              vec_ref<cplx> polyt, vec_ref<cplx> x2, vec_ref<cplx> x1, vec_ref<cplx> x, int tmpi,
-              int& give_up, const evalcore& ev = evalcore_lib());
-
-void cubichtd(int n, int m, int cut, vec_ref<const int> nm, mat_ref<const int> supp,
-              mat_ref<const int> supp_q, vec_ref<const int> deg, vec_ref<const cplx> coef,
-              vec_ref<const cplx> coef_q, vec_ref<const cplx> cfd, vec_ref<cplx> dirx,
-              vec_ref<cplx> dirx1, vec_ref<cplx> dirx2, double& t, vec_ref<cplx> x,
-              vec_ref<const cplx> x1, vec_ref<const cplx> x2, double step, double step1,
-              mat_ref<cplx> jacob, vec_ref<cplx> polyt, vec_ref<cplx> polyv, int tmpi,
-              const evalcore& ev = evalcore_lib());
 
 void nwtnitrntd(int n, int m, vec_ref<const int> nm, mat_ref<const int> supp,
                 mat_ref<const int> supp_q, vec_ref<const int> deg, vec_ref<cplx> x, double& t,

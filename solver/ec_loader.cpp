@@ -59,7 +59,6 @@ int load_evalcore_from(const std::string& path) {
 // directory and searches no path.
 int load_evalcore() { return load_evalcore_from("./MEva.so"); }
 
-bool evalcore_bound() { return g_bind.handle != nullptr; }
 
 void evahhx_(const int& n, const cplx* cf, const cplx* z, cplx* p, const cplx* cfd, cplx* dp) {
   g_bind.evahhx(&n, cf, z, p, cfd, dp);

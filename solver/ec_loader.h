@@ -26,8 +26,6 @@ namespace hc {
 
 int load_evalcore();
 int load_evalcore_from(const std::string& path);
-// True once a library is bound.
-bool evalcore_bound();
 
 void evahhx_(const int& n, const cplx* cf, const cplx* z, cplx* p, const cplx* cfd, cplx* dp);
 void subexpo_(const int& n, const cplx* cf, const cplx* z, cplx* p, const cplx* cfd,

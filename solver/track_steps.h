@@ -25,7 +25,8 @@
 //
 // Step templates (R the rules, Real the number type, Ev the evaluation; the
 // arrays are n-vectors and the n x n jacob of one path, work in track_work):
-//   nwtnitrn_t  corrector at fixed t; updtstp_t  next step and accuracy;
+//   nwtnitrn_t  corrector at fixed t (c3_raises false: c3 stays the
+//   caller's, as a re-track needs it); updtstp_t  next step and accuracy;
 //   endgame_t  divergence and singular-end test; fnlnwtn_t  Newton on the
 //   target system (keep_eval: also its Jacobian and values, and an optional
 //   second acceptance of a point the residual bound rejects); refine_t
@@ -166,7 +167,7 @@ void nwtnitrn_t(Ev& ev, int n, vec_ref<std::complex<Real>> x, Real& t,
                 vec_ref<std::complex<Real>> h_1, mat_ref<std::complex<Real>> jacob,
                 vec_ref<std::complex<Real>> polyt, vec_ref<std::complex<Real>> polyv, Real& step,
                 Real accuracy, int& cut, int& flag, int& test_end, int& give_up, int& nstep,
-                Real& c3, int& blow_up, track_work<Real>& w) {
+                Real& c3, int& blow_up, track_work<Real>& w, bool c3_raises = true) {
   using C = std::complex<Real>;
   vec_ref<C> oldx = w.oldx, delx = w.delx;
   mat_ref<C> tmpa = w.tmpa;
@@ -203,9 +204,11 @@ void nwtnitrn_t(Ev& ev, int n, vec_ref<std::complex<Real>> x, Real& t,
   const bool long_step = step > Real(R::step_threshold);
   const Real c1 = long_step ? Real(R::c1_long) : Real(R::c1_short);
   const Real c2 = long_step ? Real(R::c2_long) : Real(R::c2_short);
-  if (step < Real(R::step_threshold) && t < Real(R::c3_t)) c3 = Real(R::c3_raised);
-  // nrm is max|oldx|: oldx is x before the correction.
-  if (t >= Real(R::c3_t) && nrm < Real(R::c3_oldx) * Real(n)) c3 = Real(R::c3_raised);
+  if (c3_raises) {
+    if (step < Real(R::step_threshold) && t < Real(R::c3_t)) c3 = Real(R::c3_raised);
+    // nrm is max|oldx|: oldx is x before the correction.
+    if (t >= Real(R::c3_t) && nrm < Real(R::c3_oldx) * Real(n)) c3 = Real(R::c3_raised);
+  }
   const Real corr_bound = Real(R::corr_floor) * one_max<Real>(nrm / Real(R::corr_scale));
 
   Real nd = vmax(n, delx);
@@ -421,7 +424,11 @@ void refine_t(Ev& ev, int n, Real t, vec_ref<std::complex<Real>> x,
 
 // First step: Euler prediction along the start tangent and correction,
 // halving the step on rejection.  On acceptance x1 = x, x2 = the start point,
-// step1 = step, dirx1 = the start tangent; give_up = 1 below 1e-16.
+// step1 = step, dirx1 = the start tangent; give_up = 1 below 1e-16.  A
+// correction that stalls (a tiny correction, the residual within 1000 times
+// the accuracy) ends the attempt as the corrector ends it: the point is
+// accepted.  So every attempt either accepts or halves the step, and x always
+// belongs to t.
 template <class R, class Real, class Ev>
 void frtstp_t(Ev& ev, int n, Real& step, Real& step1, Real& t, vec_ref<std::complex<Real>> dirx1,
               mat_ref<std::complex<Real>> jacob, vec_ref<std::complex<Real>> polyv,
@@ -484,18 +491,15 @@ void frtstp_t(Ev& ev, int n, Real& step, Real& step1, Real& t, vec_ref<std::comp
       vcopy<C>(n, polyv, h_1);
       res = res1;
     }
-    if (!rejected) {
-      if (acc > res) {
-        step1 = step;
-        vcopy<C>(n, x1, x2);
-        vcopy<C>(n, x, x1);
-        return;
-      }
-      continue;  // stalled above the accuracy: predict again from here
+    if (!rejected && (acc > res || loopdat == 1)) {
+      step1 = step;
+      vcopy<C>(n, x1, x2);
+      vcopy<C>(n, x, x1);
+      return;
     }
     t = t - step;
     step = step * Real(0.5);
-    if (step < Real(kMinFirstStep)) {
+    if (!(step >= Real(kMinFirstStep))) {  // also a NaN step
       give_up = 1;
       return;
     }
@@ -536,8 +540,10 @@ void cubich_t(Ev& ev, int n, int cut, vec_ref<std::complex<Real>> dirx,
 }
 
 // The tracking loop of one path after its first step: predictor, corrector,
-// end game near the end, step update.  With c3_kept the corrector parameter
-// is the caller's and is not reset before each corrector call (re-tracking).
+// end game near the end, step update.  With c3_kept (re-tracking) the
+// corrector parameter is the caller's in every corrector call: not reset,
+// and not raised near the end or on short steps, so that a re-track is
+// really tighter than the first tracking.
 template <class R, class Real, class Ev>
 void follow_t(Ev& ev, int n, path_state<Real>& s, bool c3_kept, int& blow_up, track_work<Real>& w) {
   while (s.test_end == 0 && s.give_up == 0) {
@@ -546,7 +552,8 @@ void follow_t(Ev& ev, int n, path_state<Real>& s, bool c3_kept, int& blow_up, tr
                    s.step1, s.jacob, s.polyt, s.polyv, w);
     if (!c3_kept) s.c3 = Real(R::c3_default);
     nwtnitrn_t<R, Real>(ev, n, s.x, s.t, s.h_1, s.jacob, s.polyt, s.polyv, s.step, s.accuracy,
-                        s.cut, s.flag, s.test_end, s.give_up, s.nstep, s.c3, blow_up, w);
+                        s.cut, s.flag, s.test_end, s.give_up, s.nstep, s.c3, blow_up, w,
+                        !c3_kept);
     if (s.cut == 0 && R::endgame_called(s.t))
       endgame_t<R, Real>(n, s.give_up, s.infnty, s.x.ref(), s.x1.ref(), s.x2.ref(), s.t, s.step,
                          s.step1);

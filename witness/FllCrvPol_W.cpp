@@ -96,12 +96,6 @@ void final_newton_w(int N, int M, vec_ref<const int> nm, mat_ref<const int> supp
 }
 }  // namespace
 
-void fnlnwtn_w(int N, int M, vec_ref<const int> nm, mat_ref<const int> supp,
-               vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x,
-               vec_ref<const int> maxdeg, bool& isgood) {
-  final_newton_w(N, M, nm, supp, coef, a, b, x, maxdeg, isgood, false);
-}
-
 void fnlnwtnsln_w(int N, int M, vec_ref<const int> nm, mat_ref<const int> supp,
                   vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x,
                   vec_ref<const int> maxdeg, bool& isgood) {

@@ -23,12 +23,12 @@
 //       give_up = 1 when it failed (also when cell p has no start root r).
 //   chksln_w(N, nc, M, nroot, supp, coef, coef_q, nm, dat, w, mcl, sol)  the
 //       duplicate check (ChkSol_W.h) with re-tracks by retrace_w.
-//   fnlnwtn_w(N, M, nm, supp, coef, a, b, x, maxdeg, isgood)  Newton on the
-//       target system sum coef(k) x^supp(:,k) (evalpdp) from x(N) with
-//       a(N,N) = Jacobian and b(N) = values at x; isgood and the polished x;
-//       a, b overwritten.  nm(N), supp(N,M), coef(M), maxdeg(N) read.
-//   fnlnwtnsln_w(N, M, nm, supp, coef, a, b, x, maxdeg, isgood)  the same,
-//       and when good a, b are the Jacobian and values at the returned x.
+//   fnlnwtnsln_w(N, M, nm, supp, coef, a, b, x, maxdeg, isgood)  Newton on
+//       the target system sum coef(k) x^supp(:,k) (evalpdp) from x(N) with
+//       a(N,N) = Jacobian and b(N) = values at x; isgood, the polished x and
+//       when good a, b the Jacobian and values at the returned x.  nm(N),
+//       supp(N,M), coef(M), maxdeg(N) read.  (The paths' own final Newton is
+//       fnlnwtn_t in the path loop.)
 //
 //   wit_rules  the polyhedral rules with the first step's factors 15 and 10.
 //   wit_tracker  one tracker's work for a run (fcurve_w, or the re-tracks of
@@ -96,10 +96,6 @@ void retrace_w(int N, int nc, int M, int& stepcount, mat_ref<const int> supp,
 void chksln_w(int N, int nc, int M, int nroot, mat_ref<const int> supp, vec_ref<const cplx> coef,
               vec_ref<const cplx> coef_q, vec_ref<const int> nm, mat_ref<int> dat,
               vec_ref<const double> w, mat_ref<const int> mcl, mat_ref<cplx> sol);
-
-void fnlnwtn_w(int N, int M, vec_ref<const int> nm, mat_ref<const int> supp,
-               vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x,
-               vec_ref<const int> maxdeg, bool& isgood);
 
 void fnlnwtnsln_w(int N, int M, vec_ref<const int> nm, mat_ref<const int> supp,
                   vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x,

@@ -2,10 +2,8 @@
 // shared tracking templates (track_steps.h) instantiated with binary128
 // (real_types.h, and the binary128 lin_solve and colnorm1 of Eval.h), with
 // these binary128 pieces:
-//   qcqaxb(n, a, b)  cqaxb in binary128 (cqaxb_t): pivots below 2^-112
-//       become (2^-112, 0); a(n,n) destroyed, b(n) := a^-1 b.
-//   cqnormmq(m, n, a, info)  cqnormm in binary128 (info 1: largest column
-//       sum of moduli, -1: largest row sum, else 0).
+//   lin_solve and colnorm1 of Eval.h in binary128 (pivots below 2^-112
+//       become (2^-112, 0); the largest column sum of moduli).
 //   q_rules  the polyhedral rules with binary128 constants: the accuracy
 //       1e-10 sqrt(max(1, |jacob|_1) max(1, max|x|)) (first step, step
 //       update, start of the loop; double precision uses 1e-7), the end
@@ -33,10 +31,6 @@
 
 namespace hc {
 
-inline void qcqaxb(int n, mat_ref<qcplx> a, vec_ref<qcplx> b) { cqaxb_t<qreal>(n, a, b, kQFloor); }
-inline qreal cqnormmq(int m, int n, mat_ref<const qcplx> a, int info) {
-  return cqnormm_t<qreal>(m, n, a, info);
-}
 
 // The binary128 constants are the binary128 values nearest to the decimals.
 struct q_rules : poly_rules {

@@ -1,6 +1,8 @@
 #include "WitSlice.h"
 
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -13,6 +15,13 @@
 namespace hc {
 
 int ask_hyperplanes(ffreader& in, std::ostream& out, int n) {
+  if (n < 2) {
+    out.flush();
+    std::fprintf(stderr,
+                 "witsolve: the system has %d unknown%s: no number of hyperplanes lies in 1 .. n-1\n",
+                 n, n == 1 ? "" : "s");
+    std::exit(kNoHyperplaneStatus);
+  }
   for (;;) {
     out << "Input the # of hyperplanes (1, ... ," << fmt_i(n - 1, 3) << ")\n";
     out.flush();

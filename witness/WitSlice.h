@@ -9,7 +9,9 @@
 //       with n-1 in a field of width 3 and ")" as one record on out and reads
 //       one integer from in, again until 1 <= k <= n-1; returns k.  A value
 //       that is not an integer, or the end of the input, is the reader's
-//       fatal error (so with n = 1 the prompt repeats until the input ends).
+//       fatal error.  With n < 2 no answer exists: before any prompt it
+//       writes "witsolve: the system has n unknown(s): ..." on standard error
+//       and ends the program with kNoHyperplaneStatus.
 //   draw_slicing(n, k, zcoef, lcoef)  reseeds the platform generator from the
 //       clock, then zcoef(i,j) = exp(i c r) for i = 1..n (outer), j = 1..k and
 //       lcoef(j,l) = exp(i c r) for j = 1..k (outer), l = 1..n+1, r drawn
@@ -37,6 +39,9 @@ namespace hc {
 // The slicing angles spread over [0, 1.6) radians; the factor is the
 // single-precision value nearest to 1.6, widened to double.
 constexpr double kSliceAngle = 1.600000023841858;
+
+// Exit status of a run whose system has fewer than two unknowns.
+constexpr int kNoHyperplaneStatus = 2;
 
 int ask_hyperplanes(ffreader& in, std::ostream& out, int n);
 void draw_slicing(int n, int k, mat<cplx>& zcoef, mat<cplx>& lcoef);

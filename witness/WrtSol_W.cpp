@@ -1,5 +1,6 @@
 #include "WrtSol_W.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,9 +22,22 @@ constexpr double kShowZero = 1e-15;
 // the same number bounds the ratio of the smallest to the largest and is
 // the tolerance of the estimates.
 constexpr double kSvFloorW = 1e-8, kSvRatioW = 1e-8, kSvTolW = 1e-8;
-// A slack coordinate of at most this modulus counts as zero: the point lies
-// on the given system and on the hyperplanes.
-constexpr double kSlackZero = 1e-9;
+// The same ratio on the Jacobian with each equation divided by its largest
+// coefficient, which no scaling of the equations changes: 1e4 times the
+// rounding of double precision, so that a Jacobian singular to rounding (a
+// point of a larger solution set) stays below it while a witness point far
+// from the origin, whose given equations are large there against the unit
+// slack terms, passes.  (The scales come from the coefficients, not from the
+// Jacobian at the point: dividing a row or a column by its own largest
+// entry would hide a double root, whose entries are all small there.)
+constexpr double kSvRatioEq = 1e-12;
+// A slack coordinate of at most kSlackZero, or of at most kSlackRel times the
+// size of its hyperplane's terms at the point, counts as zero: the point
+// lies on the given system and on the hyperplanes.  Relative to the point, a
+// point far from the origin is held to the accuracy double precision gives
+// it: its given equations are large there against the unit slack terms, so
+// its slack is known only to about 1e-8 of its size.
+constexpr double kSlackZero = 1e-9, kSlackRel = 1e-8;
 
 const char* const kDashesW = "------------------------------- ";
 const char* const kBannerW = "===============>   ZARVIK_Witness  <===============";
@@ -49,10 +63,36 @@ const char* const witness_banner[4] = {
     "  Questions and reports: the maintainers of this program.",
     "  ----------------------------------------------------"};
 
-bool is_witness(int N, int n, vec_ref<const cplx> x, double max_sv, double min_sv) {
-  if (!(max_sv > kSvFloorW && min_sv > kSvRatioW * max_sv)) return false;
+double slack_bound(int n, int j, vec_ref<const cplx> x, mat_ref<const cplx> lcoef) {
+  double size = cabs(lcoef(j, n + 1));
+  for (int l = 1; l <= n; ++l) size += cabs(lcoef(j, l)) * cabs(x(l));
+  return std::max(kSlackZero, kSlackRel * size);
+}
+
+void coef_scales(int N, vec_ref<const int> nm, vec_ref<const cplx> coef, vec_ref<double> scale) {
+  int k = 0;
+  for (int i = 1; i <= N; ++i) {
+    double c = 0;
+    for (int t = 1; t <= nm(i); ++t) c = std::max(c, cabs(coef(++k)));
+    scale(i) = c;
+  }
+}
+
+void equilibrate(int N, vec_ref<const double> scale, mat_ref<cplx> a) {
+  for (int i = 1; i <= N; ++i)
+    if (scale(i) > 0)
+      for (int j = 1; j <= N; ++j) a(i, j) /= scale(i);
+}
+
+bool well_conditioned(double max_sv, double min_sv, double max_sv_eq, double min_sv_eq) {
+  return (max_sv > kSvFloorW && min_sv > kSvRatioW * max_sv) ||
+         (max_sv > kSvFloorW && min_sv_eq > kSvRatioEq * max_sv_eq);
+}
+
+bool is_witness(int N, int n, vec_ref<const cplx> x, mat_ref<const cplx> lcoef, bool conditioned) {
+  if (!conditioned) return false;
   for (int i = n + 1; i <= N; ++i)
-    if (!(cabs(x(i)) <= kSlackZero)) return false;
+    if (!(cabs(x(i)) <= slack_bound(n, i - n, x, lcoef))) return false;
   return true;
 }
 
@@ -63,7 +103,9 @@ void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int
   vec<int> maxdeg(N);
   maxdeg_of(N, M, supp, maxdeg);
   vec<cplx> x(N), polyv(N);
-  mat<cplx> jacob(N, N);
+  mat<cplx> jacob(N, N), jeq(N, N);
+  vec<double> scale(N);
+  coef_scales(N, nm, oldcoef, scale);
   nwitness = 0;
   for (int s = 1; s <= nroot; ++s) {
     vcopy<cplx>(N, sol.col(s), x);
@@ -71,9 +113,14 @@ void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int
     bool isgood = false;
     fnlnwtnsln_w(N, M, nm, supp, oldcoef, jacob, polyv, x, maxdeg, isgood);
     if (!isgood) continue;
-    double max_sv = 0, min_sv = 0;
+    double max_sv = 0, min_sv = 0, max_sv_eq = 0, min_sv_eq = 0;
+    mcopy<cplx>(N, jacob.ref(), jeq);
     cqmaxminsv(N, jacob, max_sv, min_sv, kSvTolW);
-    if (!is_witness(N, n, x.ref(), max_sv, min_sv)) continue;
+    equilibrate(N, scale, jeq);
+    cqmaxminsv(N, jeq, max_sv_eq, min_sv_eq, kSvTolW);
+    if (!is_witness(N, n, x.ref(), lcoef,
+                    well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq)))
+      continue;
     ++nwitness;
     for (int i = 1; i <= N; ++i) out << coord(x(i), true);
     ff_record(out, kDashesW);

@@ -1,6 +1,7 @@
 // Writer of data.witness: the end points of the embedded system that are
 // witness points (Newton polish on the unscaled system succeeds, the
-// Jacobian is well conditioned and every slack coordinate vanishes), then
+// Jacobian is well conditioned and every slack coordinate vanishes, below),
+// then
 // the random coefficients of the slicing, the variable order and the counts.
 //
 //   wrtsln_w(N, M, n, k, nroot, nwitness, supp, oldcoef, nm, sol, zcoef,
@@ -13,8 +14,24 @@
 //       cannot be written ends the program with a message on standard error
 //       and the reader's fatal exit status.
 //   write_witness(out, ...)  the same records to any stream.
-//   is_witness(N, n, x, max_sv, min_sv)  max_sv > 1e-8, min_sv > 1e-8 max_sv
-//       and |x_i| <= 1e-9 for i = n+1..N; false whenever a value is NaN.
+//   A point is a witness point when its polish succeeds, its Jacobian is
+//   well conditioned and its slack coordinates vanish, all judged relative to
+//   the point, so that witness points far from the origin pass as well:
+//   slack_bound(n, j, x, lcoef)  max(1e-9, 1e-8 (sum_l |lcoef(j,l)| |x_l| +
+//       |lcoef(j,n+1)|)), the largest |z_j| that counts as zero: z_j is the
+//       residual that hyperplane j leaves at x(n).
+//   coef_scales(N, nm, coef, scale)  scale(i) = the largest |coef| of the
+//       terms of equation i (nm(N), coef(M) in equation order).
+//   equilibrate(N, scale, a)  row i of a(N,N) divided by scale(i) (rows of
+//       scale 0 stay): the Jacobian of the equations scaled to coefficients
+//       of size at most 1.
+//   well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq)  the singular-value
+//       estimates of the Jacobian and of its equilibrated copy: max_sv > 1e-8
+//       and min_sv > 1e-8 max_sv, or max_sv > 1e-8 and min_sv_eq > 1e-12
+//       max_sv_eq.
+//   is_witness(N, n, x, lcoef, conditioned)  conditioned and |x_i| <=
+//       slack_bound(n, i - n, x, lcoef) for i = n+1..N; false whenever a value
+//       is NaN.
 //   witness_banner  the four records of the author and contact banner that
 //       close data.witness and the summary of witsolve.
 #pragma once
@@ -29,7 +46,11 @@ namespace hc {
 
 extern const char* const witness_banner[4];
 
-bool is_witness(int N, int n, vec_ref<const cplx> x, double max_sv, double min_sv);
+double slack_bound(int n, int j, vec_ref<const cplx> x, mat_ref<const cplx> lcoef);
+void coef_scales(int N, vec_ref<const int> nm, vec_ref<const cplx> coef, vec_ref<double> scale);
+void equilibrate(int N, vec_ref<const double> scale, mat_ref<cplx> a);
+bool well_conditioned(double max_sv, double min_sv, double max_sv_eq, double min_sv_eq);
+bool is_witness(int N, int n, vec_ref<const cplx> x, mat_ref<const cplx> lcoef, bool conditioned);
 
 void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int& nwitness,
                    mat_ref<const int> supp, vec_ref<const cplx> oldcoef, vec_ref<const int> nm,

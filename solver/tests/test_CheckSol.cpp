@@ -82,6 +82,9 @@ TEST(gp2digit, MembersInColumnOrder) {
 struct stub {
   std::map<int, std::vector<cplx>> ends;  // end point of each start root
   std::map<int, int> gives_up;            // start roots whose re-track fails
+  // Start roots whose re-tracks end, attempt after attempt, at these points
+  // with these give-up flags (in place of ends and gives_up).
+  std::map<int, std::vector<std::pair<std::vector<cplx>, int>>> by_attempt;
   double raise_to = 0;                    // when > 0, the re-track raises c3 to it
   struct call {
     int p, r;
@@ -91,11 +94,14 @@ struct stub {
 
   retrack_fn fn() {
     return [this](int p, int r, double& c3, vec_ref<cplx> rtrcx, int& stepcount, int& give_up) {
+      std::size_t before = 0;
+      for (const call& c : calls) before += c.r == r ? 1 : 0;
       calls.push_back({p, r, c3});
-      const std::vector<cplx>& e = ends.at(r);
+      const bool staged = by_attempt.count(r) > 0;
+      const std::vector<cplx>& e = staged ? by_attempt.at(r).at(before).first : ends.at(r);
       for (int i = 1; i <= rtrcx.size(); ++i) rtrcx(i) = e[static_cast<std::size_t>(i - 1)];
       stepcount = 5;
-      give_up = gives_up.count(r) ? 1 : 0;
+      give_up = staged ? by_attempt.at(r).at(before).second : (gives_up.count(r) ? 1 : 0);
       if (raise_to > 0) c3 = raise_to;
     };
   }
@@ -192,7 +198,6 @@ TEST(chksln_flow, PairsThatAreNotRetracked) {
     int evaluations;  // conditioning tests made
   } rows[] = {
       {"a badly conditioned point", {kA, kA}, 0.0, 1},
-      {"a pair at the origin", {{0.0, 0.0}, {0.0, 0.0}}, 1.0, 1},
       {"points apart by 5e-8 at size 0.1 although their projections agree",
        {{0.1, 0.05}, {0.1, cplx(0.05, 5e-8)}},
        1.0,
@@ -211,6 +216,73 @@ TEST(chksln_flow, PairsThatAreNotRetracked) {
     EXPECT_EQ(fake::lin.calls, c.evaluations);
     EXPECT_EQ(r.dat(4, 1), 0);
     EXPECT_EQ(r.dat(5, 2), 0);
+  }
+}
+
+// Row 5 describes the point a column holds, whichever attempt gave it: a
+// give-up of attempt 1 is forgotten when attempt 2 separates cleanly, and a
+// pair that does not separate keeps its first points and their rows 5.
+TEST(chksln_flow, RowFiveDescribesTheStoredPoint) {
+  const std::vector<cplx> same{cplx(5, 0), cplx(6, 0)}, p1{cplx(1, 0), cplx(2, 0)},
+      p2{cplx(3, 0), cplx(4, 0)};
+  struct row {
+    const char* what;
+    std::vector<std::pair<std::vector<cplx>, int>> a, b;
+    cplx x1a, x1b;
+    int row5a, row5b;
+  } rows[] = {
+      {"attempt 1 gives up together, attempt 2 separates", {{same, 1}, {p1, 0}}, {{same, 0}, {p2, 0}},
+       p1[0], p2[0], 0, 0},
+      {"attempt 2 separates with a give-up", {{same, 0}, {p1, 0}}, {{same, 1}, {p2, 1}}, p1[0], p2[0],
+       0, 1},
+      {"never separates, the last attempt gives up", {{same, 0}, {same, 1}}, {{same, 0}, {same, 1}},
+       kA[0], kA[0], 0, 0},
+  };
+  for (const row& c : rows) {
+    SCOPED_TRACE(c.what);
+    stub s;
+    s.by_attempt = {{11, c.a}, {12, c.b}};
+    check_run r = check({kA, kA}, s);
+    ASSERT_EQ(s.calls.size(), 4u);
+    EXPECT_EQ(r.sol(1, 1), c.x1a);
+    EXPECT_EQ(r.sol(1, 2), c.x1b);
+    EXPECT_EQ(r.dat(5, 1), c.row5a);
+    EXPECT_EQ(r.dat(5, 2), c.row5b);
+    EXPECT_EQ(r.dat(4, 1), 2);
+  }
+}
+
+// Two end points at the origin are compared like any others (distances
+// relative to at least 1e-12) and re-tracked.
+TEST(chksln_flow, PairAtTheOriginIsRetracked) {
+  stub s;
+  s.ends = {{11, {cplx(0, 0), cplx(0, 0)}}, {12, {cplx(3, 0), cplx(4, 0)}}};
+  check_run r = check({{0.0, 0.0}, {0.0, 0.0}}, s);
+  ASSERT_EQ(s.calls.size(), 2u);
+  EXPECT_EQ(r.sol(1, 1), cplx(0, 0));
+  EXPECT_EQ(r.sol(1, 2), cplx(3, 0));
+}
+
+// Many paths ending on one point that re-tracking cannot split: the first
+// pair at the point is re-tracked (its two attempts), every later pair at
+// that point is left alone.  Another such point costs the same again.
+TEST(chksln_flow, PathsOnOnePointAreRetrackedOncePerPoint) {
+  const std::vector<cplx> kB{cplx(-3, 0.5), cplx(1, 0)};
+  stub s;
+  std::vector<std::vector<cplx>> cols;
+  for (int j = 1; j <= 6; ++j) {
+    cols.push_back(j <= 4 ? kA : kB);
+    s.ends[10 + j] = cols.back();
+  }
+  check_run r = check(cols, s);
+  ASSERT_EQ(s.calls.size(), 8u);
+  EXPECT_EQ(s.calls[0].r, 11);
+  EXPECT_EQ(s.calls[1].r, 12);
+  EXPECT_EQ(s.calls[4].r, 15);
+  EXPECT_EQ(s.calls[5].r, 16);
+  for (int j = 1; j <= 6; ++j) {
+    EXPECT_EQ(r.sol(1, j), cols[static_cast<std::size_t>(j - 1)][0]);
+    EXPECT_EQ(r.dat(4, j), j == 1 || j == 2 || j == 5 || j == 6 ? 2 : 0);
   }
 }
 

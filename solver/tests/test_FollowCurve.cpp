@@ -26,8 +26,9 @@ struct corr_out {
 // predicted point x0 at t0.  For the linear homotopy the start system is zero
 // (coef_q = 0), so H = t P: the residual is t0 (x - root) and the accuracy
 // given here is scaled by t0, so both families see the same contraction.
+// raises false: the corrector of a re-track, which keeps c3 as given.
 corr_out correct(family f, double x0, double root, double k, double step, double accuracy,
-                 double t0, int nan_from = std::numeric_limits<int>::max()) {
+                 double t0, int nan_from = std::numeric_limits<int>::max(), bool raises = true) {
   fake::lin_reset({cplx(root, 0)}, cplx(k, 0));
   fake::lin.nan_from = nan_from;
   corr_out o;
@@ -41,15 +42,31 @@ corr_out correct(family f, double x0, double root, double k, double step, double
   if (f == family::poly) {
     vec<double> tpow{0.0};
     vec<cplx> coef_q{cplx(1, 0)}, cv{cplx(0, 0)};
-    nwtnitrn(1, 1, x, o.t, tpow, h_1, jacob, polyt, polyv, o.step, accuracy, o.cut, o.flag,
-             o.test_end, o.give_up, o.nstep, coef_q, o.c3, cv, o.blow_up, fake::lin_core);
+    if (raises) {
+      nwtnitrn(1, 1, x, o.t, tpow, h_1, jacob, polyt, polyv, o.step, accuracy, o.cut, o.flag,
+               o.test_end, o.give_up, o.nstep, coef_q, o.c3, cv, o.blow_up, fake::lin_core);
+    } else {
+      poly_eval ev(1, 1, tpow, coef_q, cv, fake::lin_core);
+      track_work<double> w(1);
+      nwtnitrn_t<poly_rules, double>(ev, 1, x, o.t, h_1, jacob, polyt, polyv, o.step, accuracy,
+                                     o.cut, o.flag, o.test_end, o.give_up, o.nstep, o.c3,
+                                     o.blow_up, w, false);
+    }
   } else {
     vec<int> deg{1}, nm{2};
     mat<int> supp(1, 2), supp_q(1, 2);
     vec<cplx> coef{cplx(1, 0), cplx(-root, 0)}, coef_q{cplx(0, 0), cplx(0, 0)}, cfd;
-    nwtnitrntd(1, 2, nm, supp, supp_q, deg, x, o.t, h_1, jacob, polyt, polyv, o.step, hs * accuracy,
-               o.flag, o.cut, o.give_up, o.test_end, o.nstep, coef, coef_q, cfd, o.c3, 1, o.blow_up,
-               fake::lin_core);
+    if (raises) {
+      nwtnitrntd(1, 2, nm, supp, supp_q, deg, x, o.t, h_1, jacob, polyt, polyv, o.step,
+                 hs * accuracy, o.flag, o.cut, o.give_up, o.test_end, o.nstep, coef, coef_q, cfd,
+                 o.c3, 1, o.blow_up, fake::lin_core);
+    } else {
+      td_eval ev(1, 2, deg, coef, coef_q, cfd, 1, fake::lin_core);
+      track_work<double> w(1);
+      nwtnitrn_t<td_rules, double>(ev, 1, x, o.t, h_1, jacob, polyt, polyv, o.step, hs * accuracy,
+                                   o.cut, o.flag, o.test_end, o.give_up, o.nstep, o.c3, o.blow_up,
+                                   w, false);
+    }
   }
   o.x = x(1);
   o.h_1 = h_1(1);
@@ -157,6 +174,11 @@ TEST(nwtnitrn, CorrectorParameterRaisesOfEachHomotopy) {
     corr_out o = correct(r.f, r.X, r.X - 1e-3, 1.0, r.step, 1e-7, r.t);
     EXPECT_EQ(o.cut, 0);
     EXPECT_EQ(o.c3, r.c3) << "t = " << r.t << ", step = " << r.step << ", X = " << r.X;
+    // A re-track's corrector keeps the c3 it is given wherever the path is.
+    corr_out kept = correct(r.f, r.X, r.X - 1e-3, 1.0, r.step, 1e-7, r.t,
+                            std::numeric_limits<int>::max(), false);
+    EXPECT_EQ(kept.cut, 0);
+    EXPECT_EQ(kept.c3, kC3Default) << "t = " << r.t << ", step = " << r.step << ", X = " << r.X;
   }
 }
 
@@ -242,6 +264,56 @@ TEST(frtstp_t, ContractionFactorsOfTheFirstStep) {
     } else {
       EXPECT_LT(step, 1e-16);
     }
+  }
+}
+
+// A fake evaluation whose values stay 0.01 wherever x is, with the Jacobian
+// 1e9: every correction is tiny (1e-11) and the residual never falls, within
+// 1000 times the accuracy 1e-7 sqrt(1e9) = 3.2e-3.  Every correction stalls;
+// the first step ends its attempt as the corrector does, accepting the
+// point at the advanced t with x belonging to it, instead of advancing t
+// again and again without end.
+struct stall_eval {
+  int evals = 0;
+  void at(vec_ref<const cplx>, double, mat_ref<cplx> jacob, vec_ref<cplx> polyv,
+          vec_ref<cplx> polyt) {
+    ++evals;
+    jacob(1, 1) = cplx(1e9, 0);
+    polyv(1) = cplx(0.01, 0);
+    polyt(1) = cplx(0, 0);
+  }
+  void same_t(vec_ref<const cplx> x, double t, mat_ref<cplx> jacob, vec_ref<cplx> polyv,
+              vec_ref<cplx> polyt) {
+    at(x, t, jacob, polyv, polyt);
+  }
+};
+
+TEST(frtstp_t, StalledCorrectionIsAcceptedAtTheAdvancedT) {
+  struct row {
+    family f;
+    double t0, step0, t;
+  } rows[] = {{family::poly, -20.0, 0.0, -20.0 + 20.0 / 3}, {family::td, 0.0, 0.01, 0.01}};
+  for (const row& r : rows) {
+    stall_eval ev;
+    track_work<double> w(1);
+    vec<cplx> x{cplx(2, 0)}, x1(1), x2(1), dirx1(1), polyv(1), polyt(1), h_1(1);
+    mat<cplx> jacob(1, 1);
+    double t = r.t0, step = r.step0, step1 = 0;
+    int give_up = 0;
+    ev.at(x, t, jacob, polyv, polyt);
+    if (r.f == family::poly)
+      frtstp_t<poly_rules, double>(ev, 1, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x,
+                                   h_1, give_up, w);
+    else
+      frtstp_t<td_rules, double>(ev, 1, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x, h_1,
+                                 give_up, w);
+    EXPECT_EQ(give_up, 0);
+    EXPECT_EQ(t, r.t);
+    EXPECT_EQ(step1, step);
+    EXPECT_EQ(x2(1), cplx(2, 0));
+    EXPECT_EQ(x1(1), x(1));
+    EXPECT_NEAR(x(1).real(), 2.0, 1e-9);
+    EXPECT_EQ(ev.evals, 1 + 3) << "one prediction and two corrections";
   }
 }
 

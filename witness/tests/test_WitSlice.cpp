@@ -47,9 +47,15 @@ TEST(ask_hyperplanes, AsksAgainSilentlyUntilInRange) {
   }
 }
 
+TEST(ask_hyperplanes_death, OneUnknownHasNoAnswerAndEndsBeforeAnyPrompt) {
+  std::string shown;
+  EXPECT_EXIT(ask(1, "1\n0\n", shown), testing::ExitedWithCode(kNoHyperplaneStatus),
+              "^witsolve: the system has 1 unknown: no number of hyperplanes lies in 1 \\.\\. n-1\n$");
+}
+
 TEST(ask_hyperplanes_death, NoAnswerInRangeEndsAtTheEndOfInput) {
   std::string shown;
-  EXPECT_EXIT(ask(1, "1\n0\n", shown), testing::ExitedWithCode(ffread_exit_status),
+  EXPECT_EXIT(ask(3, "0\n3\n", shown), testing::ExitedWithCode(ffread_exit_status),
               "standard input");
   EXPECT_EXIT(ask(3, "two\n", shown), testing::ExitedWithCode(ffread_exit_status),
               "standard input");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "LinTool.h"
 #include "WrtSol_W.h"
 
 namespace hc {
@@ -122,9 +124,10 @@ TEST(write_witness, PolishedPointsToTheCharacterAndDuplicatesKept) {
 }
 
 TEST(write_witness, AcceptanceBySlackAndConditioning) {
-  const double at = 1e-9;
-  ASSERT_EQ(cabs(cplx(at, 0)), 1e-9);
-  const double above = std::nextafter(at, 1.0);
+  // The slack bound at the root (1.5, -2.5 + 3i) of the fixture: 1e-8 times
+  // |0.5 + 0.25i| 1.5 + |X2| + |2i|, the size of the hyperplane's terms.
+  const double at = 1e-8 * (std::abs(cplx(0.5, 0.25)) * std::abs(kX1) + std::abs(kX2) + 2.0);
+  const double above = 1.0001 * at;
   const double nan = std::numeric_limits<double>::quiet_NaN();
   struct row {
     const char* what;
@@ -134,8 +137,9 @@ TEST(write_witness, AcceptanceBySlackAndConditioning) {
     int expect;
   };
   const std::vector<row> rows = {
-      {"slack exactly 1e-9", cplx(at, 0), false, kX1, 1},
-      {"slack just above 1e-9", cplx(above, 0), false, kX1, 0},
+      {"slack 1e-9: within any bound", cplx(1e-9, 0), false, kX1, 1},
+      {"slack just below the bound relative to the point", cplx(0.9999 * at, 0), false, kX1, 1},
+      {"slack just above the bound relative to the point", cplx(above, 0), false, kX1, 0},
       {"slack far from 0", cplx(0.0, 0.5), false, kX1, 0},
       {"double root: singular Jacobian", cplx(0, 0), true, cplx(1e-3, 0), 0},
       {"NaN point: the polish fails", cplx(0, 0), false, cplx(nan, 0), 0},
@@ -145,10 +149,67 @@ TEST(write_witness, AcceptanceBySlackAndConditioning) {
     fixture f(r.z0, r.singular);
     written w = write(f, {{r.start_x1, kX2, r.z0}});
     EXPECT_EQ(w.nwitness, r.expect);
-    EXPECT_EQ(w.text.size() - tail(1, r.expect).size(),
-              r.expect == 0 ? 0u : std::string(kPointRecords).size());
+    EXPECT_EQ(w.text.size() - tail(1, r.expect).size(), r.expect == 0 ? 0u : 3 * 53u + 34u);
     EXPECT_EQ(w.text.substr(w.text.size() - tail(1, r.expect).size()), tail(1, r.expect));
   }
+}
+
+// The slack bound follows the size of the hyperplane's terms at the point
+// (1e-8 of it, never below 1e-9), and a well-conditioned point stays well
+// conditioned whatever the scale of its equations.
+TEST(write_witness, TestsAreRelativeToThePoint) {
+  mat<cplx> lcoef(1, 3);
+  lcoef(1, 1) = cplx(0.6, 0.8);
+  lcoef(1, 2) = cplx(0, -1);
+  lcoef(1, 3) = cplx(1, 0);
+  struct slack_row {
+    cplx x1, x2;
+    double bound;
+  } slack_rows[] = {
+      {0.0, 0.0, 1e-8}, {-1e-3, 0.0, 1.001e-8}, {1000.0, cplx(0, 2000), 1e-8 * 3001},
+      {3.0, 4.0, 8e-8}};
+  for (const slack_row& r : slack_rows) {
+    vec<cplx> x{r.x1, r.x2, 0.0};
+    EXPECT_NEAR(slack_bound(2, 1, x.ref(), lcoef.ref()), r.bound, 1e-15 * r.bound);
+    x(3) = 0.999 * r.bound;
+    EXPECT_TRUE(is_witness(3, 2, x.ref(), lcoef.ref(), true));
+    EXPECT_FALSE(is_witness(3, 2, x.ref(), lcoef.ref(), false));
+    x(3) = 1.001 * r.bound;
+    EXPECT_FALSE(is_witness(3, 2, x.ref(), lcoef.ref(), true));
+  }
+  // diag(1e8, 1, 1e-3) times a well-conditioned matrix: equilibrated it is
+  // that matrix again up to row factors.
+  const double b[3][3] = {{2, 1, 0}, {1, 3, 1}, {0, 1, 2}};
+  const double rs[3] = {1e8, 1, 1e-3}, cs[3] = {1, 1, 1};
+  mat<cplx> a(3, 3), e(3, 3);
+  for (int i = 1; i <= 3; ++i)
+    for (int j = 1; j <= 3; ++j) a(i, j) = rs[i - 1] * b[i - 1][j - 1] * cs[j - 1];
+  // The equations' coefficients: rs(i) times 0.5, 1 and -2i.
+  vec<int> nm{3, 3, 3};
+  vec<cplx> coef(9);
+  for (int i = 1; i <= 3; ++i) {
+    coef(3 * i - 2) = 0.5 * rs[i - 1];
+    coef(3 * i - 1) = rs[i - 1];
+    coef(3 * i) = cplx(0, -2 * rs[i - 1]);
+  }
+  vec<double> scale(3);
+  coef_scales(3, nm, coef, scale);
+  e = a;
+  equilibrate(3, scale, e);
+  for (int i = 1; i <= 3; ++i) {
+    EXPECT_EQ(scale(i), 2 * rs[i - 1]);
+    for (int j = 1; j <= 3; ++j) EXPECT_NEAR(std::abs(e(i, j)), b[i - 1][j - 1] / 2, 1e-15);
+  }
+  double ma = 0, mi = 0, mae = 0, mie = 0;
+  cqmaxminsv(3, a, ma, mi, 1e-8);
+  cqmaxminsv(3, e, mae, mie, 1e-8);
+  EXPECT_LT(mi, 1e-8 * ma) << "badly scaled as it stands";
+  EXPECT_GT(mie, 1e-2 * mae);
+  EXPECT_TRUE(well_conditioned(ma, mi, mae, mie));
+  // Singular to rounding after equilibration: rejected, as is a zero matrix.
+  EXPECT_FALSE(well_conditioned(1.0, 1e-13, 1.0, 1e-13));
+  EXPECT_FALSE(well_conditioned(1e-9, 1e-9, 1.0, 1.0));
+  EXPECT_TRUE(well_conditioned(1.0, 2e-8, 1.0, 1e-13));
 }
 
 TEST(wrtsln_w, WritesDataWitnessInTheWorkingDirectory) {

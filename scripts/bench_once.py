@@ -1,0 +1,392 @@
+#!/usr/bin/env python3
+"""Every root and every witness point once: runs the road (eqtrans, evalgen,
+gfortran, rootsolve) or witsolve on a system many times, each run drawing its
+own clock seed, and prints per system how many runs wrote every root (or
+witness point) once, the written and distinct counts, copies, points that are
+not roots, runs whose summary count differs from the points written, and the
+CPU time.  Not a test.
+
+    scripts/bench_once.py [--build DIR] [--runs N] [--jobs J] CASE ...
+
+CASE is SYSTEM:OPTION for rootsolve (option 1 polyhedral, 2 linear) or
+SYSTEM:wK for witsolve with K hyperplanes.  SYSTEM: cyclic-N, katsura-N,
+noon-N, eco-N, tiny (0*x^2 + y - 1; x - y), double ((x-1)^2 (y+1);
+(y-2)(x+2), where the double root may stay twice), circle, sphere, twisted, quartic, fermat-D (x^D + y^D = 1 given
+as {f, (x - 2y + 3) f}), or any of these for witsolve.
+
+Oracles, independent of the solver: a written root counts when the system,
+evaluated here in binary floating point from the text, has a relative
+residual below 1e-8 there; distinct roots are clustered at a relative
+distance of 1e-6; the expected count is the known number of isolated roots.
+For witsolve the exact witness points are the roots (mpmath, 40 digits) of
+the univariate polynomial that the written hyperplanes cut from the curve or
+surface; every written point must lie within 1e-6 (relative) of one of them,
+and the moduli of the exact points that no run wrote are printed (a point of
+modulus r on a curve of degree d has terms of size r^d that cancel: beyond
+r^d ~ 1e13 double precision cannot tell it from a point off the curve).
+
+When the build was configured with -DHC_CHECK_STATS=ON the duplicate check
+reports its re-tracks on standard error; their totals are printed too.
+"""
+import argparse
+import cmath
+import concurrent.futures
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+import mpmath
+
+mpmath.mp.dps = 40
+
+
+# ---------------------------------------------------------------------------
+# Systems in ordinary notation, and the known number of isolated roots.
+
+def cyclic(n):
+    eqs = []
+    for k in range(1, n):
+        eqs.append(" + ".join("*".join(f"x{(i + j) % n + 1}" for j in range(k)) for i in range(n)))
+    eqs.append("*".join(f"x{i + 1}" for i in range(n)) + " - 1")
+    return eqs
+
+
+def katsura(n):
+    eqs = []
+    for m in range(n):
+        terms = [f"x{abs(l)}*x{abs(m - l)}" for l in range(-n, n + 1) if abs(m - l) <= n]
+        eqs.append(" + ".join(terms) + f" - x{m}")
+    eqs.append("x0" + "".join(f" + 2*x{l}" for l in range(1, n + 1)) + " - 1")
+    return eqs
+
+
+def noon(n):
+    eqs = []
+    for i in range(1, n + 1):
+        sq = " + ".join(f"x{j}^2" for j in range(1, n + 1) if j != i)
+        eqs.append(f"x{i}*({sq}) - 1.1*x{i} + 1")
+    return eqs
+
+
+def eco(n):
+    eqs = []
+    for k in range(1, n):
+        inner = "".join(f" + x{i}*x{i + k}" for i in range(1, n - k))
+        eqs.append(f"(x{k}{inner})*x{n} - {k}")
+    eqs.append(" + ".join(f"x{i}" for i in range(1, n)) + " + 1")
+    return eqs
+
+
+KNOWN = {"cyclic-8:w1": 144, "cyclic-10": 34940, "cyclic-5": 70, "cyclic-6": 156, "cyclic-7": 924, "katsura-5": 32, "katsura-8": 256,
+         "noon-4": 73, "noon-5": 233, "eco-6": 16, "eco-7": 32, "tiny": 1, "double": 2}
+
+
+def root_system(name):
+    if name == "tiny":
+        return ["0*x^2 + y - 1", "x - y"]
+    if name == "double":
+        return ["(x-1)^2*(y+1)", "(y-2)*(x+2)"]
+    kind, n = name.rsplit("-", 1)
+    return {"cyclic": cyclic, "katsura": katsura, "noon": noon, "eco": eco}[kind](int(n))
+
+
+# Witness cases: the equations (as text for eqtrans) and the degree; the
+# exact points come from the univariate cut (see exact_witness).
+def witness_system(name):
+    if name == "circle":
+        return ["x^2 + y^2 - 1", "x^2 + y^2 - 1"], 2
+    if name == "sphere":
+        return ["x^2 + y^2 + z^2 - 1"] * 3, 2
+    if name == "twisted":
+        return ["x^2 - y", "x*y - z", "x*z - y^2"], 3
+    if name == "quartic":
+        return ["x^4 + y^4 - 3*x^2*y + x - 1", "(x - 2*y + 3)*(x^4 + y^4 - 3*x^2*y + x - 1)"], 4
+    if name.startswith("fermat-"):
+        d = int(name.split("-")[1])
+        f = f"x^{d} + y^{d} - 1"
+        return [f, f"(x - 2*y + 3)*({f})"], d
+    if name.startswith("cyclic-"):
+        return cyclic(int(name.split("-")[1])), None
+    raise SystemExit(f"unknown witness system {name}")
+
+
+# ---------------------------------------------------------------------------
+# Evaluation of a system from its text, independent of the solver.
+
+def compile_system(eqs, names):
+    """Each equation as its list of (exponents, coefficient), expanded."""
+    import sympy
+    gens = sympy.symbols(names)
+    loc = dict(zip(names, gens))
+    loc["i"] = loc["I"] = sympy.I
+    out = []
+    for e in eqs:
+        expr = sympy.sympify(e.replace("^", "**"), locals=loc)
+        out.append([(m, complex(c)) for m, c in sympy.Poly(sympy.expand(expr), *gens).terms()])
+    return out
+
+
+def rel_residual(system, x):
+    """The componentwise backward error max_i |P_i(x)| / sum_k |c_k| |x|^e_k."""
+    worst = 0.0
+    for terms in system:
+        val, scale = 0j, 0.0
+        for m, c in terms:
+            mono = 1 + 0j
+            for v, e in zip(x, m):
+                mono *= v ** e
+            val += c * mono
+            scale += abs(c) * abs(mono)
+        worst = max(worst, abs(val) / scale if scale > 0 else abs(val))
+    return worst
+
+
+def distinct(points, tol=1e-6):
+    """Representatives of the points, two points being one when every
+    coordinate differs by less than tol times the size (at least 1); found
+    through a grid on the first coordinate, so that 35,000 roots take
+    seconds."""
+    reps, grid = [], {}
+    for p in points:
+        size = max([1.0] + [abs(v) for v in p])
+        cell = (round(p[0].real * 1e4), round(p[0].imag * 1e4))
+        near = [q for dx in (-1, 0, 1) for dy in (-1, 0, 1)
+                for q in grid.get((cell[0] + dx, cell[1] + dy), [])]
+        if not any(max(abs(a - b) for a, b in zip(p, q)) < tol * size for q in near):
+            reps.append(p)
+            grid.setdefault(cell, []).append(p)
+    return reps
+
+
+# ---------------------------------------------------------------------------
+# Reading the programs' output.
+
+COORD = re.compile(r"^\(\s*(\S+) ,\s*(\S+)\)$")
+
+
+def es(s):
+    if "E" not in s:
+        i = max(s.rfind("+"), s.rfind("-"))
+        if i > 0:
+            s = s[:i] + "E" + s[i:]
+    return float(s)
+
+
+def parse_points(text, n):
+    pts, cur = [], []
+    for line in text.splitlines():
+        m = COORD.match(line)
+        if m:
+            cur.append(complex(es(m.group(1)), es(m.group(2))))
+        elif line.startswith(" ---") and cur:
+            pts.append(cur[:n])
+            cur = []
+    return pts
+
+
+def count(text, label):
+    m = re.search(re.escape(label) + r"\s*(-?\d+)", text)
+    return int(m.group(1)) if m else -1
+
+
+def stats_of(err):
+    s = {"retracks": 0, "pairs": 0, "unsplit": 0}
+    for line in err.splitlines():
+        m = re.match(r"check: pairs (\d+) re-tracks (\d+) unsplit (\d+)", line)
+        if m:
+            s["pairs"] += int(m.group(1))
+            s["retracks"] += int(m.group(2))
+            s["unsplit"] += int(m.group(3))
+    return s
+
+
+def variables(eqs):
+    seen = []
+    for e in eqs:
+        for v in re.findall(r"[A-Za-z_][A-Za-z_0-9]*", e):
+            if v not in seen and v not in ("i", "I"):
+                seen.append(v)
+    return seen
+
+
+# ---------------------------------------------------------------------------
+# One run.
+
+def run_roots(build, name, option):
+    eqs = root_system(name)
+    names = variables(eqs)
+    n = len(names)
+    with tempfile.TemporaryDirectory() as d:
+        num = subprocess.run([f"{build}/quintrel/src/eqtrans"], input=";\n".join(eqs) + "\n",
+                             capture_output=True, text=True, check=True).stdout
+        open(os.path.join(d, "input.num"), "w").write(num)
+        subprocess.run([f"{build}/evalgen/evalgen"], input=num, text=True, cwd=d, check=True,
+                       capture_output=True)
+        subprocess.run("gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so", shell=True, cwd=d,
+                       check=True)
+        p = subprocess.run([f"{build}/solver/rootsolve"], input=f"{option}\n", capture_output=True,
+                           text=True, cwd=d)
+        roots = open(os.path.join(d, "data.roots")).read() if p.returncode == 0 else ""
+    # eqtrans numbers the variables by first appearance, as variables() does.
+    pts = parse_points(roots, n)
+    system = compile_system(eqs, names)
+    good = [x for x in pts if rel_residual(system, x) < 1e-8]
+    reps = distinct(good)
+    # the double root (1, 2) of "double" is reached by two paths and may stay
+    # twice (it shows its multiplicity): only the simple root (-2, -1) counts
+    extra = max(0, sum(1 for x in pts if abs(x[0] - 1) + abs(x[1] - 2) < 1e-4) - 1) \
+        if name == "double" else 0
+    return {"status": p.returncode, "written": len(pts) - extra, "extra": extra,
+            "distinct": len(reps),
+            "bad": len(pts) - len(good), "summary": count(p.stdout, "The # of roots ="),
+            "time": float(re.search(r"running time :\s*(\S+)", p.stdout).group(1))
+            if p.returncode == 0 else 0.0, **stats_of(p.stderr)}
+
+
+def line_cut(eqs, names, planes):
+    """Exact witness points of a curve (one plane) or a surface (two planes)
+    in 2 or 3 unknowns: parametrise the line the planes leave and solve the
+    univariate polynomial of the first equation along it, with mpmath."""
+    n = len(names)
+    mp = mpmath
+    if n == 2:
+        (a, b, c), = planes
+        if abs(b) > abs(a):
+            p0, dirv = [mp.mpc(0), -c / b], [mp.mpc(1), -a / b]
+        else:
+            p0, dirv = [-c / a, mp.mpc(0)], [-b / a, mp.mpc(1)]
+    else:
+        if len(planes) == 2:
+            (a1, b1, c1, d1), (a2, b2, c2, d2) = planes
+            A = mp.matrix([[a1, b1, c1], [a2, b2, c2]])
+            dirv = [b1 * c2 - c1 * b2, c1 * a2 - a1 * c2, a1 * b2 - b1 * a2]
+            # a point: solve with the coordinate of the largest direction entry 0
+            j = max(range(3), key=lambda i: abs(dirv[i]))
+            cols = [i for i in range(3) if i != j]
+            M = mp.matrix([[A[0, cols[0]], A[0, cols[1]]], [A[1, cols[0]], A[1, cols[1]]]])
+            sol = mp.lu_solve(M, mp.matrix([-d1, -d2]))
+            p0 = [mp.mpc(0)] * 3
+            p0[cols[0]], p0[cols[1]] = sol[0], sol[1]
+            return univariate_roots(eqs[0], names, p0, dirv)
+        # one plane in 3-space cutting a curve: eliminate along the curve's
+        # parametrisation (the twisted cubic t, t^2, t^3)
+        (a, b, c, d), = planes
+        return [[t, t ** 2, t ** 3] for t in mp.polyroots([c, b, a, d], maxsteps=200, extraprec=200)]
+    return univariate_roots(eqs[0], names, p0, dirv)
+
+
+def univariate_roots(eq, names, p0, dirv):
+    mp = mpmath
+    f = eval("lambda " + ",".join(names) + ": " + eq.replace("^", "**"), {})
+    g = lambda t: f(*[p + t * v for p, v in zip(p0, dirv)])
+    # the degree is at most 30 for the cases here: interpolate at roots of unity
+    N = 32
+    w = [mp.exp(2j * mp.pi * k / N) for k in range(N)]
+    vals = [g(x) for x in w]
+    coef = [sum(vals[k] * w[k] ** (-j) for k in range(N)) / N for j in range(N)]
+    scale = max(abs(c) for c in coef)
+    while abs(coef[-1]) < mp.mpf(10) ** -25 * scale:
+        coef.pop()
+    # the roots as the eigenvalues of the companion matrix
+    deg = len(coef) - 1
+    C = mp.matrix(deg, deg)
+    for i in range(1, deg):
+        C[i, i - 1] = 1
+    for i in range(deg):
+        C[i, deg - 1] = -coef[i] / coef[deg]
+    ts = mp.eig(C, left=False, right=False)
+    return [[p + t * v for p, v in zip(p0, dirv)] for t in ts]
+
+
+def run_witness(build, name, k):
+    eqs, degree = witness_system(name)
+    names = variables(eqs)
+    n = len(names)
+    with tempfile.TemporaryDirectory() as d:
+        num = subprocess.run([f"{build}/quintrel/src/eqtrans"], input=";\n".join(eqs) + "\n",
+                             capture_output=True, text=True, check=True).stdout
+        os.makedirs(os.path.join(d, "bin"))
+        open(os.path.join(d, "bin", "input.num"), "w").write(num)
+        p = subprocess.run([f"{build}/witness/witsolve"], input=f"{k}\n", capture_output=True,
+                           text=True, cwd=d)
+        wit = open(os.path.join(d, "data.witness")).read() if p.returncode == 0 else ""
+    pts = parse_points(wit, n + k)
+    lines = wit.splitlines()
+    at = lines.index("  The coefficients of witness homotopy  : ") + 1 if wit else 0
+    coefs = []
+    for line in lines[at:at + n * k + k * (n + 1)]:
+        m = COORD.match(line)
+        coefs.append(complex(es(m.group(1)), es(m.group(2))))
+    planes = [coefs[n * k + j * (n + 1): n * k + (j + 1) * (n + 1)] for j in range(k)]
+    bad = 0
+    missed = []  # moduli of the exact witness points not written
+    if degree is None:
+        system = compile_system(eqs, names)
+        bad = sum(1 for x in pts if rel_residual(system, x[:n]) > 1e-8
+                  or max(abs(v) for v in x[n:]) > 1e-6 * max([1.0] + [abs(v) for v in x[:n]]))
+    elif wit:
+        exact = line_cut(eqs, names, [[mpmath.mpc(c) for c in pl] for pl in planes])
+        exact = [[complex(v) for v in e] for e in exact]
+        for e in exact:
+            size = max([1.0] + [abs(v) for v in e])
+            if not any(max(abs(a - b) for a, b in zip(x[:n], e)) < 1e-6 * size for x in pts):
+                missed.append(size)
+        for x in pts:
+            size = max([1.0] + [abs(v) for v in x[:n]])
+            if not any(max(abs(a - b) for a, b in zip(x[:n], e)) < 1e-6 * size for e in exact):
+                bad += 1
+            elif max(abs(v) for v in x[n:]) > 1e-6 * size:
+                bad += 1
+    reps = distinct([x[:n] for x in pts])
+    return {"status": p.returncode, "written": len(pts), "distinct": len(reps), "bad": bad,
+            "summary": count(p.stdout, "The # of witness points ="),
+            "time": float(re.search(r"running time :\s*(\S+)", p.stdout).group(1))
+            if p.returncode == 0 else 0.0, "degree": degree, "quad": p.stdout.count(" 111\n"),
+            "missed": missed,
+            **stats_of(p.stderr)}
+
+
+def one(args):
+    build, case = args
+    name, how = case.split(":")
+    if how.startswith("w"):
+        return run_witness(build, name, int(how[1:]))
+    return run_roots(build, name, int(how))
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--build", default=os.path.join(os.path.dirname(__file__), "..", "build"))
+    ap.add_argument("--runs", type=int, default=10)
+    ap.add_argument("--jobs", type=int, default=1)
+    ap.add_argument("cases", nargs="+")
+    a = ap.parse_args()
+    build = os.path.abspath(a.build)
+    print(f"{'case':<16}{'runs':>5}{'all once':>9}{'written':>12}{'distinct':>12}{'copies':>8}"
+          f"{'bad':>5}{'miscount':>9}{'retracks':>14}{'cpu s':>16}")
+    for case in a.cases:
+        name, how = case.split(":")
+        with concurrent.futures.ThreadPoolExecutor(a.jobs) as ex:
+            res = list(ex.map(one, [(build, case)] * a.runs))
+        expect = (res[0].get("degree") or KNOWN.get(case)) if how.startswith("w") else KNOWN.get(name)
+        ok = sum(1 for r in res if r["status"] == 0 and r["written"] == r["distinct"] == expect
+                 and r["bad"] == 0)
+        copies = sum(r["written"] - r["distinct"] - r["bad"] for r in res)
+        bad = sum(r["bad"] for r in res)
+        # the summary's count against the distinct points written (the
+        # double root's second copy aside)
+        mis = sum(1 for r in res if r["summary"] != r["distinct"] + r.get("extra", 0))
+        rng = lambda key: f"{min(r[key] for r in res)}-{max(r[key] for r in res)}"
+        rt = rng("retracks")
+        tm = f"{min(r['time'] for r in res):.2f}-{max(r['time'] for r in res):.2f}"
+        missed = sorted(m for r in res for m in r.get("missed", []))
+        far = f"  missed |x| {missed[0]:.3g}-{missed[-1]:.3g} ({len(missed)})" if missed else ""
+        print(f"{case:<16}{a.runs:>5}{ok:>9}{rng('written'):>12}{rng('distinct'):>12}{copies:>8}"
+              f"{bad:>5}{mis:>9}{rt:>14}{tm:>16}  expect {expect}{far}")
+        sys.stdout.flush()
+
+
+if __name__ == "__main__":
+    main()
