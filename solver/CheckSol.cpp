@@ -8,6 +8,7 @@
 #include "FollowCurve.h"
 #include "FollowCurveTD.h"
 #include "LinTool.h"
+#include "RootCopies.h"
 #include "prng.h"
 
 namespace hc {
@@ -121,12 +122,18 @@ struct pair_check {
     }
     if (ntr == 1) return;  // the points differ already
     ++pairs;
-    // A NaN distance (a failed re-track) never counts as separated.  Row 5
-    // describes the point a column holds: the re-tracked one when it is
-    // stored, else the first tracking's, which did not give up.
+    // A NaN distance (a failed re-track) never counts as separated, nor, by
+    // the solver's rules, do two re-tracks that both gave up: they say
+    // nothing against the first points, and storing them would drop a root
+    // that both paths reached (on a badly scaled system the tighter
+    // corrector gives up on both).  Row 5 describes the point a column
+    // holds: the re-tracked one when it is stored, else the first
+    // tracking's, which did not give up.
     const double dist = vmaxdiff<cplx>(n, rtx1, rtx2);
     const double size = vmax(n, rtx1.ref());
-    if (dist > kSameRoot * (size > kSizeFloor ? size : kSizeFloor)) {
+    const bool both_gave_up = give_up1 != 0 && give_up2 != 0;
+    if (dist > kSameRoot * (size > kSizeFloor ? size : kSizeFloor) &&
+        !(rules.both_give_ups_stay && both_gave_up)) {
       vcopy<cplx>(n, rtx1, sol.col(a));
       vcopy<cplx>(n, rtx2, sol.col(b));
       dat(5, a) = give_up1;
@@ -147,7 +154,7 @@ struct pair_check {
 }  // namespace
 
 void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat_ref<cplx> sol,
-                 const retrack_fn& retrack, const check_rules& rules) {
+                 const retrack_fn& retrack, const check_rules& rules, vec<double>* weights) {
   pair_check pc{n,
                 dat,
                 sol,
@@ -195,6 +202,7 @@ void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat
   std::fprintf(stderr, "check: pairs %lld re-tracks %lld unsplit %lld\n", pc.pairs, pc.retracks,
                pc.unsplit);
 #endif
+  if (weights) *weights = pc.tmprv;
 }
 
 void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
@@ -204,7 +212,16 @@ void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx>
   jacobian_fn jac = [&](vec_ref<const cplx> x, mat_ref<cplx> jacob) {
     ev.evahhx(n, coef.data(), x.data(), polyv.data(), cfd.data(), jacob.data());
   };
-  chksln_flow(n, nroot, jac, dat, sol, retrack, check_rules{});
+  vec<double> tmprv;
+  check_rules rules;
+  rules.both_give_ups_stay = true;
+  chksln_flow(n, nroot, jac, dat, sol, retrack, rules, &tmprv);
+  const int copies = mark_copies(n, nroot, coef, cfd, tmprv, dat, sol, ev);
+#ifdef HC_CHECK_STATS
+  std::fprintf(stderr, "check: copies of a simple root %d\n", copies);
+#else
+  (void)copies;
+#endif
 }
 
 namespace {
