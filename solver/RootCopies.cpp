@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "LinTool.h"
@@ -9,10 +10,40 @@
 namespace hc {
 
 void inverse(int n, mat_ref<const cplx> jacob, mat_ref<cplx> jinv, copy_work& w) {
-  for (int j = 1; j <= n; ++j) {
-    mcopy<cplx>(n, jacob, w.tmpa);
+  // Gauss-Jordan on [jacob | I] with cqaxb's pivoting: the first row of
+  // largest modulus, a pivot below eps5 replaced by (eps5, 0).
+  mat_ref<cplx> a = w.tmpa;
+  mcopy<cplx>(n, jacob, a);
+  for (int j = 1; j <= n; ++j)
     for (int i = 1; i <= n; ++i) jinv(i, j) = cplx(i == j ? 1.0 : 0.0, 0.0);
-    cqaxb(n, w.tmpa, jinv.col(j));
+  for (int i = 1; i <= n; ++i) {
+    int p = i;
+    double amax = -INFINITY;
+    for (int r = i; r <= n; ++r)
+      if (cabs(a(r, i)) > amax) {
+        amax = cabs(a(r, i));
+        p = r;
+      }
+    if (p != i)
+      for (int k = 1; k <= n; ++k) {
+        std::swap(a(i, k), a(p, k));
+        std::swap(jinv(i, k), jinv(p, k));
+      }
+    if (cabs(a(i, i)) < eps5) a(i, i) = cplx(eps5, 0.0);
+    const cplx piv = a(i, i);
+    for (int k = 1; k <= n; ++k) {
+      a(i, k) /= piv;
+      jinv(i, k) /= piv;
+    }
+    for (int r = 1; r <= n; ++r) {
+      if (r == i) continue;
+      const cplx f = a(r, i);
+      if (f == cplx(0, 0)) continue;
+      for (int k = 1; k <= n; ++k) {
+        a(r, k) -= f * a(i, k);
+        jinv(r, k) -= f * jinv(i, k);
+      }
+    }
   }
 }
 

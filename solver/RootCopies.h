@@ -14,9 +14,9 @@
 // changes fast around it) all stay: they show its multiplicity.
 //
 //   copy_work  the work of the routines below, sized by n.
-//   inverse(n, jacob, jinv, w)  jinv(n,n) = jacob(n,n)^-1, column by column
-//       by cqaxb on copies (a pivot below eps5 is replaced, so a singular
-//       jacob gives huge entries).  jacob read.
+//   inverse(n, jacob, jinv, w)  jinv(n,n) = jacob(n,n)^-1 by Gauss-Jordan
+//       elimination with the pivoting of cqaxb (a pivot below eps5 is
+//       replaced, so a singular jacob gives huge entries).  jacob read.
 //   root_reach(n, jinv, scale, factor, rho)  rho(i) = factor eps sum_j
 //       |jinv(i,j)| scale(j): to first order, how far coordinate i of a point
 //       of componentwise backward error factor eps can lie from the root,
