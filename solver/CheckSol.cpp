@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "BackErr.h"
 #include "FollowCurve.h"
 #include "FollowCurveTD.h"
 #include "LinTool.h"
@@ -123,17 +124,16 @@ struct pair_check {
     if (ntr == 1) return;  // the points differ already
     ++pairs;
     // A NaN distance (a failed re-track) never counts as separated, nor, by
-    // the solver's rules, do two re-tracks that both gave up: they say
-    // nothing against the first points, and storing them would drop a root
-    // that both paths reached (on a badly scaled system the tighter
-    // corrector gives up on both).  Row 5 describes the point a column
-    // holds: the re-tracked one when it is stored, else the first
+    // the solver's rules, do re-tracks that lost the root: when neither
+    // ended at a root but a first point is one, storing them would drop a
+    // root that both paths reached (on a badly scaled system the tighter
+    // corrector gives up, or ends on no root).  Row 5 describes the point a
+    // column holds: the re-tracked one when it is stored, else the first
     // tracking's, which did not give up.
     const double dist = vmaxdiff<cplx>(n, rtx1, rtx2);
     const double size = vmax(n, rtx1.ref());
-    const bool both_gave_up = give_up1 != 0 && give_up2 != 0;
     if (dist > kSameRoot * (size > kSizeFloor ? size : kSizeFloor) &&
-        !(rules.both_give_ups_stay && both_gave_up)) {
+        !lost_root(a, b, give_up1, give_up2)) {
       vcopy<cplx>(n, rtx1, sol.col(a));
       vcopy<cplx>(n, rtx2, sol.col(b));
       dat(5, a) = give_up1;
@@ -142,6 +142,15 @@ struct pair_check {
       ++unsplit;
       stuck.push_back(a);
     }
+  }
+
+  // The re-tracks rtx1, rtx2 of columns a, b lost the root the first points
+  // held (never when the rules have no root test).
+  bool lost_root(int a, int b, int give_up1, int give_up2) const {
+    if (!rules.is_root) return false;
+    if ((give_up1 == 0 && rules.is_root(rtx1)) || (give_up2 == 0 && rules.is_root(rtx2)))
+      return false;
+    return rules.is_root(sol.col(a)) || rules.is_root(sol.col(b));
   }
 
   // Every pair k < l of a list of columns.
@@ -212,9 +221,19 @@ void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx>
   jacobian_fn jac = [&](vec_ref<const cplx> x, mat_ref<cplx> jacob) {
     ev.evahhx(n, coef.data(), x.data(), polyv.data(), cfd.data(), jacob.data());
   };
-  vec<double> tmprv;
+  const int m = coef.size();
+  vec<cplx> acoef(m), values(n);
+  mat<cplx> jacob(n, n);
+  vec<double> scale(n);
+  term_scale_work sw(n);
+  abs_coef(m, coef, acoef);
   check_rules rules;
-  rules.both_give_ups_stay = true;
+  rules.is_root = [&](vec_ref<const cplx> x) {
+    ev.evahhx(n, coef.data(), x.data(), values.data(), cfd.data(), jacob.data());
+    term_scale(n, acoef, cfd, x, scale, sw, ev);
+    return backerr_ok(n, values, scale, kBackErrFactor);
+  };
+  vec<double> tmprv;
   chksln_flow(n, nroot, jac, dat, sol, retrack, rules, &tmprv);
   const int copies = mark_copies(n, nroot, coef, cfd, tmprv, dat, sol, ev);
 #ifdef HC_CHECK_STATS

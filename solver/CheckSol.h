@@ -4,12 +4,12 @@
 // kept in every corrector call, until they separate.  When they separate the
 // re-tracked points are stored and row 5 of dat says whether the re-track
 // that gave the stored point gave up (the writer then drops it); for the
-// solver, two re-tracks that both gave up do not separate a pair.  A pair
-// that does not separate keeps its points and rows 5, and a later pair at
-// the same point is not re-tracked again (re-tracking cannot split what it
-// could not split before); the run's re-tracks are bounded by
-// kRetrackShare.  Copies of one simple root that remain are marked
-// afterwards (RootCopies.h).
+// solver, re-tracks that lost the root (neither ended at a root, while a
+// first point is one) do not separate a pair.  A pair that does not
+// separate keeps its points and rows 5, and a later pair at the same point
+// is not re-tracked again (re-tracking cannot split what it could not split
+// before); the run's re-tracks are bounded by kRetrackShare.  Copies of one
+// simple root that remain are marked afterwards (RootCopies.h).
 //
 // Candidates are found by buckets: the key of a coordinate value v is the
 // remainder of trunc(1e4 v) (as a 32-bit integer; out of range or NaN gives
@@ -42,10 +42,11 @@
 //       given it receives the n projection weights drawn.
 //   chksln_flow(n, nroot, coef, cfd, dat, sol, retrack, ev)  the same with
 //       the Jacobian by evahhx (coef(m), cfd((n-1)m)) and the solver's rules:
-//       two attempts per pair in both passes, c3 = chksln_c3(ntr), two
-//       re-tracks that both gave up leave the pair's points; then the
-//       copies of one simple root that remain are marked in row 5
-//       (mark_copies, RootCopies.h, with the same projection weights).
+//       two attempts per pair in both passes, c3 = chksln_c3(ntr), is_root
+//       the componentwise backward error of the point within kBackErrFactor
+//       eps (BackErr.h); then the copies of one simple root that remain are
+//       marked in row 5 (mark_copies, RootCopies.h, with the same projection
+//       weights).
 //   chksln_c3(ntr)  0.1^(ntr+1), as ntr+1 products by 0.1.
 //   chksln(n, nc, m, nroot, supp, coef, coef_q, nm, dat, w, mc, sol, cfd)
 //       the check of the polyhedral homotopy (re-tracks by retrace); mc the
@@ -113,9 +114,11 @@ struct check_rules {
   int attempts1 = kMaxRetracks;  // per pair, first pass
   int attempts2 = kMaxRetracks;  // per pair, second pass
   double (*c3_of)(int ntr) = chksln_c3;
-  // true: two re-tracks that both gave up do not separate a pair (its first
-  // points stay); false: their points are stored when they lie apart.
-  bool both_give_ups_stay = false;
+  // When given: re-tracks that lie apart separate a pair only when one of
+  // them ended (did not give up) at a point where is_root holds, or when
+  // neither first point is a root; else the first points stay.  Empty:
+  // re-tracks that lie apart always separate it.
+  std::function<bool(vec_ref<const cplx> x)> is_root;
 };
 
 void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat_ref<cplx> sol,
