@@ -89,16 +89,13 @@ void search::examine() {
       if (tk(j, k) != -1) continue;
       set_f(j, k);
       lp(hd, tl);
+      // A key given during the program (both points basic at one of its
+      // vertices) proves the pair whatever the final residual says.
+      if (tk(j, k) != -1) continue;
       const double rr = fdot(&x(1)) - (b(k) + b(j));
-      if (std::fabs(rr) <= lp_eps_tight) {
-        if (tk(j, k) == -1) {
-          if (make_basic(j, k) && make_basic(k, j)) {
-            tk(j, k) = ++nkey;
-            save(l, nkey);
-          } else {
-            tk(j, k) = 0;
-          }
-        }
+      if (std::fabs(rr) <= lp_eps_tight && make_basic(j, k) && make_basic(k, j)) {
+        tk(j, k) = ++nkey;
+        save(l, nkey);
       } else {
         tk(j, k) = 0;
       }

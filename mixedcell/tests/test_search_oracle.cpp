@@ -10,26 +10,12 @@
 #include <cstdint>
 #include <string>
 
-#include "MixedCell.h"
-#include "prng.h"
-#include "systems.h"
+#include "fixed_lifting.h"
 
 namespace hc {
 namespace {
 
 using testsys::system;
-
-// FNV-1a over the bytes of each value, least significant first.
-constexpr std::uint64_t fnv_offset = 1469598103934665603ull;
-constexpr std::uint64_t fnv_prime = 1099511628211ull;
-
-std::uint64_t mix(std::uint64_t h, long long v) {
-  for (int i = 0; i < 8; ++i) {
-    h ^= static_cast<std::uint64_t>(v >> (8 * i)) & 0xffu;
-    h *= fnv_prime;
-  }
-  return h;
-}
 
 struct digest_case {
   std::string name;
@@ -46,22 +32,10 @@ class SearchDigest : public ::testing::TestWithParam<digest_case> {};
 
 TEST_P(SearchDigest, SameCellsInSameOrder) {
   const digest_case& c = GetParam();
-  system s = testsys::normal_form(c.sys);
-  const int n = s.n;
-  int m = s.m();
-  vec<double> w(m);
-  mat<int> mcl;
-  int nc = 0, pm = 0;
-  vec<int> crsp(m);
-  prng_fix_seed(c.seed);
-  mixedcell(n, m, s.nm, s.supp, w, mcl, nc, pm, crsp);
-  prng_clock_seed();
-  long long mv = 0;
-  vec<int> stdet(nc > 0 ? nc : 1);
-  mixvol(n, m, nc, s.supp, mcl, stdet, mv);
-  std::uint64_t h = mix(fnv_offset, nc);
-  for (int p = 1; p <= 2 * nc; ++p)
-    for (int i = 1; i <= n; ++i) h = mix(h, mcl(i, p));
+  const testsys::enumeration e = testsys::enumerate_fixed(testsys::normal_form(c.sys), c.seed);
+  const int nc = static_cast<int>(e.cells.size());
+  const long long mv = e.mv;
+  const std::uint64_t h = testsys::list_digest(e.cells);
   EXPECT_EQ(nc, c.nc);
   EXPECT_EQ(mv, c.mv);
   EXPECT_EQ(h, c.digest) << std::hex << "digest 0x" << h;
