@@ -12,6 +12,7 @@
 //   fdot(v)                v'f over the nonzero entries of f; v(N)
 //   drate(c, k)            d(:,c)'a_k, the rate of constraint k along column c
 //   slack(k)               b(k) - x'a_k
+//   lifted(p)              w(p) + x(1:n)'p, the lifted value of point p at x
 //   set_abs_row(k, p)      a_k = (exponents of point p; -1)
 //   set_rel_row(k, q, p)   a_k = (exponents of q - exponents of p; 0)
 //   set_f(j, k)            f = a_j, or a_j + a_k when k > 0; fd(N) work, left zero
@@ -27,10 +28,12 @@
 //   count_candidates(s)    the points of support s marked 1 in tv
 // searchlp.cpp, the programs of a level:
 //   pivot(c, k)            point k enters d(N,N) at column c; h(N) work
-//   lp(hd, tl)             minimises f'x from the current vertex over the
-//                          one-sided columns; a pair of the level hd..tl found
-//                          with both points basic gets a key in tk and its
-//                          vertex is saved
+//   lp(hd, tl, stop)       minimises f'x from the current vertex over the
+//                          one-sided columns and the points 1..tl; a pair of
+//                          the level hd..tl found with both points basic gets
+//                          a key in tk and its vertex is saved; stops once
+//                          f'x <= stop; false when it reached the optimum
+//                          (above stop)
 //   make_basic(t, other)   exchanges tight point t into the basis by a step of
 //                          length 0 (not at the column of other); false if none
 //   extend_rnk(lp1, hd, tl)  fills free columns with candidates hd..tl of
@@ -48,6 +51,12 @@
 //   finish_pending()       finishes the tests the last tomnext left open
 //   tomnext(lev)           chooses the support of level lev+1 and returns its
 //                          anchor in level numbering (0: no cell below)
+//   lowest_varies(s)       whether two candidates of support s can each be
+//                          lowest somewhere on the region of the pairs chosen
+//                          so far (levels 1..l); drops from tv and sttv(:,l)
+//                          the candidates found never lower than the lowest
+//   below_alive()          lowest_varies for the support of every level below
+//                          l: false when some support can have no edge there
 // mixcell.cpp, the search itself:
 //   open_level()           opens level l+1 below the pair of level l
 //   examine()              decides the points and pairs of level l, emits cells
@@ -62,6 +71,7 @@
 #include <vector>
 
 #include "array.h"
+#include "lppivot.h"
 #include "rtable.h"
 
 namespace hc {
@@ -174,6 +184,17 @@ struct search {
     return s;
   }
   double drate(int c, int k) const { return adot(&d(1, c), k); }
+  // g = w(p) + x'p over the nonzero exponents of p: the sum starts at
+  // w(p) > 0 and, as in adot, the zero products change nothing; x(r) times
+  // an exponent 1 is x(r) itself.
+  double lifted(int p) const {
+    const double* xv = &x(1);
+    const int* ix = &pix(1, p);
+    const double* vl = &pvl(1, p);
+    double gv = w(p);
+    for (int t = 0; t < pnz(p); ++t) gv += vl[t] == 1.0 ? xv[ix[t]] : xv[ix[t]] * vl[t];
+    return gv;
+  }
   double slack(int k) const { return b(k) - adot(&x(1), k); }
   // Row k = (exponents of point p; -1), the absolute row of a level.
   void set_abs_row(int k, int p) {
@@ -259,7 +280,7 @@ struct search {
 
   // searchlp.cpp
   void pivot(int c, int k);
-  void lp(int hd, int tl);
+  bool lp(int hd, int tl, double stop = -lp_theta_start);
   bool make_basic(int t, int other);
   int extend_rnk(int lp1, int hd, int tl);
   // nextlevel.cpp
@@ -269,6 +290,8 @@ struct search {
   int dominance(int i, int lev, int stop);
   void finish_pending();
   int tomnext(int lev);
+  bool lowest_varies(int s);
+  bool below_alive();
   // mixcell.cpp
   bool open_level();
   void examine();

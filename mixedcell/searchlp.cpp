@@ -50,8 +50,11 @@ void search::pivot(int c, int k) {
 
 // Minimise f'x from the current vertex over the one-sided columns.  A pair of
 // the examined level whose two points are both basic after a step is
-// feasible: it gets a key and the vertex is saved.
-void search::lp(int hd, int tl) {
+// feasible: it gets a key and the vertex is saved.  With stop > -inf the
+// descent ends as soon as f'x <= stop.  True when it ended there, or found
+// no blocking point, or ran out of pivots: f'x may then go below stop.
+bool search::lp(int hd, int tl, double stop) {
+  const bool stopping = stop > -lp_theta_start;
   for (int it = 0; it < max_lp_pivots; ++it) {
     int c = 0;
     for (int cc = 1; cc <= nnt; ++cc)
@@ -59,7 +62,7 @@ void search::lp(int hd, int tl) {
         c = cc;
         break;
       }
-    if (c == 0) return;
+    if (c == 0) return false;
     const int col = ntind(c), out = dind(col);
     double theta = lp_theta_start;
     int in = 0;
@@ -76,12 +79,13 @@ void search::lp(int hd, int tl) {
     }
     // No blocking point (the decrease of a pair objective is split between
     // its two points, each below the rate tolerance): stop here.
-    if (in == 0) return;
+    if (in == 0) return true;
     dind(col) = in;
     equ(in) = 0;
     if (out > 0) equ(out) = out;
     for (int r = 1; r <= N; ++r) x(r) += theta * d(r, col);
     pivot(col, in);
+    if (stopping && fdot(&x(1)) <= stop) return true;
     if (in >= hd) {
       bool keyed = false;
       for (int c2 = 1; c2 <= nnt; ++c2) {
@@ -99,6 +103,7 @@ void search::lp(int hd, int tl) {
       if (keyed) save(l, nkey);
     }
   }
+  return true;
 }
 
 // Point t is tight but not basic (a degenerate vertex): exchange it into the
