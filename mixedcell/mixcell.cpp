@@ -186,7 +186,7 @@ bool search::next_pair() {
       for (int c = 1; c <= N; ++c)
         if (c != loc1 && dind(c) >= hd)
           for (int r = 1; r <= N; ++r) d(r, loc1) += d(r, c);
-      if (l + 1 < n && !below_alive()) continue;
+      if (!below_alive()) continue;
       if (open_level()) return true;
     }
   --l;
@@ -317,7 +317,7 @@ void search::run() {
           for (int r = 1; r <= N; ++r) d(r, loc1) += d(r, c);
       secl(1) = ti;
       l = 1;
-      if (n > 2 && !below_alive()) continue;
+      if (!below_alive()) continue;
       if (!open_level()) continue;
 
       bool needcheck = true;
