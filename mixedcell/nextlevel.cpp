@@ -2,13 +2,13 @@
 // of the candidates at the current vertex and their order, the rates of each
 // candidate along the columns of the vertex, and the dominance test that
 // drops candidates which can never be lowest.  The level with the fewest
-// candidates left comes next.  Routines and extents in cellsearch.h.
+// candidates left comes next.  Routines and extents in searchstate.h.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 
-#include "cellsearch.h"
+#include "searchstate.h"
 #include "lppivot.h"
 
 namespace hc {

@@ -1,12 +1,12 @@
 // The programs of a level of the mixed-cell search: the basis change, the
 // simplex descent with its ratio test, the degenerate exchange that puts a
 // tight point into the basis, and the filling of free columns when a level
-// opens.  Routines and extents in cellsearch.h.
+// opens.  Routines and extents in searchstate.h.
 #include <cmath>
 #include <cstddef>
 #include <cstring>
 
-#include "cellsearch.h"
+#include "searchstate.h"
 #include "lppivot.h"
 
 namespace hc {
@@ -34,7 +34,7 @@ inline void axpy_minus(int len, double a, const double* x, double* y) {
 
 // Point k enters at column c: h(kk) = d(:,kk)'a_k for every column; column c
 // times 1/h(c); every other column kk loses h(kk) times column c.
-void search::pivot(int c, int k) {
+void level_program::pivot(int c, int k) {
   const int ld = N;  // d is N x N
   double* d0 = d.data();
   double* hh = &h(1);
@@ -109,7 +109,7 @@ bool search::lp(int hd, int tl, double stop) {
 // Point t is tight but not basic (a degenerate vertex): exchange it into the
 // basis with a step of length 0 along the one-sided column where it has the
 // largest rate, never the column of its partner.  False if there is none.
-bool search::make_basic(int t, int other) {
+bool level_program::make_basic(int t, int other) {
   if (equ(t) == 0) return true;
   int cb = 0;
   double rb = lp_eps_rate;
