@@ -1,4 +1,4 @@
-// Depth-first search for the mixed cells of lifted supports.
+// The search for the mixed cells of lifted supports, depth first.
 //
 //   mixcell(n, m, sotl, sohd, nm, supp, w, mcl, nc)  supp(n,m) the kept points
 //       in search order, support s in columns sohd(s)..sotl(s) (nm(s) points),
