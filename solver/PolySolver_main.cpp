@@ -1,11 +1,10 @@
 // rootsolve: binds ./MEva.so, reads input.num, puts the system into normal
-// order, scales and completes it, asks which homotopy to follow, runs it and
-// writes the roots to data.roots.
+// order, scales and completes it, checks that the library fits its supports,
+// asks which homotopy to follow, runs it and writes the roots to data.roots.
+// Every failure ends the run through fatal() with a status of its table.
 #include <time.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <limits>
 #include <memory>
@@ -18,7 +17,9 @@
 #include "array.h"
 #include "cplx.h"
 #include "cputime.h"
+#include "ec_check.h"
 #include "ec_loader.h"
+#include "fatal.h"
 #include "ffread.h"
 #include "ffwrite.h"
 #include "sysinput.h"
@@ -66,9 +67,6 @@ int ask_option(ffreader& answers) {
   }
 }
 
-// Exit status of a run whose sizes the arrays cannot hold.
-constexpr int too_large_status = 4;
-
 // The counts of the run that the summary prints.
 struct run_counts {
   int nroot = 0;
@@ -81,11 +79,7 @@ void paths_line(long long paths) {
   std::cout << " The # of paths followed  = " << fmt_i(paths, 10) << "\n";
 }
 
-[[noreturn]] void too_large(const char* what) {
-  std::cout.flush();
-  std::fprintf(stderr, "rootsolve: %s\n", what);
-  std::exit(too_large_status);
-}
+[[noreturn]] void too_large(const char* what) { fatal(status::size, what); }
 
 // The classical linear homotopy: the total-degree start system
 // coef_q(2i-1) x_i^deg(i) + coef_q(2i), its tdeg solutions, and the paths
@@ -172,7 +166,8 @@ void summary(const run_counts& rc) {
 }
 
 int run() {
-  if (load_evalcore() != 0) return 1;
+  catch_memory_exhaustion();
+  if (load_evalcore() != 0) return status::library;
 
   suppsys rd;
   {
@@ -181,6 +176,14 @@ int run() {
   }
   prepared_system sys;
   prepare_system(rd, sys);
+  // A library generated for another system would compute other values, or
+  // address entries beyond the arrays of this one: refuse it before anything
+  // is asked or tracked.
+  const std::string misfit = check_evalcore(sys.n, sys.m, sys.nm, sys.supp);
+  if (!misfit.empty())
+    fatal(status::library, "./MEva.so was not generated for the supports of input.num (" +
+                               misfit + "); generate it again: evalgen < input.num, then "
+                               "compile MEva.f90");
   const int trnd = clock_offset();
 
   ffreader answers(std::cin, "standard input");

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "WitEval.h"
+#include "fatal.h"
 #include "WrtSol_W.h"
 #include "ffwrite.h"
 #include "prng.h"
@@ -46,7 +47,7 @@ void embed_system(const suppsys& rd, int k, mat_ref<const cplx> zcoef, mat_ref<c
   // Room for the appended constant terms, and every exponent numbered by a
   // 32-bit integer.
   if (N * (M1 + N) > INT_MAX)
-    wit_fail("the system cut by " + std::to_string(k) + " hyperplanes is too large: " +
+    fatal(status::size, "the system cut by " + std::to_string(k) + " hyperplanes is too large: " +
              std::to_string(N) + " equations with " + std::to_string(M1) + " terms");
   emb.n = static_cast<int>(N);
   emb.m = static_cast<int>(M1);

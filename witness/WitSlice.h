@@ -21,7 +21,7 @@
 //       hyperplane the n linear terms, the constant term and z_j with
 //       coefficient (1,0).  emb.n = N, emb.m = M1 = m + 2nk + 2k; emb.var is
 //       left empty.  An embedded system whose N x (M1 + N) exponents exceed
-//       the 32-bit range ends the program with a message (exit status 1).
+//       the 32-bit range ends the program with a message (status::size).
 //   witness_summary(out, k, nwitness, seconds)  the closing records of a run.
 #pragma once
 

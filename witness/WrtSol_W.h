@@ -9,9 +9,9 @@
 //       oldcoef(M) the unscaled embedded system; sol(N, >= nroot) the
 //       unscaled end points (not modified); zcoef(n,k) the slack
 //       coefficients, lcoef(k,n+1) the hyperplanes (constant term last);
-//       var(n) the names.  Out nwitness, the points written.  A file that
-//       cannot be written ends the program with a message on standard error
-//       and the reader's fatal exit status.
+//       var(n) the names.  Out nwitness, the points written.  The file is
+//       replaced only once complete (outfile.h); one that cannot be written
+//       ends the program with a message on standard error and status::output.
 //   write_witness(out, ...)  the same records to any stream.
 //   is_witness(N, n, x, max_sv, min_sv)  max_sv > 1e-8, min_sv > 1e-8 max_sv
 //       and |x_i| <= 1e-9 for i = n+1..N; false whenever a value is NaN.

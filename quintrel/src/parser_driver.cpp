@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "fatal.h"
 #include "lexer.h"
 #include "parser.hh"
 
@@ -12,12 +13,30 @@ bool polysys_driver::parse() {
   yy::polysys_parser parser(*this);
   parser.set_debug_stream(std::cerr);
   parser.set_debug_level(trace_parsing ? 1 : 0);
+  bool ok = false;
   try {
-    return parser.parse() == 0;
+    ok = parser.parse() == 0;
   } catch (const poly_refusal& e) {
-    error(e.what());
-    return false;
+    if (e.placed()) {
+      yy::location loc;
+      loc.begin.line = where_[0];
+      loc.begin.column = where_[1];
+      loc.end.line = where_[2];
+      loc.end.column = where_[3];
+      error(loc, e.what());
+    } else {
+      error(e.what());
+    }
   }
+  scan_end();
+  return ok;
+}
+
+void polysys_driver::at(const yy::location& loc) {
+  where_[0] = loc.begin.line;
+  where_[1] = loc.begin.column;
+  where_[2] = loc.end.line;
+  where_[3] = loc.end.column;
 }
 
 std::string location_text(const yy::location& loc) {
@@ -31,9 +50,9 @@ std::string location_text(const yy::location& loc) {
 }
 
 void polysys_driver::error(const yy::location& loc, const std::string& msg) {
-  std::cerr << location_text(loc) << ": " << msg << '\n';
+  report(location_text(loc) + ": " + msg);
 }
 
-void polysys_driver::error(const std::string& msg) { std::cerr << msg << '\n'; }
+void polysys_driver::error(const std::string& msg) { report(msg); }
 
 }  // namespace hc

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "WrtSol_W.h"
+#include "fatal.h"
 #include "ffread.h"
 
 namespace hc {
@@ -283,18 +284,22 @@ TEST(witsolve, UnreadableInputAndAnswersEndWithTheReadersError) {
     const char* what;
     std::string input, answers;
     const char* in_err;
+    int status;
   };
   const std::vector<row> rows = {
-      {"no input file", "", "1\n", "bin/input.num"},
-      {"a coefficient that is not a number", "1\n2\n1\n0\n(1,0)\n(x,0)\nt\n", "1\n", "input.num"},
-      {"answer not an integer", circle2, "one\n", "standard input"},
-      {"no answer in range before the input ends", circle2, "0\n2\n", "standard input"},
-      {"one variable: no k is in range", "1\n2\n1\n0\n(1,0)\n(-1,0)\nt\n", "1\n0\n", "standard input"},
+      {"no input file", "", "1\n", "bin/input.num", status::input},
+      {"a coefficient that is not a number", "1\n2\n1\n0\n(1,0)\n(x,0)\nt\n", "1\n", "input.num",
+       status::data},
+      {"answer not an integer", circle2, "one\n", "standard input", status::data},
+      {"no answer in range before the input ends", circle2, "0\n2\n", "standard input",
+       status::data},
+      {"one variable: no k is in range", "1\n2\n1\n0\n(1,0)\n(-1,0)\nt\n", "1\n0\n",
+       "standard input", status::data},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.what);
     const outcome o = run(r.input, r.answers);
-    EXPECT_EQ(o.status, ffread_exit_status);
+    EXPECT_EQ(o.status, r.status);
     EXPECT_NE(o.err.find(r.in_err), std::string::npos) << o.err;
     EXPECT_EQ(o.witness, "");
   }

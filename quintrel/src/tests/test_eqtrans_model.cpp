@@ -4,6 +4,8 @@
 #include <climits>
 #include <cmath>
 #include <functional>
+#include <list>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -175,6 +177,8 @@ TEST(EqtransModel, Refusals) {
   const Poly y = poly({term({0, 1})});
   const Poly two = poly({term({}, {2, 0})});
   const Poly zero = poly({term({}, {0, 0})});
+  const Poly huge = poly({term({}, {1e200, 0})});
+  const Poly tiny = poly({term({}, {1e-320, 0})});
   Poly x_plus_2 = x;
   x_plus_2 += two;
   struct refusal_case {
@@ -198,6 +202,12 @@ TEST(EqtransModel, Refusals) {
       {"(x^65536)^65536", [&](Poly& p) { p ^= 65536; p ^= 65536; }, x, msg_exp_overflow},
       {"x^INT_MAX * x", [&](Poly& p) { p ^= INT_MAX; p *= x; }, x, msg_exp_overflow},
       {"(x^2^30 + 2)^2", [&](Poly& p) { p ^= 1 << 30; p += two; p ^= 2; }, x, msg_exp_overflow},
+      {"x * 1e200 * 1e200", [&](Poly& p) { p *= huge; p *= huge; }, x, msg_not_finite},
+      {"x/1e-320", [&](Poly& p) { p /= tiny; }, x, msg_not_finite},
+      {"(1e200 x)^2", [&](Poly& p) { p *= huge; p ^= 2; }, x, msg_not_finite},
+      {"(x+2)^2000", [&](Poly& p) { p ^= 2000; }, x_plus_2, msg_not_finite},
+      {"1e200^(2)", [&](Poly& p) { p ^= Coef{2.0, 0.0}; }, huge, msg_not_finite},
+      {"1e-200^-2", [&](Poly& p) { p *= tiny; p ^= -2; }, two, msg_not_finite},
   };
   for (const refusal_case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -208,6 +218,55 @@ TEST(EqtransModel, Refusals) {
   EXPECT_STREQ(msg_exp_nonconst, "nonconstant exponent not yet supported");
   EXPECT_STREQ(msg_pow_nonconst,
                "non-integer exponent on nonconstant express is not yet supported");
+}
+
+// The ordered index gives the places the plain scan of the list gives: terms
+// inserted, merged and cancelled in a fixed random order, through copies,
+// moves and swaps, against a list kept by the plain scan.
+TEST(EqtransModel, IndexKeepsTheOrderOfThePlainScan) {
+  std::mt19937 gen(12345);
+  std::uniform_int_distribution<int> len(0, 3), ex(0, 4), val(-2, 2);
+  std::list<Term> ref;
+  auto ref_add = [&](Term t, bool neg) {
+    auto it = ref.begin();
+    while (it != ref.end() && *it < t) ++it;
+    if (it == ref.end() || t < *it) {
+      if (neg) t.coef = -t.coef;
+      ref.insert(it, t);
+    } else {
+      it->coef += neg ? -t.coef : t.coef;
+      if (it->coef == Coef{0.0, 0.0}) ref.erase(it);
+    }
+  };
+  auto ref_text = [&] {
+    Poly p;
+    for (const Term& t : ref) p.push_back(t);
+    return text(p);
+  };
+  Poly p;
+  for (int k = 0; k < 4000; ++k) {
+    std::vector<int> e(static_cast<std::size_t>(len(gen)));
+    for (int& v : e) v = ex(gen);
+    while (!e.empty() && e.back() == 0) e.pop_back();
+    const Term t = term(e, {double(val(gen)), double(val(gen))});
+    const bool neg = k % 3 == 0;
+    ref_add(t, neg);
+    if (neg)
+      p -= t;
+    else
+      p += t;
+    if (k % 500 == 250) {  // the index survives every way of passing p on
+      Poly c = p;
+      Poly m = std::move(c);
+      Poly a;
+      a = m;
+      Poly s;
+      s.swap(a);
+      p = std::move(s);
+    }
+  }
+  EXPECT_EQ(text(p), ref_text());
+  EXPECT_GT(p.size(), 50u);
 }
 
 TEST(EqtransModel, SystemNamesAndCopies) {

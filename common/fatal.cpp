@@ -1,0 +1,108 @@
+#include "fatal.h"
+
+#include <errno.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <new>
+
+namespace hc {
+
+namespace {
+
+// Hooks that run inside fatal; a handful is all the programs register.
+constexpr int max_hooks = 4;
+void (*g_hooks[max_hooks])() = {};
+int g_nhooks = 0;
+
+// Memory kept back from the start and released when an allocation fails,
+// so that flushing standard output and writing the message find some.
+constexpr std::size_t reserve_bytes = 64 * 1024;
+char* g_reserve = nullptr;
+
+void run_hooks() {
+  // A hook that fails fatally itself must not run the hooks again.
+  const int n = g_nhooks;
+  g_nhooks = 0;
+  for (int i = 0; i < n; ++i) g_hooks[i]();
+}
+
+void flush_stdout() {
+  std::cout.flush();
+  std::fflush(stdout);
+}
+
+bool printable(unsigned char c) { return c >= 0x20 && c <= 0x7e; }
+
+void memory_exhausted() {
+  delete[] g_reserve;
+  g_reserve = nullptr;
+  std::set_new_handler(nullptr);
+  flush_stdout();
+  run_hooks();
+  // Written without building a string: nothing here may allocate.
+  const char* name = program_name();
+  const char tail[] = ": out of memory\n";
+  ssize_t rc = ::write(2, name, std::strlen(name));
+  rc = ::write(2, tail, sizeof tail - 1);
+  (void)rc;
+  std::_Exit(status::memory);
+}
+
+}  // namespace
+
+const char* program_name() {
+  const char* p = program_invocation_short_name;
+  return p != nullptr && *p != '\0' ? p : "polysolve";
+}
+
+std::string escaped(std::string_view text) {
+  static constexpr char hex[] = "0123456789abcdef";
+  std::string s;
+  s.reserve(text.size());
+  for (char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (printable(c)) {
+      s += ch;
+    } else {
+      s += "\\x";
+      s += hex[c >> 4];
+      s += hex[c & 15];
+    }
+  }
+  return s;
+}
+
+void report(std::string_view text) {
+  const std::string line = std::string(program_name()) + ": " + escaped(text) + "\n";
+  std::fflush(stdout);
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
+}
+
+void fatal(int exit_status, std::string_view text) {
+  flush_stdout();
+  run_hooks();
+  report(text);
+  std::exit(exit_status);
+}
+
+void fatal_errno(int exit_status, std::string_view what, int err) {
+  fatal(exit_status, std::string(what) + ": " + std::strerror(err));
+}
+
+void catch_memory_exhaustion() {
+  if (g_reserve == nullptr) g_reserve = new char[reserve_bytes];
+  std::set_new_handler(memory_exhausted);
+}
+
+void on_fatal(void (*hook)()) {
+  for (int i = 0; i < g_nhooks; ++i)
+    if (g_hooks[i] == hook) return;
+  if (g_nhooks < max_hooks) g_hooks[g_nhooks++] = hook;
+}
+
+}  // namespace hc
