@@ -18,6 +18,10 @@ constexpr int max_hooks = 4;
 void (*g_hooks[max_hooks])() = {};
 int g_nhooks = 0;
 
+// The fuzz targets' replacements of standard error and of the exit.
+void (*g_sink)(std::string_view) = nullptr;
+void (*g_stop)(int) = nullptr;
+
 // Memory kept back from the start and released when an allocation fails,
 // so that flushing standard output and writing the message find some.
 constexpr std::size_t reserve_bytes = 64 * 1024;
@@ -78,12 +82,20 @@ std::string escaped(std::string_view text) {
 
 void report(std::string_view text) {
   const std::string line = std::string(program_name()) + ": " + escaped(text) + "\n";
+  if (g_sink != nullptr) {
+    g_sink(line);
+    return;
+  }
   std::fflush(stdout);
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);
 }
 
 void fatal(int exit_status, std::string_view text) {
+  if (g_stop != nullptr) {
+    report(text);
+    g_stop(exit_status);
+  }
   flush_stdout();
   run_hooks();
   report(text);
@@ -97,6 +109,11 @@ void fatal_errno(int exit_status, std::string_view what, int err) {
 void catch_memory_exhaustion() {
   if (g_reserve == nullptr) g_reserve = new char[reserve_bytes];
   std::set_new_handler(memory_exhausted);
+}
+
+void intercept(void (*sink)(std::string_view line), void (*stop)(int exit_status)) {
+  g_sink = sink;
+  g_stop = stop;
 }
 
 void on_fatal(void (*hook)()) {

@@ -36,6 +36,9 @@
 //       (operator new's handler, so no exception has to reach main)
 //   on_fatal(hook)        hook() runs inside fatal before the message is
 //       written (the output files register their cleanup here)
+//   intercept(sink, stop)  for the fuzz targets: every message line goes to
+//       sink instead of standard error, and fatal calls stop(status) first,
+//       which throws to take the run back (nullptr: the normal behaviour)
 #pragma once
 
 #include <string>
@@ -62,5 +65,6 @@ void report(std::string_view text);
 [[noreturn]] void fatal_errno(int exit_status, std::string_view what, int err);
 void catch_memory_exhaustion();
 void on_fatal(void (*hook)());
+void intercept(void (*sink)(std::string_view line), void (*stop)(int exit_status));
 
 }  // namespace hc

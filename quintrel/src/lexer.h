@@ -10,8 +10,7 @@
 //                       next scan starts afresh (also after a refusal).
 //   yylex(val, loc, d)  the next token number (0 at the end of the input),
 //                       its value in *val; *loc is advanced over the text
-//                       read.  A real literal beyond the double range throws
-//                       a placed poly_refusal (msg_not_finite).  A read error
+//                       read.  A read error
 //                       on standard input ends the program with status::input
 //                       ("input in flex scanner failed" and the reason).
 //   scanner_failed(msg)  the scanner's fatal errors: status::input for a

@@ -11,13 +11,19 @@
 //                      far stay in polysys.
 //   at(loc)            the place of the expression being built: the grammar's
 //                      actions set it before each operation
+//   equation(loc)      the place of the equation appended next
+//   A system that parses but holds a coefficient that is not finite is
+//   refused by parse(): "L.C-C: coefficient is not finite" at the place of
+//   the first such equation.
 //   error(loc, msg)    "<program>: L.C[-C | -L.C]: msg" on standard error: the
 //                      begin position, then the end position one column back
 //                      (never below 0) when it differs from the begin.
 //   error(msg)         "<program>: msg" on standard error.
 #pragma once
 
+#include <array>
 #include <string>
+#include <vector>
 
 #include "polysys.h"
 
@@ -38,12 +44,16 @@ class polysys_driver {
 
   bool parse();
   void at(const yy::location& loc);
+  void equation(const yy::location& loc);
   void error(const yy::location& loc, const std::string& msg);
   void error(const std::string& msg);
 
  private:
-  // The place given by at(): begin line and column, end line and column.
-  int where_[4] = {1, 0, 1, 0};
+  using place = std::array<int, 4>;  // begin line, column; end line, column
+  static place place_of(const yy::location& loc);
+  static yy::location location_of(const place& p);
+  place where_{1, 0, 1, 0};  // given by at()
+  std::vector<place> equations_;
 };
 
 // The location text of error(loc, msg), without the message.

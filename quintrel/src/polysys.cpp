@@ -30,10 +30,7 @@ Coef coef_mul(Coef a, Coef b) {
 
 bool is_zero(Coef c) { return c.real() == 0.0 && c.imag() == 0.0; }
 
-// Every coefficient the model keeps is finite.
-void check_finite(Coef c) {
-  if (!std::isfinite(c.real()) || !std::isfinite(c.imag())) throw poly_refusal(msg_not_finite, true);
-}
+bool finite(Coef c) { return std::isfinite(c.real()) && std::isfinite(c.imag()); }
 
 // The single constant term of p, or nullptr when p is not one.
 const Term* single_constant(const Poly& p) {
@@ -144,7 +141,6 @@ void Poly::add(const Term& term, bool negate) {
     iterator t = insert(pos == index_.end() ? end() : *pos, term);
     if (negate) t->coef = -t->coef;
     index_.insert(pos, t);
-    check_finite(t->coef);
   } else {
     iterator t = *pos;
     if (negate)
@@ -154,8 +150,6 @@ void Poly::add(const Term& term, bool negate) {
     if (is_zero(t->coef)) {
       index_.erase(pos);
       erase(t);
-    } else {
-      check_finite(t->coef);
     }
   }
 }
@@ -201,10 +195,7 @@ Poly& Poly::operator/=(const Poly& p) {
   if (d == nullptr) throw poly_refusal(msg_div_nonconst);
   if (is_zero(d->coef)) throw poly_refusal(msg_div_zero, true);
   const Coef c = d->coef;  // p may be *this
-  for (Term& t : *this) {
-    t /= c;
-    check_finite(t.coef);
-  }
+  for (Term& t : *this) t /= c;
   return *this;
 }
 
@@ -215,20 +206,41 @@ Poly& Poly::operator^=(int n) {
   } else if (n < 0) {
     if (single_constant(*this) == nullptr) throw poly_refusal(msg_neg_pow_nonconst, true);
     front() ^= n;
-    check_finite(front().coef);
   } else if (n > 1) {
     if (size() == 1) {
       front() ^= n;
-      check_finite(front().coef);
     } else {
       // Repeated multiplication, in the order the products have always been
       // formed: squaring would round differently and could give other signs
-      // of zero parts.  A product that overflows is refused at once, so a
-      // power like (x+1)^100000 stops after about a thousand products.
+      // of zero parts.
+      //
+      // The top term in variable v of a power r^k is the k-th power of the
+      // base's term of largest exponent in v (lexicographically first among
+      // them): one product, so it is always there.  The products therefore
+      // pass 32 bits exactly when n times the base's largest exponent of some
+      // variable does, and that is refused before any product is formed.
+      //
+      // A coefficient that is not finite never becomes finite again in a
+      // polynomial of two or more terms (a sum or product with an infinity or
+      // a NaN is one, and never exactly zero, so the term stays), and no
+      // later operation can take such a polynomial back to one constant.  So
+      // once one arises the power is not finite either, whatever its further
+      // products: it is left at that (the system is refused when such a
+      // coefficient reaches it; ^0 or a product with an empty polynomial
+      // gives the same result as the whole power would).  This stops
+      // (x+1)^100000 after about a thousand products.
       const Poly base = *this;
+      for (const Term& t : base)
+        for (int e : t)
+          if (static_cast<long long>(e) * n > INT_MAX) throw poly_refusal(msg_exp_overflow, true);
       Poly r = base;
+      auto all_finite = [](const Poly& p) {
+        for (const Term& t : p)
+          if (!finite(t.coef)) return false;
+        return true;
+      };
       // Once the product is empty it stays empty: stop multiplying.
-      for (int k = 1; k < n && !r.empty(); ++k) r *= base;
+      for (int k = 1; k < n && !r.empty() && all_finite(r); ++k) r *= base;
       swap(r);
     }
   }
@@ -257,7 +269,6 @@ Poly& Poly::operator^=(Coef c) {
     // itself, so such zeros count as +0.
     const Coef base{z.real() == 0.0 ? 0.0 : z.real(), z.imag() == 0.0 ? 0.0 : z.imag()};
     z = std::pow(base, c);
-    check_finite(z);
   }
   return *this;
 }

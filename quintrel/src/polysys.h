@@ -16,10 +16,10 @@
 //                 the parse driver that fills them.
 //
 // Operations the model cannot do throw poly_refusal, whose what() is the
-// message shown to the user.  Every coefficient the operations produce is
-// finite: one that overflows to an infinity or becomes NaN is refused where
-// it arises (msg_not_finite), so a system that reaches a writer holds only
-// finite coefficients.
+// message shown to the user.  The arithmetic gives infinities and NaNs as
+// IEEE arithmetic does; a system that holds such a coefficient when the
+// parse ends is refused (msg_not_finite), so every system that reaches a
+// writer holds finite coefficients only.
 #pragma once
 
 #include <complex>
@@ -180,9 +180,10 @@ class polysys_t : public std::vector<Poly> {
   // the names, rebuilt when vars was changed directly).
   int var_to_id(const std::string& name);
   // Read the whole of standard input into this system, then extend every
-  // exponent vector with zeros to vars.size().  False after a syntax error or
-  // a refused operation, which have been reported on standard error; the
-  // system is then incomplete and must not be written.
+  // exponent vector with zeros to vars.size().  False after a syntax error, a
+  // refused operation or when a coefficient is not finite (reported at the
+  // place of its equation), which have been reported on standard error; the
+  // system must not be written then.
   bool parse();
 
  private:
