@@ -91,6 +91,23 @@ void report(std::string_view text) {
   std::fflush(stderr);
 }
 
+// The reason of the first failed write to standard output (0: none seen).
+int g_stdout_errno = 0;
+
+void flush_output() {
+  errno = 0;
+  std::cout.flush();
+  const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout) || !std::cout;
+  if (failed && g_stdout_errno == 0) g_stdout_errno = errno != 0 ? errno : EIO;
+}
+
+int stdout_status() {
+  flush_output();
+  if (g_stdout_errno == 0) return status::ok;
+  report(std::string("cannot write standard output: ") + std::strerror(g_stdout_errno));
+  return status::output;
+}
+
 void fatal(int exit_status, std::string_view text) {
   if (g_stop != nullptr) {
     report(text);

@@ -29,6 +29,11 @@
 //       the run are not lost), removes the temporaries of output files not
 //       yet committed (outfile.h), writes the message and exits with status
 //   fatal_errno(status, what, err)  fatal with "<what>: <strerror(err)>"
+//   flush_output()        flushes standard output (std::cout and stdout) and
+//       keeps the reason of the first write to it that failed
+//   stdout_status()       at the end of a run: flushes standard output and
+//       returns status::ok, or reports "cannot write standard output: <the
+//       reason>" and returns status::output when a write to it failed
 //   escaped(text)         the text with every byte outside 0x20..0x7e as \xHH
 //   program_name()        the name messages start with
 //   catch_memory_exhaustion()  from now on a failed allocation ends the
@@ -61,6 +66,8 @@ constexpr int internal = 70;
 const char* program_name();
 std::string escaped(std::string_view text);
 void report(std::string_view text);
+void flush_output();
+int stdout_status();
 [[noreturn]] void fatal(int exit_status, std::string_view text);
 [[noreturn]] void fatal_errno(int exit_status, std::string_view what, int err);
 void catch_memory_exhaustion();

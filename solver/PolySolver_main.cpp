@@ -52,7 +52,7 @@ int ask_option(ffreader& answers) {
     ff_record(std::cout, "Please enter the option of homotopy method");
     ff_record(std::cout, "  1. The polyhedral homotopy");
     ff_record(std::cout, "  2. The classical linear homotopy");
-    std::cout.flush();
+    flush_output();
     const int tmpi = answers.read_int();
     if (tmpi == 1) {
       ff_record(std::cout, "The polyhedral homotopy method");
@@ -194,7 +194,7 @@ int run() {
   else
     linear_homotopy(sys, rd.var, trnd, rc);
   summary(rc);
-  return 0;
+  return stdout_status();
 }
 
 }  // namespace

@@ -278,7 +278,9 @@ std::string check_evalcore(int n, int m, vec_ref<const int> nm, mat_ref<const in
   int fd[2];
   if (::pipe(fd) != 0) fatal_errno(status::internal, "cannot check ./MEva.so", errno);
   const pid_t pid = ::fork();
-  if (pid < 0) fatal_errno(status::internal, "cannot check ./MEva.so", errno);
+  if (pid < 0)
+    fatal_errno(errno == ENOMEM || errno == EAGAIN ? status::memory : status::internal,
+                "cannot check ./MEva.so", errno);
   if (pid == 0) {
     ::close(fd[0]);
     std::string why = evalcore_misfit(n, m, nm, supp, evalcore_lib());

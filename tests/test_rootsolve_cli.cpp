@@ -167,6 +167,11 @@ std::vector<cli_case> refusal_cases() {
        "rootsolve: standard input: cannot read: Is a directory\n", status::input,
        with({{"MEva.so", full}, {"input.num", circle_input}, {"sub", "<dir>"}}),
        with({{"MEva.so", full}, {"input.num", circle_input}, {"sub", "<dir>"}}), "sub"},
+      {"a full disk as standard output", {}, "2\n", "",
+       "rootsolve: cannot write standard output: No space left on device\n", status::output,
+       {{"MEva.so", full}, {"input.num", circle_input}, {"data.roots", "<link to /dev/null>"}},
+       {{"MEva.so", full}, {"input.num", circle_input}, {"data.roots", "<link to /dev/null>"}},
+       "", 0, 0, "/dev/full"},
       // Sizes beyond the program: 31 quadrics have 2^31 paths, one more than
       // a 32-bit count holds.
       {"more paths than a 32-bit count holds", {}, "2\n", linear,

@@ -3,11 +3,12 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <iostream>
 #include <string>
 
 #include "WitEval.h"
-#include "fatal.h"
 #include "WrtSol_W.h"
+#include "fatal.h"
 #include "ffwrite.h"
 #include "prng.h"
 
@@ -16,7 +17,10 @@ namespace hc {
 int ask_hyperplanes(ffreader& in, std::ostream& out, int n) {
   for (;;) {
     out << "Input the # of hyperplanes (1, ... ," << fmt_i(n - 1, 3) << ")\n";
-    out.flush();
+    if (&out == &std::cout)
+      flush_output();  // keeps the reason should the write fail
+    else
+      out.flush();
     const int k = in.read_int();
     if (k >= 1 && k <= n - 1) return k;
   }

@@ -76,7 +76,7 @@ int run() {
   wrtsln_w(N, M, n, k, nroot, nwitness, sys.supp, sys.oldcoef, sys.nm, tmpsol, zcoef, lcoef,
            rd.var);
   witness_summary(std::cout, k, nwitness, t1 - t0);
-  return 0;
+  return stdout_status();
 }
 
 }  // namespace

@@ -117,13 +117,7 @@ void write_error(const std::string& what, int err) {
 }
 
 // Standard output after a writer: a failed write (a full disk) is an error.
-int finish_stdout() {
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    write_error("standard output", errno);
-    return exit_output;
-  }
-  return 0;
-}
+int finish_stdout() { return stdout_status(); }
 
 // The exponents of t, each followed by one blank, and a line end.
 std::string exponent_line(const Term& t) {

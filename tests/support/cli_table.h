@@ -31,6 +31,7 @@ struct cli_case {
   std::string stdin_name = {};  // standard input from this entry of the directory
   unsigned long long address_space = 0;  // limits of the run (0: none)
   unsigned long long file_size = 0;
+  std::string stdout_path = {};  // standard output to this file (then not captured)
 };
 
 // True in the build under the address sanitizer, which cannot run within a
@@ -85,6 +86,7 @@ inline void check_case(const std::string& prog, const cli_case& c) {
   if (!c.stdin_name.empty()) io.stdin_path = dir.file(c.stdin_name);
   io.address_space = c.address_space;
   io.file_size = c.file_size;
+  io.stdout_path = c.stdout_path;
   const proc_result r = run_in(prog, c.args, c.input, dir.path(), io);
   EXPECT_EQ(r.out, c.out);
   EXPECT_EQ(r.err, c.err);
