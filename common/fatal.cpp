@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <exception>
 #include <new>
+#include <stdexcept>
 
 namespace hc {
 
@@ -54,6 +56,24 @@ void memory_exhausted() {
   rc = ::write(2, tail, sizeof tail - 1);
   (void)rc;
   std::_Exit(status::memory);
+}
+
+// An exception that nothing caught.
+[[noreturn]] void uncaught() {
+  std::set_terminate(std::abort);
+  if (std::exception_ptr e = std::current_exception()) {
+    try {
+      std::rethrow_exception(e);
+    } catch (const std::bad_alloc&) {
+      fatal(status::memory, "out of memory");
+    } catch (const std::length_error&) {
+      fatal(status::memory, "out of memory: a size beyond what a container can hold");
+    } catch (const std::exception& x) {
+      fatal(status::internal, std::string("unexpected failure: ") + x.what());
+    } catch (...) {
+    }
+  }
+  fatal(status::internal, "unexpected failure");
 }
 
 }  // namespace
@@ -126,6 +146,7 @@ void fatal_errno(int exit_status, std::string_view what, int err) {
 void catch_memory_exhaustion() {
   if (g_reserve == nullptr) g_reserve = new char[reserve_bytes];
   std::set_new_handler(memory_exhausted);
+  std::set_terminate(uncaught);
 }
 
 void intercept(void (*sink)(std::string_view line), void (*stop)(int exit_status)) {

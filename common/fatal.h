@@ -38,7 +38,10 @@
 //   program_name()        the name messages start with
 //   catch_memory_exhaustion()  from now on a failed allocation ends the
 //       program with fatal(memory, "out of memory"), wherever it happens
-//       (operator new's handler, so no exception has to reach main)
+//       (operator new's handler, so no exception has to reach main); an
+//       exception that nothing catches ends it through fatal as well, with
+//       status memory for a size beyond what a container can hold and
+//       internal for any other, instead of an abort
 //   on_fatal(hook)        hook() runs inside fatal before the message is
 //       written (the output files register their cleanup here)
 //   intercept(sink, stop)  for the fuzz targets: every message line goes to

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
 #include "fatal.h"
@@ -103,6 +104,34 @@ TEST(out_fileDeathTest, AFatalErrorRemovesTheTemporary) {
       ::testing::ExitedWithCode(status::size), "stopped");
   EXPECT_EQ(slurp(p), "earlier\n");
   EXPECT_EQ(names(dir.path()), std::vector<std::string>{"MEva.f90"});
+}
+
+void thrower(int which) {
+  if (which == 0) throw std::length_error("vector::reserve");
+  throw std::runtime_error("broken");
+}
+// Through a pointer, so that the compiler cannot see the throw: the
+// exception meets the noexcept and ends in std::terminate.
+void (*volatile g_thrower)(int) = thrower;
+void throw_through_noexcept(int which) noexcept { g_thrower(which); }
+
+// An exception that nothing catches is a message and a status of the table,
+// not an abort.
+TEST(fatalDeathTest, AnUncaughtExceptionEndsThroughTheTable) {
+  EXPECT_EXIT(
+      {
+        catch_memory_exhaustion();
+        throw_through_noexcept(0);
+      },
+      ::testing::ExitedWithCode(status::memory),
+      test::exactly("test_outfile: out of memory: a size beyond what a container can hold"));
+  EXPECT_EXIT(
+      {
+        catch_memory_exhaustion();
+        throw_through_noexcept(1);
+      },
+      ::testing::ExitedWithCode(status::internal),
+      test::exactly("test_outfile: unexpected failure: broken"));
 }
 
 TEST(fatal, EscapesEveryByteThatIsNotPrintable) {
