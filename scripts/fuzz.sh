@@ -10,7 +10,9 @@
 # input that crashes, hangs or breaks an invariant is copied into
 # fuzz/corpus/TARGET, where every test run replays it (ctest
 # fuzz_corpus_TARGET), and the script ends with status 1.  Prints
-# libFuzzer's final figures for each target.
+# libFuzzer's final figures for each target.  With MERGE=1 the inputs of the
+# run that reach code the kept corpus does not are added to it (libFuzzer's
+# -merge=1), so that the tests replay them too.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-600}
@@ -42,6 +44,12 @@ for t in "${targets[@]}"; do
     cp "$a" "$root/fuzz/corpus/$t/$(basename "$a")"
     echo "   kept $(basename "$a") in fuzz/corpus/$t"
   done
+  if [[ ${MERGE:-0} == 1 && $status -eq 0 ]]; then
+    before=$(ls "$root/fuzz/corpus/$t" | wc -l)
+    "$build/fuzz/fuzz_$t" -merge=1 -timeout=2 -max_len=4096 "$root/fuzz/corpus/$t" "$work" \
+      > "$build/merge_$t.log" 2>&1
+    echo "   kept corpus: $before -> $(ls "$root/fuzz/corpus/$t" | wc -l) inputs"
+  fi
   if [[ $status -ne 0 ]]; then
     failed=1
     echo "   fuzz_$t ended with status $status; see $build/fuzz_$t.log"

@@ -4,8 +4,8 @@
 
 #include "FollowCurve.h"
 #include "LinTool.h"
-#include "outfile.h"
 #include "ffwrite.h"
+#include "outfile.h"
 
 namespace hc {
 

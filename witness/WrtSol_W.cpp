@@ -6,8 +6,8 @@
 #include "FllCrvPol_W.h"
 #include "LinTool.h"
 #include "WitEval.h"
-#include "outfile.h"
 #include "ffwrite.h"
+#include "outfile.h"
 
 namespace hc {
 
