@@ -127,6 +127,9 @@ bool out_file::open() {
     return false;
   }
   if (exists && !S_ISREG(st.st_mode)) in_place_ = true;
+  // A file its owner may not write stays refused, as a plain open would
+  // refuse it, although a rename could replace it.
+  if (exists && !in_place_ && ::access(target_.c_str(), W_OK) != 0) return false;
   if (in_place_) {
     const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, new_file_mode);
     if (fd < 0) return false;

@@ -76,6 +76,15 @@ TEST(out_file, FollowsALinkAndRefusesADirectory) {
   out_file missing((dir / "none" / "file").string());
   EXPECT_FALSE(missing.open());
   EXPECT_EQ(errno, ENOENT);
+
+  if (::geteuid() != 0) {  // the superuser may write any file
+    spit(dir / "kept", "read only\n");
+    ::chmod((dir / "kept").c_str(), 0444);
+    out_file ro((dir / "kept").string());
+    EXPECT_FALSE(ro.open());
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(slurp(dir / "kept"), "read only\n");
+  }
 }
 
 TEST(out_file, WritesADeviceInPlaceAndReportsItsFailure) {
