@@ -91,11 +91,11 @@
 
 #include <climits>
 #include <cstddef>
-#include <cstdio>
-#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "array.h"
+#include "fatal.h"
 #include "lppivot.h"
 #include "rtable.h"
 
@@ -371,11 +371,8 @@ struct search : sparse_points, level_program, level_state, choice_work {
 
   void emit(int j2, int k2) {
     if (nc >= max_cells) {
-      std::fprintf(stderr,
-                   "mixed-cell search: more than %d mixed cells, beyond what the cell table "
-                   "can number\n",
-                   max_cells);
-      std::exit(EXIT_FAILURE);
+      fatal(status::size, "mixed-cell search: more than " + std::to_string(max_cells) +
+                              " mixed cells, beyond what the cell table can number");
     }
     ++nc;
     for (int i = 1; i <= n - 1; ++i) mcl.push_back(bucket(i, 1));

@@ -2,16 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 
 #include "Eval.h"
 #include "FllCrvPol_W.h"
 #include "LinTool.h"
 #include "WitEval.h"
-#include "ffread.h"
 #include "ffwrite.h"
+#include "outfile.h"
 
 namespace hc {
 
@@ -147,17 +144,9 @@ void wrtsln_w(int N, int M, int n, int k, int nroot, int& nwitness, mat_ref<cons
               vec_ref<const cplx> oldcoef, vec_ref<const int> nm, mat_ref<const cplx> sol,
               mat_ref<const cplx> zcoef, mat_ref<const cplx> lcoef,
               vec_ref<const std::string> var) {
-  std::ofstream out("data.witness", std::ios::out | std::ios::trunc | std::ios::binary);
-  if (!out) {
-    std::fprintf(stderr, "witsolve: data.witness: cannot open the file for writing\n");
-    std::exit(ffread_exit_status);
-  }
-  write_witness(out, N, M, n, k, nroot, nwitness, supp, oldcoef, nm, sol, zcoef, lcoef, var);
-  out.close();
-  if (!out) {
-    std::fprintf(stderr, "witsolve: data.witness: the file could not be written\n");
-    std::exit(ffread_exit_status);
-  }
+  write_output("data.witness", [&](std::ostream& out) {
+    write_witness(out, N, M, n, k, nroot, nwitness, supp, oldcoef, nm, sol, zcoef, lcoef, var);
+  });
 }
 
 }  // namespace hc

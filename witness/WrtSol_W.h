@@ -10,9 +10,9 @@
 //       oldcoef(M) the unscaled embedded system; sol(N, >= nroot) the
 //       unscaled end points (not modified); zcoef(n,k) the slack
 //       coefficients, lcoef(k,n+1) the hyperplanes (constant term last);
-//       var(n) the names.  Out nwitness, the points written.  A file that
-//       cannot be written ends the program with a message on standard error
-//       and the reader's fatal exit status.
+//       var(n) the names.  Out nwitness, the points written.  The file is
+//       replaced only once complete (outfile.h); one that cannot be written
+//       ends the program with a message on standard error and status::output.
 //   write_witness(out, ...)  the same records to any stream.
 //   A point is a witness point when its polish succeeds, its Jacobian is
 //   well conditioned and its slack coordinates vanish, all judged relative to

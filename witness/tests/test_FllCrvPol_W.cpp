@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FllCrvPol_W.h"
+#include "fatal.h"
 #include "MixedCell.h"
 #include "QFllCrvPol.h"
 #include "QTrack.h"
@@ -121,7 +122,7 @@ TEST(fcurve_w_death, TooFewColumnsForThePathsEndTheProgram) {
   mat<int> dat(6, 3, 0);
   int nroot = 0;
   EXPECT_EXIT(fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot, sol, dat),
-              testing::ExitedWithCode(1), "fewer columns");
+              testing::ExitedWithCode(status::internal), "fewer columns");
 }
 
 TEST(fcurve_w_death, ATrackerFailureNamesTheRunningProgram) {
@@ -136,7 +137,7 @@ TEST(fcurve_w_death, ATrackerFailureNamesTheRunningProgram) {
         wit_tracker trk(3, s.M, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl);
         trk.set_cell(1);
       },
-      testing::ExitedWithCode(1), expect);
+      testing::ExitedWithCode(status::internal), expect);
 }
 
 TEST(qfcurve, Binary128PathsEndAtTheRootsOfTheirDoublePaths) {

@@ -24,6 +24,7 @@
 
 #include "WitSlice.h"
 #include "WrtSol_W.h"
+#include "fatal.h"
 #include "ffread.h"
 
 namespace hc {
@@ -278,7 +279,7 @@ TEST(witsolve, WitnessPointsTextsAndLayout) {
 // so before any prompt, writes nothing and ends with a failure status.
 TEST(witsolve, OneUnknownEndsWithAMessageBeforeThePrompt) {
   const outcome o = run("1\n2\n1\n0\n(1,0)\n(-1,0)\nt\n", "1\n0\n");
-  EXPECT_EQ(o.status, kNoHyperplaneStatus);
+  EXPECT_EQ(o.status, status::data);
   EXPECT_EQ(o.out, "");
   EXPECT_EQ(o.err,
             "witsolve: the system has 1 unknown: no number of hyperplanes lies in 1 .. n-1\n");
@@ -292,17 +293,20 @@ TEST(witsolve, UnreadableInputAndAnswersEndWithTheReadersError) {
     const char* what;
     std::string input, answers;
     const char* in_err;
+    int status;
   };
   const std::vector<row> rows = {
-      {"no input file", "", "1\n", "bin/input.num"},
-      {"a coefficient that is not a number", "1\n2\n1\n0\n(1,0)\n(x,0)\nt\n", "1\n", "input.num"},
-      {"answer not an integer", circle2, "one\n", "standard input"},
-      {"no answer in range before the input ends", circle2, "0\n2\n", "standard input"},
+      {"no input file", "", "1\n", "bin/input.num", status::input},
+      {"a coefficient that is not a number", "1\n2\n1\n0\n(1,0)\n(x,0)\nt\n", "1\n", "input.num",
+       status::data},
+      {"answer not an integer", circle2, "one\n", "standard input", status::data},
+      {"no answer in range before the input ends", circle2, "0\n2\n", "standard input",
+       status::data},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.what);
     const outcome o = run(r.input, r.answers);
-    EXPECT_EQ(o.status, ffread_exit_status);
+    EXPECT_EQ(o.status, r.status);
     EXPECT_NE(o.err.find(r.in_err), std::string::npos) << o.err;
     EXPECT_EQ(o.witness, "");
   }
