@@ -63,12 +63,17 @@
 //   finish_pending()       finishes the tests the last tomnext left open
 //   tomnext(lev)           chooses the support of level lev+1 and returns its
 //                          anchor in level numbering (0: no cell below)
-//   lowest_varies(s)       whether two candidates of support s can each be
+//   lowest_candidate(s, cnt, ga)  the lowest candidate of support s at the
+//                          vertex (0: none), cnt the candidates, ga its value
+//   lowest_varies(s, a0)   whether two candidates of support s can each be
 //                          lowest somewhere on the region of the pairs chosen
-//                          so far (levels 1..l); drops from tv and sttv(:,l)
-//                          the candidates found never lower than the lowest
+//                          so far (levels 1..l); a0 the lowest at an earlier
+//                          vertex of the region (0: none); drops from tv and
+//                          sttv(:,l) the candidates found never lower than the
+//                          lowest
 //   below_alive()          lowest_varies for the support of every level below
-//                          l: false when some support can have no edge there
+//                          l, the last to fail first: false when some support
+//                          can have no edge there; bord(n), blow(n) work
 // searchwalk.cpp, the walk, in the order of its steps:
 //   allocate(rnk1)         sizes every array of the walk; rnk1 the rank of
 //                          support 1's start vertex
@@ -299,12 +304,16 @@ struct level_state {
 // numbering of level lev+1 and stmin(i) its lifted value.  g(mx) the lifted
 // values, cand(mx) the candidates, perm(mx) their order, gs(mx), racc(N)
 // work.  pend_lev: the lev of the tomnext whose tests are not all done (0:
-// none).
+// none).  lastfail(s) (n) when support s last ended a partial cell in
+// below_alive (0: never; nfail failures so far); bord(n), blow(n) its order
+// of the supports and their lowest candidates at the first vertex.
 struct choice_work {
   vec<double> g, gs, stmin, dt, lrate, racc;
-  vec<int> cand, perm, stin, lcnt, lnext, lstay, ldone;
+  vec<int> cand, perm, stin, lcnt, lnext, lstay, ldone, bord, blow;
+  vec<long long> lastfail;
   mat<int> lpt;
   int Kd = 0, nzd = 0, mxc = 0, pend_lev = 0;
+  long long nfail = 0;
 
   void alloc(int n, int N, int mx) {
     g.assign(mx, 0.0);
@@ -322,6 +331,10 @@ struct choice_work {
     lpt.assign(mx, n, 0);
     stmin.assign(n, 0.0);
     stin.assign(n, 0);
+    bord.assign(n, 0);
+    blow.assign(n, 0);
+    lastfail.assign(n, 0);
+    nfail = 0;
   }
 };
 
@@ -400,7 +413,8 @@ struct search : sparse_points, level_program, level_state, choice_work {
   int dominance(int i, int lev, int stop);
   void finish_pending();
   int tomnext(int lev);
-  bool lowest_varies(int s);
+  int lowest_candidate(int s, int& cnt, double& ga) const;
+  bool lowest_varies(int s, int a0);
   bool below_alive();
   // searchwalk.cpp
   void allocate(int rnk1);
