@@ -260,16 +260,18 @@ int search::tomnext(int lev) {
   return in;
 }
 
-// The lowest candidate of support s at the current vertex (0: none) and the
-// number of candidates; ga its lifted value.
-int search::lowest_candidate(int s, int& cnt, double& ga) const {
+// The lowest candidate of support s at the vertex xv (0: none) and the
+// number of candidates; ga its lifted value, g(k) that of the k-th point of s
+// (candidates only).
+int search::lowest_candidate(int s, const double* xv, int& cnt, double& ga) {
   int a = 0;
   cnt = 0;
   ga = 0.0;
   for (int p = sohd(s); p <= sotl(s); ++p) {
     if (tv(p) != 1) continue;
     ++cnt;
-    const double gp = lifted(p);
+    const double gp = lifted_at(p, xv);
+    g(p - sohd(s) + 1) = gp;
     if (a == 0 || gp < ga) {
       a = p;
       ga = gp;
@@ -293,13 +295,16 @@ int search::lowest_candidate(int s, int& cnt, double& ga) const {
 bool search::lowest_varies(int s, int a0) {
   int cnt = 0;
   double ga = 0.0;
-  const int a = lowest_candidate(s, cnt, ga);
+  const int a = lowest_candidate(s, &x(1), cnt, ga);
   if (cnt < 2) return false;
   if (a0 != 0 && a0 != a && ga < lifted(a0) - lp_eps_tight) return true;
   const int tl = sitl(l);
+  const long long here = nsteps;  // the values of lowest_candidate hold while equal
   for (int q = sohd(s); q <= sotl(s); ++q) {
     if (tv(q) != 1 || q == a) continue;
-    if (lifted(q) <= ga + lp_eps_tight) return true;
+    const bool kept = nsteps == here;
+    if ((kept ? g(q - sohd(s) + 1) : lifted(q)) <= (kept ? ga : lifted(a)) + lp_eps_tight)
+      return true;
     // f = (p_q - p_a; 0)
     int t = 0;
     for (int r = 1; r <= n; ++r) {
@@ -336,16 +341,17 @@ bool search::below_alive() {
     }
     bord(j) = s;
   }
+  for (int r = 1; r <= N; ++r) x0(r) = x(r);
   for (int t = 1; t <= cnt; ++t) {
+    // The first support is tested where the walk began: no earlier vertex.
     int c = 0;
     double g0 = 0.0;
-    blow(t) = lowest_candidate(bord(t), c, g0);
-  }
-  for (int t = 1; t <= cnt; ++t)
-    if (!lowest_varies(bord(t), blow(t))) {
+    const int a0 = t == 1 ? 0 : lowest_candidate(bord(t), &x0(1), c, g0);
+    if (!lowest_varies(bord(t), a0)) {
       lastfail(bord(t)) = ++nfail;
       return false;
     }
+  }
   return true;
 }
 
