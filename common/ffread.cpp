@@ -7,6 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
+
+#include <sys/stat.h>
+
+#include "fatal.h"
 
 namespace hc {
 
@@ -17,11 +22,6 @@ constexpr std::size_t max_quoted = 40;
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-const char* program_name() {
-  const char* p = program_invocation_short_name;
-  return p != nullptr && *p != '\0' ? p : "error";
-}
 
 std::string quoted(std::string_view t) {
   std::string q = "\"";
@@ -40,13 +40,16 @@ std::string quoted(std::string_view t) {
 ffreader::ffreader(std::istream& in, std::string source) : in_(&in), source_(std::move(source)) {}
 
 std::unique_ptr<ffreader> ffreader::open_file(const std::string& path) {
+  // A directory opens for reading but gives no line; it is named as such.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    fatal_errno(status::input, path + ": cannot open for reading", EISDIR);
   errno = 0;
   auto f = std::make_unique<std::ifstream>(path, std::ios::in | std::ios::binary);
   if (!f->is_open()) {
-    int err = errno;
-    std::fprintf(stderr, "%s: %s: cannot open for reading%s%s\n", program_name(), path.c_str(),
-                 err != 0 ? ": " : "", err != 0 ? std::strerror(err) : "");
-    std::exit(ffread_exit_status);
+    const int err = errno;
+    if (err != 0) fatal_errno(status::input, path + ": cannot open for reading", err);
+    fatal(status::input, path + ": cannot open for reading");
   }
   auto r = std::make_unique<ffreader>(*f, path);
   r->owned_ = std::move(f);
@@ -54,24 +57,16 @@ std::unique_ptr<ffreader> ffreader::open_file(const std::string& path) {
 }
 
 void ffreader::fail(const std::string& what) const {
-  std::fflush(stdout);
   if (line_no_ > 0)
-    std::fprintf(stderr, "%s: %s, line %d: %s\n", program_name(), source_.c_str(), line_no_,
-                 what.c_str());
-  else
-    std::fprintf(stderr, "%s: %s: %s\n", program_name(), source_.c_str(), what.c_str());
-  std::exit(ffread_exit_status);
+    fatal(status::data, source_ + ", line " + std::to_string(line_no_) + ": " + what);
+  fatal(status::data, source_ + ": " + what);
 }
 
 void ffreader::fail_end(const char* what) const {
-  std::fflush(stdout);
   if (line_no_ > 0)
-    std::fprintf(stderr, "%s: %s: end of input after line %d, expected %s\n", program_name(),
-                 source_.c_str(), line_no_, what);
-  else
-    std::fprintf(stderr, "%s: %s: empty input, expected %s\n", program_name(), source_.c_str(),
-                 what);
-  std::exit(ffread_exit_status);
+    fatal(status::data, source_ + ": end of input after line " + std::to_string(line_no_) +
+                            ", expected " + what);
+  fatal(status::data, source_ + ": empty input, expected " + what);
 }
 
 void ffreader::fail_found(const char* what, std::string_view found) const {
@@ -79,7 +74,20 @@ void ffreader::fail_found(const char* what, std::string_view found) const {
 }
 
 bool ffreader::next_line() {
-  if (!std::getline(*in_, cur_)) return false;
+  errno = 0;
+  if (!std::getline(*in_, cur_)) {
+    // The end of the input, or a read that failed (a directory given as
+    // standard input, an I/O error): the latter is not an end of input.
+    const bool failed = in_->bad() || (in_ == &std::cin && std::ferror(stdin));
+    if (failed) {
+      const int err = errno != 0 ? errno : EIO;
+      const std::string where =
+          line_no_ > 0 ? source_ + ": cannot read after line " + std::to_string(line_no_)
+                       : source_ + ": cannot read";
+      fatal_errno(status::input, where, err);
+    }
+    return false;
+  }
   ++line_no_;
   pos_ = 0;
   return true;

@@ -25,7 +25,9 @@
 // or the end of the input before a read is complete is the fatal error of this
 // layer: one message on standard error naming the program, the source (file
 // name or "standard input") and the line, then exit with status
-// ffread_exit_status.  Nothing returns to the caller after that.
+// status::data (fatal.h).  An input that cannot be opened or read (missing,
+// a directory, a read error) ends the program the same way with
+// status::input.  Nothing returns to the caller after that.
 #pragma once
 
 #include <istream>
@@ -38,9 +40,6 @@
 
 namespace hc {
 
-// Exit status of a fatal reading error.
-constexpr int ffread_exit_status = 2;
-
 // Names are kept to this many characters and padded with blanks to it.
 constexpr int ffname_len = 20;
 
@@ -48,8 +47,8 @@ class ffreader {
  public:
   // Reads from `in`; `source` names it in messages ("input.num", "standard input").
   ffreader(std::istream& in, std::string source);
-  // Opens the file `path` for reading; a file that cannot be opened is the
-  // fatal error (the message names the file).
+  // Opens the file `path` for reading; a file that cannot be opened, or a
+  // directory, is the fatal error (the message names the file).
   static std::unique_ptr<ffreader> open_file(const std::string& path);
 
   int read_int();                  // one read of one 32-bit integer
@@ -62,7 +61,7 @@ class ffreader {
   int line() const { return line_no_; }
   const std::string& source() const { return source_; }
   // The fatal error, reported at the current line: "<program>: <source>,
-  // line <n>: <what>" on standard error, then exit(ffread_exit_status).
+  // line <n>: <what>" on standard error, then exit with status::data.
   [[noreturn]] void fail(const std::string& what) const;
 
  private:

@@ -3,27 +3,57 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "MisTools.h"
+#include "fatal.h"
+#include "outfile.h"
 #include "sysinput.h"
 
 namespace hc {
 
 namespace {
 
-// Exit status when a system cannot be generated within the integer ranges
-// of the generated numbering (term, coefficient and temporary numbers are
-// 32-bit integers in the generated text and in the evaluator contract).
-constexpr int gen_exit_status = 1;
+// A system that cannot be generated within the integer ranges of the
+// generated numbering (term, coefficient and temporary numbers are 32-bit
+// integers in the generated text and in the evaluator contract) is beyond
+// the program.
+[[noreturn]] void gen_fail(const std::string& what) { fatal(status::size, what); }
 
-[[noreturn]] void gen_fail(const char* what) {
-  std::fprintf(stderr, "evalgen: %s\n", what);
-  std::exit(gen_exit_status);
+// Most powers x_i^e (summed over the variables) an evaluator is generated
+// for.  Each power is one declared name and one statement in each of the two
+// evaluation routines, about 110 bytes of text in all, so at this count the
+// powers alone take 1.8 GB of MEva.f90 and the file stays below 2^31 bytes.
+// (A compiler gives up long before: a degree of 10^5 takes gfortran 90 s and
+// 3.5 GB, 10^6 does not compile in 24 GB.)
+constexpr long long max_powers = 1LL << 24;
+
+// The highest power of each variable over the terms, mdegv(n).
+void highest_powers(int n, int m, mat_ref<const int> supp, vec_ref<int> mdegv) {
+  for (int i = 1; i <= n; ++i) mdegv(i) = INT_MIN;
+  for (int k = 1; k <= m; ++k)
+    for (int i = 1; i <= n; ++i) mdegv(i) = std::max(mdegv(i), supp(i, k));
+}
+
+// Refuses, before anything is written, a system whose powers would make
+// the text too large: the count of power names, in 64 bits so that degrees
+// up to 2^31 - 1 in every variable cannot overflow it.
+void check_powers(int n, int m, mat_ref<const int> supp) {
+  vec<int> mdegv(n);
+  highest_powers(n, m, supp, mdegv);
+  long long total = 0;
+  int worst = 1;
+  for (int i = 1; i <= n; ++i) {
+    total += std::max(mdegv(i), 1);
+    if (mdegv(i) > mdegv(worst)) worst = i;
+  }
+  if (total > max_powers)
+    gen_fail("the evaluator would need " + std::to_string(total) +
+             " powers of the variables (variable " + std::to_string(worst) + " up to degree " +
+             std::to_string(mdegv(worst)) + "), more than the " + std::to_string(max_powers) +
+             " it can be generated for");
 }
 
 }  // namespace
@@ -432,9 +462,8 @@ void gen_eval(bool with_t, int n, int m, mat_ref<const int> supp, mat_ref<const 
   vec<int> sterm(nbt);
   int t = 0;
   for (int b = 1; b <= nbt; ++b) sterm(b) = (t += bpower(2, b));
-  vec<int> mdegv(n, INT_MIN);
-  for (int k = 1; k <= m; ++k)
-    for (int i = 1; i <= n; ++i) mdegv(i) = std::max(mdegv(i), supp(i, k));
+  vec<int> mdegv(n);
+  highest_powers(n, m, supp, mdegv);
   // With no temporary no entry is taken for one.
   const int count = newvar.cols();
   const int mdeg = count > 0 ? newvar(n, 1) - 1 : INT_MAX;
@@ -453,13 +482,15 @@ void gen_eval(bool with_t, int n, int m, mat_ref<const int> supp, mat_ref<const 
 
   // Powers.  Every variable is assigned Z{i}p1, so every variable declares
   // it, also one that occurs in no term.
+  // The powers run in 64 bits, so that a highest power of 2^31 - 1 ends
+  // its loop.
   bucket = "COMPLEX*16 Z1p1";
   for (int i = 1; i <= n; ++i)
-    for (int e = (i == 1 ? 2 : 1); e <= std::max(mdegv(i), 1); ++e) {
+    for (long long e = (i == 1 ? 2 : 1); e <= std::max(mdegv(i), 1); ++e) {
       bucket += ",Z";
       bucket += i2c(i);
       bucket += 'p';
-      bucket += i2c(e);
+      bucket += i2c(static_cast<int>(e));
     }
   printftm(bucket, funit);
 
@@ -500,9 +531,9 @@ void gen_eval(bool with_t, int n, int m, mat_ref<const int> supp, mat_ref<const 
   for (int i = 1; i <= n; ++i) {
     const std::string zi = i2c(i);
     direct_line(funit, "     Z" + zi + "p1=z(" + zi + ")");
-    for (int e = 2; e <= mdegv(i); ++e)
-      direct_line(funit, "     Z" + zi + "p" + i2c(e) + "=z" + zi + "p" + i2c(e - 1) + "*z" + zi +
-                             "p1");
+    for (long long e = 2; e <= mdegv(i); ++e)
+      direct_line(funit, "     Z" + zi + "p" + i2c(static_cast<int>(e)) + "=z" + zi + "p" +
+                             i2c(static_cast<int>(e - 1)) + "*z" + zi + "p1");
   }
 
   for (int c = 1; c <= count; ++c) {
@@ -611,6 +642,8 @@ void genpdp(ffreader& in, const std::string& path) {
   // Every index of the derivative supports and of the factor table, (n-1) m
   // and n m, is a 32-bit integer of the generated text.
   if (static_cast<long long>(n) * m > INT_MAX) gen_fail("system too large: n*m exceeds 32 bits");
+  // Allocated and checked in full before the file is touched: a system that
+  // cannot be generated leaves an earlier MEva.f90 as it was.
   vec<int> cnst(n);
   mat<int> supp(n, m);
   complete_supp(n, nm, rd.supp, cnst, supp);
@@ -618,6 +651,7 @@ void genpdp(ffreader& in, const std::string& path) {
   complete_coef(n, nm, cnst, rd.coef, coef);
   vec<int> shd(n), stl(n);
   block_bounds(n, nm, shd, stl);
+  check_powers(n, m, supp);
 
   vec<int> nb(n);
   mat<int> bpower(2, m);
@@ -641,16 +675,15 @@ void genpdp(ffreader& in, const std::string& path) {
   for (int q = 1; q <= nd; ++q)
     for (int r = 1; r <= n - 1; ++r) suppd(r, q) = tab(r, m + q);
 
-  // The file is opened only now, so that an input that cannot be read leaves
-  // an earlier file as it was.
-  std::ofstream funit(path, std::ios::out | std::ios::trunc);
-  if (!funit) gen_fail(("cannot open " + path + " for writing").c_str());
-  std::string bucket;
-  genfilehhx(n, m, nm, supp, supp2, suppd, nb, bpower, newvar, zcfd, bucket, funit);
-  genfilehhxht(n, m, nm, supp, supp2, suppd, nb, bpower, newvar, zcfd, bucket, funit);
-  gencfhhthx(m, n, supp, shd, stl, nm, bucket, funit);
-  funit.close();
-  if (!funit) gen_fail(("error writing " + path).c_str());
+  // The text goes to a temporary that replaces the file only once complete,
+  // so that a run that fails while writing (a full disk, exhausted memory)
+  // leaves an earlier file as it was too.
+  write_output(path, [&](std::ostream& funit) {
+    std::string bucket;
+    genfilehhx(n, m, nm, supp, supp2, suppd, nb, bpower, newvar, zcfd, bucket, funit);
+    genfilehhxht(n, m, nm, supp, supp2, suppd, nb, bpower, newvar, zcfd, bucket, funit);
+    gencfhhthx(m, n, supp, shd, stl, nm, bucket, funit);
+  });
 }
 
 }  // namespace hc

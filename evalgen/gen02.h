@@ -48,10 +48,13 @@
 // Driver:
 //   genpdp(in, path)  reads n, nm(n), supp(n,m0), coef(m0) from `in`, puts
 //       the system into normal order with its constant terms, derives the
-//       blocks, derivative supports and common factors, then creates (or
-//       replaces) the file `path` and writes the three routines to it; a file
-//       that cannot be written ends the program with a message on standard
-//       error and exit status 1
+//       blocks, derivative supports and common factors, then writes the three
+//       routines to `path`, replacing any earlier file only once the new one
+//       is complete (outfile.h).  Refused before anything is written, with a
+//       message on standard error and status::size (fatal.h): a system whose
+//       numbering passes 32 bits, or whose powers x_i^e, summed over the
+//       variables, exceed 2^24.  A file that cannot be written ends the
+//       program with status::output.
 #pragma once
 
 #include <ostream>

@@ -1,9 +1,9 @@
 // Mixed volume: the sum over the mixed cells of |det| of their edge matrices.
-#include <cstdio>
-#include <cstdlib>
+#include <string>
 
 #include "BiNomialSolver.h"
 #include "MixedCell.h"
+#include "fatal.h"
 
 namespace hc {
 
@@ -24,11 +24,8 @@ void mixvol(int n, int m, int nc, mat_ref<const int> supp, mat_ref<const int> mc
     intmatdet(n, v, det);
     if (det < 0) det = -det;
     if (det > mv_max - mv) {
-      std::fprintf(stderr,
-                   "mixed volume: more than %lld start solutions, beyond the number of paths "
-                   "a run can follow\n",
-                   mv_max);
-      std::exit(EXIT_FAILURE);
+      fatal(status::size, "mixed volume: more than " + std::to_string(mv_max) +
+                              " start solutions, beyond the number of paths a run can follow");
     }
     stdet(j) = static_cast<int>(det);
     mv += det;

@@ -179,7 +179,10 @@ void make_tight(rt_prog& p, double thr, Mark&& mark) {
 }
 
 // Minimise (a_p + a_q)'y from the current vertex; true when both are tight at
-// the optimum.  mark(e) after every change.
+// the optimum.  mark(e) after every change.  Two points that are both in the
+// basis of the final vertex are tight there by construction, so the pair is
+// compatible whatever the residual: after long warm-started steps rounding
+// can leave more than lp_eps_tight at such a vertex.
 template <class Mark>
 bool pair_program(rt_prog& p, int pp, int qq, Mark&& mark) {
   const int N = p.N;
@@ -207,6 +210,7 @@ bool pair_program(rt_prog& p, int pp, int qq, Mark&& mark) {
     p.change(c, e, theta);
     mark(e);
   }
+  if (p.equ(pp) == 0 && p.equ(qq) == 0) return true;
   return std::fabs(p.b(pp) + p.b(qq) - lp_dot(1, N, &p.x(1), &f(1))) <= lp_eps_tight;
 }
 
@@ -226,6 +230,15 @@ void set_pair(mat_ref<int> tab, int g1, int g2, int v) {
   tab(g2, g1) = v;
 }
 
+// Decide the undecided pair (q1, q2) by its pair program.  A pair marked 1
+// during the program (both points basic at one of its vertices) stays
+// compatible whatever the final residual says.
+template <class Mark>
+void decide_pair(rt_prog& p, mat_ref<int> tab, int q1, int q2, Mark&& mark) {
+  const bool ok = pair_program(p, q1, q2, mark);
+  if (tab(p.glob(q1), p.glob(q2)) == -1) set_pair(tab, p.glob(q1), p.glob(q2), ok ? 1 : 0);
+}
+
 // Within-support test of one support.
 void checktii(rt_prog& p, mat_ref<int> tab) {
   start_vertex(p);
@@ -239,11 +252,8 @@ void checktii(rt_prog& p, mat_ref<int> tab) {
     if (p.dind(c) != 0) mark(p.dind(c));
   make_tight(p, -lp_eps_tight, mark);
   for (int q1 = 1; q1 <= p.M - 1; ++q1)
-    for (int q2 = q1 + 1; q2 <= p.M; ++q2) {
-      if (tab(p.glob(q1), p.glob(q2)) != -1) continue;
-      const bool ok = pair_program(p, q1, q2, mark);
-      set_pair(tab, p.glob(q1), p.glob(q2), ok ? 1 : 0);
-    }
+    for (int q2 = q1 + 1; q2 <= p.M; ++q2)
+      if (tab(p.glob(q1), p.glob(q2)) == -1) decide_pair(p, tab, q1, q2, mark);
 }
 
 // Cross test of supports i < j from support i's final vertex.
@@ -306,11 +316,8 @@ void checktij(const rt_prog& pi, int n, int hdj, int mj, mat_ref<const int> supp
     if (p.dind(c) != 0 && p.dind(c) > mi) mark(p.dind(c));
   make_tight(p, -lp_eps_rate, mark);
   for (int q1 = 1; q1 <= mi; ++q1)
-    for (int q2 = mi + 1; q2 <= M; ++q2) {
-      if (tab(p.glob(q1), p.glob(q2)) != -1) continue;
-      const bool ok = pair_program(p, q1, q2, mark);
-      set_pair(tab, p.glob(q1), p.glob(q2), ok ? 1 : 0);
-    }
+    for (int q2 = mi + 1; q2 <= M; ++q2)
+      if (tab(p.glob(q1), p.glob(q2)) == -1) decide_pair(p, tab, q1, q2, mark);
 }
 
 // Support-1 test: every vertex at which a new pair of basic points appears is

@@ -7,7 +7,9 @@
 //   rtable(n, m, sohd, nm, supp, w, tab, rnk, svkt, sv)  decides for every pair
 //       of lifted points (columns of supp(n,m), lifting w(m)) whether one inner
 //       normal makes both lowest in their own supports: tab(m,m) = 1
-//       compatible, 0 incompatible (every off-diagonal entry is decided).
+//       compatible, 0 incompatible (every off-diagonal entry is decided; a
+//       pair whose points are both basic at a vertex is compatible whatever
+//       the rounding of its residual).
 //       For support 1 (columns 1..nm(1)) it also keeps, for each compatible
 //       pair, the key svkt(m1,m1) of a saved vertex sv at which both points
 //       are in the basis (0 = no such vertex; the pair cannot start a search);

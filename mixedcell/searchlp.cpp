@@ -1,12 +1,12 @@
 // The programs of a level of the mixed-cell search: the basis change, the
 // simplex descent with its ratio test, the degenerate exchange that puts a
 // tight point into the basis, and the filling of free columns when a level
-// opens.  Routines and extents in cellsearch.h.
+// opens.  Routines and extents in searchstate.h.
 #include <cmath>
 #include <cstddef>
 #include <cstring>
 
-#include "cellsearch.h"
+#include "searchstate.h"
 #include "lppivot.h"
 
 namespace hc {
@@ -34,7 +34,7 @@ inline void axpy_minus(int len, double a, const double* x, double* y) {
 
 // Point k enters at column c: h(kk) = d(:,kk)'a_k for every column; column c
 // times 1/h(c); every other column kk loses h(kk) times column c.
-void search::pivot(int c, int k) {
+void level_program::pivot(int c, int k) {
   const int ld = N;  // d is N x N
   double* d0 = d.data();
   double* hh = &h(1);
@@ -50,8 +50,11 @@ void search::pivot(int c, int k) {
 
 // Minimise f'x from the current vertex over the one-sided columns.  A pair of
 // the examined level whose two points are both basic after a step is
-// feasible: it gets a key and the vertex is saved.
-void search::lp(int hd, int tl) {
+// feasible: it gets a key and the vertex is saved.  With stop > -inf the
+// descent ends as soon as f'x <= stop.  True when it ended there, or found
+// no blocking point, or ran out of pivots: f'x may then go below stop.
+bool search::lp(int hd, int tl, double stop) {
+  const bool stopping = stop > -lp_theta_start;
   for (int it = 0; it < max_lp_pivots; ++it) {
     int c = 0;
     for (int cc = 1; cc <= nnt; ++cc)
@@ -59,7 +62,7 @@ void search::lp(int hd, int tl) {
         c = cc;
         break;
       }
-    if (c == 0) return;
+    if (c == 0) return false;
     const int col = ntind(c), out = dind(col);
     double theta = lp_theta_start;
     int in = 0;
@@ -76,12 +79,14 @@ void search::lp(int hd, int tl) {
     }
     // No blocking point (the decrease of a pair objective is split between
     // its two points, each below the rate tolerance): stop here.
-    if (in == 0) return;
+    if (in == 0) return true;
     dind(col) = in;
     equ(in) = 0;
     if (out > 0) equ(out) = out;
     for (int r = 1; r <= N; ++r) x(r) += theta * d(r, col);
+    ++nsteps;
     pivot(col, in);
+    if (stopping && fdot(&x(1)) <= stop) return true;
     if (in >= hd) {
       bool keyed = false;
       for (int c2 = 1; c2 <= nnt; ++c2) {
@@ -99,12 +104,13 @@ void search::lp(int hd, int tl) {
       if (keyed) save(l, nkey);
     }
   }
+  return true;
 }
 
 // Point t is tight but not basic (a degenerate vertex): exchange it into the
 // basis with a step of length 0 along the one-sided column where it has the
 // largest rate, never the column of its partner.  False if there is none.
-bool search::make_basic(int t, int other) {
+bool level_program::make_basic(int t, int other) {
   if (equ(t) == 0) return true;
   int cb = 0;
   double rb = lp_eps_rate;

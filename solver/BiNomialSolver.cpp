@@ -2,13 +2,13 @@
 
 #include <climits>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <string>
 #include <iostream>
 #include <new>
 #include <utility>
 #include <vector>
 
+#include "fatal.h"
 #include "ffwrite.h"
 
 namespace hc {
@@ -28,9 +28,9 @@ constexpr const char* singular_text = " det = 0 !  ";
 // Solutions of one binomial system are columns of int-indexed arrays.
 constexpr long long max_columns = INT_MAX;
 
-[[noreturn]] void fail(const char* what, long long value, long long limit) {
-  std::fprintf(stderr, "binomial solver: %s (%lld, limit %lld)\n", what, value, limit);
-  std::exit(EXIT_FAILURE);
+[[noreturn]] void fail(int exit_status, const char* what, long long value, long long limit) {
+  fatal(exit_status, std::string("binomial solver: ") + what + " (" + std::to_string(value) +
+                         ", limit " + std::to_string(limit) + ")");
 }
 
 long long abs64(long long v) { return v < 0 ? -v : v; }
@@ -47,9 +47,7 @@ using wide = __int128;
 constexpr wide wide_limit = static_cast<wide>(1) << 124;
 
 [[noreturn]] void fail_wide() {
-  std::fprintf(stderr,
-               "binomial solver: integer reduction overflows: entries beyond 2^124\n");
-  std::exit(EXIT_FAILURE);
+  fatal(status::size, "binomial solver: integer reduction overflows: entries beyond 2^124");
 }
 
 wide checked(wide x) {
@@ -227,8 +225,7 @@ int reduce(work& wk) {
 int narrow(wide x, bool exact) {
   if (x > INT_MAX || x < INT_MIN) {
     if (exact) {
-      std::fprintf(stderr, "binomial solver: reduced integer matrix has entries beyond 32 bits\n");
-      std::exit(EXIT_FAILURE);
+      fatal(status::size, "binomial solver: reduced integer matrix has entries beyond 32 bits");
     }
     return static_cast<int>(static_cast<unsigned int>(static_cast<unsigned __int128>(x)));
   }
@@ -298,9 +295,9 @@ void normalise(int n, vec_ref<cplx> c, vec_ref<double> lnc) {
 // The number of solutions as a column count, after checking that it is one
 // and that x (n rows) has room for them.
 int solution_columns(int n, long long det, mat_ref<const cplx> x) {
-  if (det > max_columns) fail("too many solutions for one binomial system", det, max_columns);
-  if (x.rows() < n) fail("solution array has too few rows", x.rows(), n);
-  if (x.cols() < det) fail("solution array has fewer columns than solutions", x.cols(), det);
+  if (det > max_columns) fail(status::size, "too many solutions for one binomial system", det, max_columns);
+  if (x.rows() < n) fail(status::internal, "solution array has too few rows", x.rows(), n);
+  if (x.cols() < det) fail(status::internal, "solution array has fewer columns than solutions", x.cols(), det);
   return static_cast<int>(det);
 }
 
@@ -318,8 +315,8 @@ int solve_binomial(int n, mat_ref<int> a, vec_ref<cplx> c, mat_ref<cplx> bix) {
   try {
     y.assign(n, det);
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "binomial solver: no memory for the angles of %d solutions\n", det);
-    std::exit(EXIT_FAILURE);
+    fatal(status::memory,
+          "binomial solver: no memory for the angles of " + std::to_string(det) + " solutions");
   }
   list_solutions(n, bix, y, a, v, c, lnc, det);
   return det;
@@ -363,8 +360,8 @@ void xac(int n, mat_ref<cplx> x, mat_ref<double> y, mat_ref<int> a, vec_ref<cplx
   det = 0;
   if (det64 == 0) return;
   const int cols = solution_columns(n, det64, x);
-  if (y.rows() < n) fail("angle array has too few rows", y.rows(), n);
-  if (y.cols() < cols) fail("angle array has fewer columns than solutions", y.cols(), cols);
+  if (y.rows() < n) fail(status::internal, "angle array has too few rows", y.rows(), n);
+  if (y.cols() < cols) fail(status::internal, "angle array has fewer columns than solutions", y.cols(), cols);
   det = cols;
   list_solutions(n, x, y, a, v, c, lnc, det);
 }

@@ -43,7 +43,8 @@
 //
 // Failure: more than 2147483647 solutions, or a solution array with fewer
 // columns (or rows) than the solutions it must hold, ends the program with a
-// message on standard error and exit status 1; nothing is written out of
+// message on standard error and status::size or status::internal (fatal.h;
+// the same for the failures below); nothing is written out of
 // bounds.  The reduction computes in 128-bit integers, so the values that
 // grow between its size reductions stay exact (the results equal those of
 // 32-bit arithmetic wherever that is exact); a regular matrix whose L or V

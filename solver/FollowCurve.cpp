@@ -1,25 +1,18 @@
 #include "FollowCurve.h"
 
-#include <errno.h>
-
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <new>
 
 #include "BackErr.h"
 #include "BiNomialSolver.h"
 #include "CheckSol.h"
 #include "PathReport.h"
+#include "fatal.h"
 #include "sysprep.h"
 
 namespace hc {
 
-void track_fail(const char* what) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, what);
-  std::exit(1);
-}
+void track_fail(const char* what) { fatal(status::internal, what); }
 
 void check_track_args(int n, int m, int nc, mat_ref<const int> mcl, mat_ref<const cplx> sol,
                       mat_ref<const int> dat) {
@@ -116,7 +109,7 @@ int cell_starts::set_cell(int p) {
     for (int j = 1; j <= n; ++j) {
       const long long d = static_cast<long long>(supp(j, k1)) - supp(j, k2);
       if (d < INT_MIN || d > INT_MAX)
-        track_fail("an exponent difference of a mixed cell exceeds 32 bits");
+        fatal(status::size, "an exponent difference of a mixed cell exceeds 32 bits");
       v(i, j) = static_cast<int>(d);
     }
   }
@@ -124,13 +117,13 @@ int cell_starts::set_cell(int p) {
   intmatqr(n, v, q, d);
   cell = p;
   if (d == 0) return 0;
-  if (d > INT_MAX) track_fail("a mixed cell has more start roots than the arrays can hold");
+  if (d > INT_MAX) fatal(status::size, "a mixed cell has more start roots than the arrays can hold");
   crtpwt(p, n, m, nm, mcl, supp, v, q, w, tpow, minpow, cw);
   if (d > bix.cols()) {
     try {
       bix.assign(n, static_cast<int>(d));
     } catch (const std::bad_alloc&) {
-      track_fail("no memory for the start roots of a mixed cell");
+      fatal(status::memory, "no memory for the start roots of a mixed cell");
     }
   }
   det = bisolver(p, n, m, supp, coef_q, mcl, bix);

@@ -16,7 +16,8 @@
 //       dat(6, >= mv), mv the total of the cells' start roots.  A singular
 //       cell has no paths.  Arrays too small for the paths, a cell with more
 //       start roots than 2147483647, or a table that does not fit the
-//       supports end the program with a message and exit status 1.
+//       supports end the program with a message (fatal.h: status::internal,
+//       status::size for the counts beyond 32 bits).
 //   crtpwt(p, n, m, nm, mcl, supp, v, q, w, tpow, minpow)  the cell's powers
 //       of t: alpha solves (difference matrix) alpha = lifting differences,
 //       from the reduced v(n,n) = L (lower-triangular) and q(n,n) with

@@ -1,10 +1,10 @@
 #include "FollowCurveTD.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <string>
 
 #include "CheckSol.h"
 #include "PathReport.h"
+#include "fatal.h"
 #include "sysprep.h"
 
 namespace hc {
@@ -91,8 +91,8 @@ void td_tracker::path(vec_ref<const cplx> start, double step0, bool c3_kept, int
 
 namespace {
 [[noreturn]] void too_small(const char* what, int tdeg) {
-  std::fprintf(stderr, "rootsolve: %s holds fewer columns than the %d paths\n", what, tdeg);
-  std::exit(1);
+  fatal(status::internal,
+        std::string(what) + " holds fewer columns than the " + std::to_string(tdeg) + " paths");
 }
 }  // namespace
 
@@ -100,10 +100,8 @@ void fcurvetd(int n, int m, int tdeg, vec_ref<const int> deg, mat_ref<const int>
               mat_ref<const int> supp_q, vec_ref<const cplx> coef, vec_ref<const cplx> coef_q,
               vec_ref<const int> nm, mat_ref<cplx> sol, mat_ref<const cplx> bix, mat_ref<int> dat,
               int& nroot, int& blow_up, const evalcore& ev) {
-  if (tdeg < 0) {
-    std::fprintf(stderr, "rootsolve: the number of paths %d is negative\n", tdeg);
-    std::exit(1);
-  }
+  if (tdeg < 0)
+    fatal(status::internal, "the number of paths " + std::to_string(tdeg) + " is negative");
   if (bix.rows() < n || bix.cols() < tdeg) too_small("the start-root array", tdeg);
   if (sol.rows() < n || sol.cols() < tdeg) too_small("the end-point array", tdeg);
   if (dat.rows() < 6 || dat.cols() < tdeg) too_small("the path-data array", tdeg);

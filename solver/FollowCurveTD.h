@@ -11,7 +11,7 @@
 //       corrector gave up while t < 0.95f.  deg(n), supp(n,m), coef(m) (scaled),
 //       coef_q(2n), nm(n), supp_q(n,2n) in; sol(n, >= tdeg), dat(6, >= tdeg).
 //       tdeg = 0 tracks nothing.  Arrays too small for tdeg paths end the
-//       program with a message and exit status 1.
+//       program with a message and status::internal (fatal.h).
 //   evaltd(n, m, supp_q, coef, coef_q, cfd, deg, x, t, jcb, polyv, polyt, tmpi)
 //       polyv(n) = H(x,t), jcb(n,n) = dH/dx, polyt(n) = P(x) - Q(x); tmpi the
 //       largest degree.

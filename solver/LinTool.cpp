@@ -2,13 +2,13 @@
 
 #include <cmath>
 #include <cstddef>
-#include <cstdio>
-#include <cstdlib>
+#include <string>
 #include <limits>
 #include <new>
 #include <utility>
 
 #include "MisTools.h"
+#include "fatal.h"
 #include "prng.h"
 
 namespace hc {
@@ -72,11 +72,8 @@ void start_vector(int n, vec_ref<const double> tmp1, vec_ref<const double> tmp2,
 }
 
 [[noreturn]] void fit_too_large(std::int64_t rows, int cols) {
-  std::fprintf(stderr,
-               "sclcoef: the scaling fit needs a %lld x %d matrix, which cannot be held in "
-               "memory\n",
-               static_cast<long long>(rows), cols);
-  std::exit(1);
+  fatal(status::size, "the scaling fit needs a " + std::to_string(rows) + " x " +
+                          std::to_string(cols) + " matrix, which cannot be held in memory");
 }
 
 }  // namespace

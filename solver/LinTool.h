@@ -50,7 +50,7 @@
 //       fit into NaN), or when the fitted exponents are not finite.  A fit
 //       whose row count or matrix does not fit in memory (more than 2^31 - 1
 //       rows, or an allocation failure) is reported on stderr and ends the
-//       program with exit status 1.
+//       program with status::size (fatal.h).
 #pragma once
 
 #include <complex>

@@ -1,6 +1,7 @@
 // rootsolve: binds ./MEva.so, reads input.num, puts the system into normal
-// order, scales and completes it, asks which homotopy to follow, runs it and
-// writes the roots to data.roots.
+// order, scales and completes it, checks that the library fits its supports,
+// asks which homotopy to follow, runs it and writes the roots to data.roots.
+// Every failure ends the run through fatal() with a status of its table.
 //
 // Built with HC_SEEDED_RUNS this is rootsolve_seeded, a program for the
 // test scripts: `rootsolve_seeded SEED` draws every random number from SEED
@@ -9,8 +10,6 @@
 #include <time.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <limits>
 #include <memory>
@@ -23,7 +22,9 @@
 #include "array.h"
 #include "cplx.h"
 #include "cputime.h"
+#include "ec_check.h"
 #include "ec_loader.h"
+#include "fatal.h"
 #include "ffread.h"
 #include "ffwrite.h"
 #include "prng.h"
@@ -59,7 +60,7 @@ int ask_option(ffreader& answers) {
     ff_record(std::cout, "Please enter the option of homotopy method");
     ff_record(std::cout, "  1. The polyhedral homotopy");
     ff_record(std::cout, "  2. The classical linear homotopy");
-    std::cout.flush();
+    flush_output();
     const int tmpi = answers.read_int();
     if (tmpi == 1) {
       ff_record(std::cout, "The polyhedral homotopy method");
@@ -74,9 +75,6 @@ int ask_option(ffreader& answers) {
   }
 }
 
-// Exit status of a run whose sizes the arrays cannot hold.
-constexpr int too_large_status = 4;
-
 // The counts of the run that the summary prints.
 struct run_counts {
   int nroot = 0;
@@ -89,11 +87,7 @@ void paths_line(long long paths) {
   std::cout << " The # of paths followed  = " << fmt_i(paths, 10) << "\n";
 }
 
-[[noreturn]] void too_large(const char* what) {
-  std::cout.flush();
-  std::fprintf(stderr, "rootsolve: %s\n", what);
-  std::exit(too_large_status);
-}
+[[noreturn]] void too_large(const char* what) { fatal(status::size, what); }
 
 // The classical linear homotopy: the total-degree start system
 // coef_q(2i-1) x_i^deg(i) + coef_q(2i), its tdeg solutions, and the paths
@@ -181,7 +175,8 @@ void summary(const run_counts& rc) {
 
 // trnd: the clock value to use, or -1 for the clock's own.
 int run(int trnd_fixed) {
-  if (load_evalcore() != 0) return 1;
+  catch_memory_exhaustion();
+  if (load_evalcore() != 0) return status::library;
 
   suppsys rd;
   {
@@ -190,6 +185,14 @@ int run(int trnd_fixed) {
   }
   prepared_system sys;
   prepare_system(rd, sys);
+  // A library generated for another system would compute other values, or
+  // address entries beyond the arrays of this one: refuse it before anything
+  // is asked or tracked.
+  const std::string misfit = check_evalcore(sys.n, sys.m, sys.nm, sys.supp);
+  if (!misfit.empty())
+    fatal(status::library, "./MEva.so was not generated for the supports of input.num (" +
+                               misfit + "); generate it again: evalgen < input.num, then "
+                               "compile MEva.f90");
   const int trnd = trnd_fixed >= 0 ? trnd_fixed : clock_offset();
 
   ffreader answers(std::cin, "standard input");
@@ -200,22 +203,18 @@ int run(int trnd_fixed) {
   else
     linear_homotopy(sys, rd.var, trnd, rc);
   summary(rc);
-  return 0;
+  return stdout_status();
 }
 
 }  // namespace
 }  // namespace hc
 
 #ifdef HC_SEEDED_RUNS
-// Exit status of a wrong command line (the usage status of sysexits).
-constexpr int usage_status = 64;
-
 int main(int argc, char** argv) {
   char* end = nullptr;
   const unsigned long long seed = argc == 2 ? std::strtoull(argv[1], &end, 10) : 0;
   if (argc != 2 || end == argv[1] || *end != '\0') {
-    std::fprintf(stderr, "usage: rootsolve_seeded SEED\n");
-    return usage_status;
+    hc::fatal(hc::status::usage, "usage: rootsolve_seeded SEED");
   }
   hc::prng_fix_seed(seed);
   return hc::run(static_cast<int>(seed % hc::trnd_modulus));

@@ -1,15 +1,12 @@
 #include "WriteSol.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 
 #include "BackErr.h"
 #include "FollowCurve.h"
 #include "LinTool.h"
-#include "ffread.h"
 #include "ffwrite.h"
+#include "outfile.h"
 
 namespace hc {
 
@@ -102,17 +99,9 @@ namespace {
 void write_file(int n, int m, int& nroot, vec_ref<const cplx> coef, mat_ref<const cplx> sol,
                 int& nreal, mat_ref<const int> dat, vec_ref<const cplx> cfd, int blow_up, int paths,
                 vec_ref<const std::string> var, const evalcore& ev) {
-  std::ofstream out("data.roots", std::ios::out | std::ios::trunc | std::ios::binary);
-  if (!out) {
-    std::fprintf(stderr, "rootsolve: data.roots: cannot open the file for writing\n");
-    std::exit(ffread_exit_status);
-  }
-  write_roots(out, n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, paths, var, ev);
-  out.close();
-  if (!out) {
-    std::fprintf(stderr, "rootsolve: data.roots: the file could not be written\n");
-    std::exit(ffread_exit_status);
-  }
+  write_output("data.roots", [&](std::ostream& out) {
+    write_roots(out, n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, paths, var, ev);
+  });
 }
 }  // namespace
 

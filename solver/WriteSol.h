@@ -11,8 +11,9 @@
 //       unscaled completed system, sol(n, >= nroot) the unscaled end points
 //       (not modified), dat(6, >= nroot) whose row 5 marks points to skip,
 //       var(n) the names; out nreal (roots counted as real) and nroot :=
-//       roots written.  A file that cannot be written ends the program with a
-//       message on standard error and exit status 2.
+//       roots written.  The file is replaced only once complete (outfile.h);
+//       one that cannot be written ends the program with a message on
+//       standard error and status::output.
 //   wrtslntd(n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, tdeg, var)
 //       the same file for the linear homotopy (tdeg paths).
 //   write_roots(out, n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, paths,

@@ -31,7 +31,7 @@
 //       corrector left it); rtrcx(n) its end point; a cell or root that does
 //       not exist is a re-track that failed (give_up = 1, stepcount = 0).
 //   track_fail(what)  "<program>: <what>" on standard error after flushing
-//       standard output, exit status 1.
+//       standard output, status::internal (fatal.h): a call outside the contract.
 //   check_track_args(n, m, nc, mcl, sol, dat)  ends the program (track_fail)
 //       when n < 1, m < 0 or nc < 0, when mcl holds fewer than n rows or nc
 //       cells, or when sol has fewer than n rows or dat fewer than 6.

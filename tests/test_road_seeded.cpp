@@ -41,7 +41,7 @@ TEST(rootsolve_seeded, CommandLineOfOneNumber) {
     const proc_result r = run_process(argv, "1\n", dir.path());
     EXPECT_EQ(r.status, 64);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "usage: rootsolve_seeded SEED\n");
+    EXPECT_EQ(r.err, "rootsolve_seeded: usage: rootsolve_seeded SEED\n");
   }
 }
 

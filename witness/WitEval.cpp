@@ -1,15 +1,10 @@
 #include "WitEval.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "fatal.h"
 
 namespace hc {
 
-void wit_fail(const std::string& what) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "witsolve: %s\n", what.c_str());
-  std::exit(1);
-}
+void wit_fail(const std::string& what) { fatal(status::internal, what); }
 
 void maxdeg_of(int n, int m, mat_ref<const int> supp, vec_ref<int> maxdeg) {
   for (int j = 1; j <= n; ++j) {

@@ -33,7 +33,8 @@
 //   evalpdpds_t<Real>, evalpdp_t<Real>  the first two over the real type
 //       (the binary128 ones are qevalpdpds, qevalpdp of QTrack.h).
 //
-//   wit_fail(what)  "witsolve: <what>" on standard error, exit status 1.
+//   wit_fail(what)  "witsolve: <what>" on standard error, status::internal
+//       (fatal.h): a routine called outside its contract.
 #pragma once
 
 #include <climits>

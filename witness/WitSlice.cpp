@@ -1,30 +1,29 @@
 #include "WitSlice.h"
 
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <cmath>
 #include <cstdint>
+#include <iostream>
 #include <string>
 
 #include "WitEval.h"
 #include "WrtSol_W.h"
+#include "fatal.h"
 #include "ffwrite.h"
 #include "prng.h"
 
 namespace hc {
 
 int ask_hyperplanes(ffreader& in, std::ostream& out, int n) {
-  if (n < 2) {
-    out.flush();
-    std::fprintf(stderr,
-                 "witsolve: the system has %d unknown%s: no number of hyperplanes lies in 1 .. n-1\n",
-                 n, n == 1 ? "" : "s");
-    std::exit(kNoHyperplaneStatus);
-  }
+  if (n < 2)
+    fatal(status::data, "the system has " + std::to_string(n) + (n == 1 ? " unknown" : " unknowns") +
+                            ": no number of hyperplanes lies in 1 .. n-1");
   for (;;) {
     out << "Input the # of hyperplanes (1, ... ," << fmt_i(n - 1, 3) << ")\n";
-    out.flush();
+    if (&out == &std::cout)
+      flush_output();  // keeps the reason should the write fail
+    else
+      out.flush();
     const int k = in.read_int();
     if (k >= 1 && k <= n - 1) return k;
   }
@@ -55,7 +54,7 @@ void embed_system(const suppsys& rd, int k, mat_ref<const cplx> zcoef, mat_ref<c
   // Room for the appended constant terms, and every exponent numbered by a
   // 32-bit integer.
   if (N * (M1 + N) > INT_MAX)
-    wit_fail("the system cut by " + std::to_string(k) + " hyperplanes is too large: " +
+    fatal(status::size, "the system cut by " + std::to_string(k) + " hyperplanes is too large: " +
              std::to_string(N) + " equations with " + std::to_string(M1) + " terms");
   emb.n = static_cast<int>(N);
   emb.m = static_cast<int>(M1);

@@ -10,8 +10,8 @@
 //       one integer from in, again until 1 <= k <= n-1; returns k.  A value
 //       that is not an integer, or the end of the input, is the reader's
 //       fatal error.  With n < 2 no answer exists: before any prompt it
-//       writes "witsolve: the system has n unknown(s): ..." on standard error
-//       and ends the program with kNoHyperplaneStatus.
+//       ends the program with "the system has n unknown(s): ..." and the
+//       status of refused input (fatal.h).
 //   draw_slicing(n, k, zcoef, lcoef)  reseeds the platform generator from the
 //       clock, then zcoef(i,j) = exp(i c r) for i = 1..n (outer), j = 1..k and
 //       lcoef(j,l) = exp(i c r) for j = 1..k (outer), l = 1..n+1, r drawn
@@ -23,7 +23,7 @@
 //       hyperplane the n linear terms, the constant term and z_j with
 //       coefficient (1,0).  emb.n = N, emb.m = M1 = m + 2nk + 2k; emb.var is
 //       left empty.  An embedded system whose N x (M1 + N) exponents exceed
-//       the 32-bit range ends the program with a message (exit status 1).
+//       the 32-bit range ends the program with a message (status::size).
 //   witness_summary(out, k, nwitness, seconds)  the closing records of a run.
 #pragma once
 
@@ -39,9 +39,6 @@ namespace hc {
 // The slicing angles spread over [0, 1.6) radians; the factor is the
 // single-precision value nearest to 1.6, widened to double.
 constexpr double kSliceAngle = 1.600000023841858;
-
-// Exit status of a run whose system has fewer than two unknowns.
-constexpr int kNoHyperplaneStatus = 2;
 
 int ask_hyperplanes(ffreader& in, std::ostream& out, int n);
 void draw_slicing(int n, int k, mat<cplx>& zcoef, mat<cplx>& lcoef);

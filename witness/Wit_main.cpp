@@ -15,6 +15,7 @@
 #include "WrtSol_W.h"
 #include "array.h"
 #include "cplx.h"
+#include "fatal.h"
 #include "ffread.h"
 #include "sysinput.h"
 #include "sysprep.h"
@@ -28,6 +29,7 @@ namespace {
 constexpr int kStartOffset = 100;
 
 int run() {
+  catch_memory_exhaustion();
   suppsys rd;
   {
     std::unique_ptr<ffreader> in = ffreader::open_file("./bin/input.num");
@@ -61,7 +63,7 @@ int run() {
     dat.assign(6, paths, 0);
     tmpsol.assign(N, paths);
   } catch (const std::bad_alloc&) {
-    wit_fail("no memory for the end points of " + std::to_string(paths) + " paths");
+    fatal(status::memory, "no memory for the end points of " + std::to_string(paths) + " paths");
   }
   start_coefficients(M, kStartOffset, tmprv, coef_q);
 
@@ -74,7 +76,7 @@ int run() {
   wrtsln_w(N, M, n, k, nroot, nwitness, sys.supp, sys.oldcoef, sys.nm, tmpsol, zcoef, lcoef,
            rd.var);
   witness_summary(std::cout, k, nwitness, t1 - t0);
-  return 0;
+  return stdout_status();
 }
 
 }  // namespace

@@ -2,16 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 
+#include "BackErr.h"
 #include "Eval.h"
 #include "FllCrvPol_W.h"
 #include "LinTool.h"
 #include "WitEval.h"
-#include "ffread.h"
 #include "ffwrite.h"
+#include "outfile.h"
 
 namespace hc {
 
@@ -106,12 +104,14 @@ void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int
   mat<cplx> jacob(N, N), jeq(N, N);
   vec<double> scale(N);
   coef_scales(N, nm, oldcoef, scale);
+  vec<cplx> acoef(M);
+  abs_coef(M, oldcoef, acoef);
   nwitness = 0;
   for (int s = 1; s <= nroot; ++s) {
     vcopy<cplx>(N, sol.col(s), x);
     evalpdp(N, M, supp, oldcoef, maxdeg, x, nm, jacob, polyv);
     bool isgood = false;
-    fnlnwtnsln_w(N, M, nm, supp, oldcoef, jacob, polyv, x, maxdeg, isgood);
+    fnlnwtnsln_w(N, M, nm, supp, oldcoef, jacob, polyv, x, maxdeg, isgood, acoef, kBackErrFactor);
     if (!isgood) continue;
     double max_sv = 0, min_sv = 0, max_sv_eq = 0, min_sv_eq = 0;
     mcopy<cplx>(N, jacob.ref(), jeq);
@@ -147,17 +147,9 @@ void wrtsln_w(int N, int M, int n, int k, int nroot, int& nwitness, mat_ref<cons
               vec_ref<const cplx> oldcoef, vec_ref<const int> nm, mat_ref<const cplx> sol,
               mat_ref<const cplx> zcoef, mat_ref<const cplx> lcoef,
               vec_ref<const std::string> var) {
-  std::ofstream out("data.witness", std::ios::out | std::ios::trunc | std::ios::binary);
-  if (!out) {
-    std::fprintf(stderr, "witsolve: data.witness: cannot open the file for writing\n");
-    std::exit(ffread_exit_status);
-  }
-  write_witness(out, N, M, n, k, nroot, nwitness, supp, oldcoef, nm, sol, zcoef, lcoef, var);
-  out.close();
-  if (!out) {
-    std::fprintf(stderr, "witsolve: data.witness: the file could not be written\n");
-    std::exit(ffread_exit_status);
-  }
+  write_output("data.witness", [&](std::ostream& out) {
+    write_witness(out, N, M, n, k, nroot, nwitness, supp, oldcoef, nm, sol, zcoef, lcoef, var);
+  });
 }
 
 }  // namespace hc

@@ -1,5 +1,7 @@
 #include "ffread.h"
 
+#include "fatal.h"
+
 #include <gtest/gtest.h>
 
 #include "proc.h"
@@ -174,7 +176,7 @@ TEST(ffreaderDeathTest, UnreadableInputIsFatal) {
        "\"9999999999999999999999999999999999999999...\""},
   };
   for (const auto& c : cases) {
-    EXPECT_EXIT(run(c.text, c.script), ::testing::ExitedWithCode(ffread_exit_status),
+    EXPECT_EXIT(run(c.text, c.script), ::testing::ExitedWithCode(status::data),
                 exactly(std::string("test_ffread: ") + c.message))
         << c.text;
   }
@@ -182,7 +184,7 @@ TEST(ffreaderDeathTest, UnreadableInputIsFatal) {
 
 TEST(ffreaderDeathTest, MessageNamesTheSource) {
   EXPECT_EXIT(run("1\n\nyes\n", "i i", "standard input"),
-              ::testing::ExitedWithCode(ffread_exit_status),
+              ::testing::ExitedWithCode(status::data),
               exactly("test_ffread: standard input, line 3: expected an integer, found \"yes\""));
 }
 
@@ -199,11 +201,21 @@ TEST(ffreader, OpenFileReadsIt) {
   std::remove(path.c_str());
 }
 
-TEST(ffreaderDeathTest, OpenFileFailsOnAMissingFile) {
+TEST(ffreaderDeathTest, OpenFileFailsOnAMissingFileOrADirectory) {
   EXPECT_EXIT(ffreader::open_file("/nonexistent/input.num"),
-              ::testing::ExitedWithCode(ffread_exit_status),
+              ::testing::ExitedWithCode(status::input),
               exactly("test_ffread: /nonexistent/input.num: cannot open for reading: "
                       "No such file or directory"));
+  EXPECT_EXIT(ffreader::open_file("/tmp"), ::testing::ExitedWithCode(status::input),
+              exactly("test_ffread: /tmp: cannot open for reading: Is a directory"));
+}
+
+// Bytes that are not printable are echoed as \xHH, never raw.
+TEST(ffreaderDeathTest, UnprintableBytesAreEscaped) {
+  const std::string text("1\n2x\0\x1b[2J\xc3\xa9\n", 12);
+  EXPECT_EXIT(run(text, "i i"), ::testing::ExitedWithCode(status::data),
+              exactly("test_ffread: input.num, line 2: expected an integer, found "
+                      "\"2x\\x00\\x1b[2J\\xc3\\xa9\""));
 }
 
 }  // namespace

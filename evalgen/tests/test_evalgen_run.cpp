@@ -21,6 +21,7 @@
 #include "MisTools.h"
 #include "array.h"
 #include "cplx.h"
+#include "ec_check.h"
 
 #ifndef EVALGEN_BIN
 #error "EVALGEN_BIN must name the evalgen program"
@@ -220,6 +221,24 @@ class generated_lib {
   void* h_ = nullptr;
 };
 
+// The library of the case being checked, as the evaluator table the check of
+// rootsolve takes (references are passed as pointers).
+const generated_lib* g_lib = nullptr;
+void lib_evahhx(const int& n, const cplx* cf, const cplx* z, cplx* p, const cplx* cfd, cplx* dp) {
+  g_lib->eva(const_cast<int*>(&n), const_cast<cplx*>(cf), const_cast<cplx*>(z), p,
+             const_cast<cplx*>(cfd), dp);
+}
+void lib_subexpo(const int& n, const cplx* cf, const cplx* z, cplx* p, const cplx* cfd,
+                 const cplx* cft, cplx* dp, cplx* dt) {
+  g_lib->sub(const_cast<int*>(&n), const_cast<cplx*>(cf), const_cast<cplx*>(z), p,
+             const_cast<cplx*>(cfd), const_cast<cplx*>(cft), dp, dt);
+}
+void lib_coefhhthx(cplx* cf, cplx* cft, cplx* cfd, const int& m, const cplx* b, const cplx* g,
+                   const double* d, const double& s) {
+  g_lib->coef(cf, cft, cfd, const_cast<int*>(&m), const_cast<cplx*>(b), const_cast<cplx*>(g),
+              const_cast<double*>(d), const_cast<double*>(&s));
+}
+
 void check_case(const gen_case& c) {
   SCOPED_TRACE(c.name);
   const system_rd rd = random_system(c);
@@ -241,6 +260,12 @@ void check_case(const gen_case& c) {
   ASSERT_EQ(run_in(dir.path(), fortran_cmd), 0);
   generated_lib lib(dir / "MEva.so");
   ASSERT_TRUE(lib.ok()) << dlerror();
+
+  // rootsolve's check accepts the library generated for the system.
+  g_lib = &lib;
+  const evalcore core{&lib_evahhx, &lib_subexpo, &lib_coefhhthx};
+  EXPECT_EQ(evalcore_misfit(n, m, s.nm, s.supp, core), "");
+  g_lib = nullptr;
 
   std::mt19937 gen(c.seed + 1000);
   std::uniform_real_distribution<double> u(-1.0, 1.0);

@@ -1,9 +1,11 @@
 // Independent checks of a mixed-cell enumeration: the inner normal of a cell
-// from its edge equations, and an enumeration by brute force over every
-// choice of one pair of terms per equation.
+// from its edge equations (in doubles, and exactly in integers), and an
+// enumeration by brute force over every choice of one pair of terms per
+// equation.
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <set>
 #include <vector>
 
@@ -98,6 +100,98 @@ inline std::set<cell> brute_force_cells(int n, mat_ref<const int> supp, vec_ref<
     if (r == n) break;
   }
   return out;
+}
+
+}  // namespace hc::testsys
+
+namespace hc::testsys {
+
+// Outcome of the exact test of one cell.
+enum class exact_verdict { cell, not_a_cell, undecided };
+
+// Lifting values are dyadic: prng_draw gives odd multiples of 2^-54 and a
+// removed term is lifted to 2.0, so w 2^54 is an integer for all of them.
+constexpr int lift_scale_bits = 54;
+
+// Whether c is a mixed cell, in exact integer arithmetic: the edge matrix V
+// (row i = p_i - q_i) is inverted fraction-free (Gauss-Jordan with exact
+// divisions; every entry met is a minor of [V | I]), giving D and D V^-1 with
+// D = +-det V; then y = D alpha = (D V^-1) r with r_i = W(q_i) - W(p_i),
+// W = w 2^54, and every other term k of equation i must satisfy
+// sign(D) ((k - p_i)'y + D (W(k) - W(p_i))) > 0.  undecided when a lifting
+// value is not such a dyadic number or a product leaves 128 bits.
+inline exact_verdict exact_cell(int n, mat_ref<const int> supp, vec_ref<const int> nm,
+                                vec_ref<const double> w, const cell& c) {
+  using i128 = __int128;
+  const auto W = [&](int k, i128& out) {
+    const double s = std::ldexp(w(k), lift_scale_bits);
+    if (!(s >= 0.0 && s < 9.2e18) || s != std::floor(s)) return false;
+    out = static_cast<i128>(static_cast<std::int64_t>(s));
+    return true;
+  };
+  const auto mul = [](i128 a, i128 b, i128& out) { return !__builtin_mul_overflow(a, b, &out); };
+  const auto add = [](i128 a, i128 b, i128& out) { return !__builtin_add_overflow(a, b, &out); };
+  const std::size_t nn = static_cast<std::size_t>(n), w2 = 2 * nn;
+  std::vector<i128> A(nn * w2, 0);
+  auto at = [&](std::size_t i, std::size_t j) -> i128& { return A[i * w2 + j]; };
+  std::vector<i128> r(nn);
+  for (std::size_t i = 0; i < nn; ++i) {
+    const int p = c[2 * i], q = c[2 * i + 1];
+    for (std::size_t k = 0; k < nn; ++k)
+      at(i, k) = supp(static_cast<int>(k) + 1, p) - supp(static_cast<int>(k) + 1, q);
+    at(i, nn + i) = 1;
+    i128 wp = 0, wq = 0;
+    if (!W(p, wp) || !W(q, wq)) return exact_verdict::undecided;
+    r[i] = wq - wp;
+  }
+  i128 prev = 1;
+  for (std::size_t k = 0; k < nn; ++k) {
+    std::size_t piv = k;
+    while (piv < nn && at(piv, k) == 0) ++piv;
+    if (piv == nn) return exact_verdict::not_a_cell;  // flat: no unique normal
+    if (piv != k)
+      for (std::size_t j = 0; j < w2; ++j) std::swap(at(k, j), at(piv, j));
+    for (std::size_t i = 0; i < nn; ++i) {
+      if (i == k) continue;
+      for (std::size_t j = 0; j < w2; ++j) {
+        if (j == k) continue;
+        i128 t1 = 0, t2 = 0;
+        if (!mul(at(k, k), at(i, j), t1) || !mul(at(i, k), at(k, j), t2))
+          return exact_verdict::undecided;
+        const i128 num = t1 - t2;
+        if (num % prev != 0) return exact_verdict::undecided;  // never: minors divide
+        at(i, j) = num / prev;
+      }
+      at(i, k) = 0;
+    }
+    prev = at(k, k);
+  }
+  const i128 D = prev;
+  std::vector<i128> y(nn, 0);
+  for (std::size_t i = 0; i < nn; ++i)
+    for (std::size_t j = 0; j < nn; ++j) {
+      i128 t = 0;
+      if (!mul(at(i, nn + j), r[j], t) || !add(y[i], t, y[i])) return exact_verdict::undecided;
+    }
+  int hd = 1;
+  for (std::size_t i = 0; i < nn; ++i) {
+    const int p = c[2 * i], q = c[2 * i + 1];
+    i128 wp = 0;
+    W(p, wp);
+    for (int k = hd; k < hd + nm(static_cast<int>(i) + 1); ++k) {
+      if (k == p || k == q) continue;
+      i128 wk = 0, v = 0, t = 0;
+      if (!W(k, wk)) return exact_verdict::undecided;
+      if (!mul(D, wk - wp, v)) return exact_verdict::undecided;
+      for (std::size_t t2 = 0; t2 < nn; ++t2) {
+        const int e = supp(static_cast<int>(t2) + 1, k) - supp(static_cast<int>(t2) + 1, p);
+        if (!mul(e, y[t2], t) || !add(v, t, v)) return exact_verdict::undecided;
+      }
+      if (!(D > 0 ? v > 0 : v < 0)) return exact_verdict::not_a_cell;
+    }
+    hd += nm(static_cast<int>(i) + 1);
+  }
+  return exact_verdict::cell;
 }
 
 }  // namespace hc::testsys

@@ -174,4 +174,25 @@ inline system binomial(int n, const std::vector<int>& a_rowwise) {
   return from_equations(n, eqs);
 }
 
+// Random supports: n variables, k terms per equation, exponents 0..e, drawn
+// by a linear congruential generator of their own (the systems never change).
+inline system random_supports(int n, int k, int e, unsigned seed) {
+  std::vector<std::vector<monomial>> eqs;
+  unsigned st = seed;
+  auto next = [&]() {
+    st = st * 1103515245u + 12345u;
+    return (st >> 16) & 0x7fff;
+  };
+  for (int i = 0; i < n; ++i) {
+    std::vector<monomial> eq;
+    for (int t = 0; t < k; ++t) {
+      monomial mo(static_cast<std::size_t>(n));
+      for (int r = 0; r < n; ++r) mo[static_cast<std::size_t>(r)] = static_cast<int>(next() % (e + 1));
+      eq.push_back(mo);
+    }
+    eqs.push_back(eq);
+  }
+  return from_equations(n, eqs);
+}
+
 }  // namespace hc::testsys

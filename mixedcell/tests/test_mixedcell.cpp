@@ -164,26 +164,6 @@ TEST_P(BruteForce, SearchFindsExactlyTheBruteForceCells) {
   }
 }
 
-// Random supports: n variables, k terms per equation, exponents 0..e.
-system random_supports(int n, int k, int e, unsigned seed) {
-  std::vector<std::vector<testsys::monomial>> eqs;
-  unsigned st = seed;
-  auto next = [&]() {
-    st = st * 1103515245u + 12345u;
-    return (st >> 16) & 0x7fff;
-  };
-  for (int i = 0; i < n; ++i) {
-    std::vector<testsys::monomial> eq;
-    for (int t = 0; t < k; ++t) {
-      testsys::monomial mo(static_cast<std::size_t>(n));
-      for (int r = 0; r < n; ++r) mo[static_cast<std::size_t>(r)] = static_cast<int>(next() % (e + 1));
-      eq.push_back(mo);
-    }
-    eqs.push_back(eq);
-  }
-  return testsys::from_equations(n, eqs);
-}
-
 std::vector<known_case> brute_cases() {
   using namespace testsys;
   std::vector<known_case> v = {

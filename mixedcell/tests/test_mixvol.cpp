@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "MixedCell.h"
+#include "fatal.h"
 
 namespace hc {
 namespace {
@@ -84,7 +85,7 @@ TEST(MixvolDeathTest, TooManyPaths) {
   mcl(1, 1) = 1; mcl(1, 2) = 2; mcl(2, 1) = 3; mcl(2, 2) = 4;
   vec<int> stdet(1);
   long long mv = 0;
-  EXPECT_EXIT(mixvol(2, 4, 1, supp, mcl, stdet, mv), ::testing::ExitedWithCode(1),
+  EXPECT_EXIT(mixvol(2, 4, 1, supp, mcl, stdet, mv), ::testing::ExitedWithCode(status::size),
               "mixed volume: more than 2147483647");
 }
 

@@ -1,15 +1,16 @@
 #include "conv.h"
 
 #include <argp.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sysexits.h>
-#include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
+
+#include "fatal.h"
+#include "outfile.h"
 
 // Version text printed by --version.
 const char* argp_program_version = "0.9.9";
@@ -28,16 +29,14 @@ constexpr int coef_sci_below = -5;
 constexpr int sym_sci_below = -4;
 
 // Exit status when the input is not a system that can be converted (a syntax
-// error or a refused operation): "data format error" of sysexits.h.
-constexpr int exit_bad_input = EX_DATAERR;
-// Exit status when an output cannot be opened or written.
-constexpr int exit_output = 1;
+// error, a refused operation, a coefficient that is not finite), and when an
+// output cannot be opened or written: the table of fatal.h.
+constexpr int exit_bad_input = status::data;
+constexpr int exit_output = status::output;
 
 // Room for one number: at most 17 digits, a sign, a point, up to 20 leading
 // zeros of a fixed-form fraction (exponent down to -6) and an exponent.
 constexpr int num_buf_len = 64;
-// Permissions of a new output file before the umask, as fopen gives them.
-constexpr mode_t new_file_mode = 0666;
 
 // ---- command line ----
 
@@ -111,135 +110,65 @@ void strip_zeros(std::string& s) {
   if (s.back() == '.') s.pop_back();
 }
 
-// ---- output files ----
-
-// One output file of tav_style/rud_style.  It is opened without truncation,
-// so that nothing is changed until both files are open.
-struct out_file {
-  std::string name;
-  int fd = -1;
-  bool created = false;  // did not exist before
-  FILE* f = nullptr;
-
-  bool open_keep() {
-    fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
-      fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, new_file_mode);
-      created = fd >= 0;
-    }
-    return fd >= 0;
-  }
-  // Undo open_keep: close, and remove the file if this run created it.
-  void abandon() {
-    if (fd < 0) return;
-    ::close(fd);
-    fd = -1;
-    if (created) ::unlink(name.c_str());
-  }
-  // Empty a regular file and attach a stream; false with errno set on failure.
-  bool start() {
-    struct stat st;
-    if (::fstat(fd, &st) != 0) return false;
-    if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) return false;
-    f = ::fdopen(fd, "w");
-    if (f == nullptr) return false;
-    fd = -1;  // owned by f now
-    return true;
-  }
-  // Flush and close; false with errno set when a write failed.
-  bool finish() {
-    bool ok = true;
-    int err = 0;
-    if (f != nullptr) {
-      if (std::fflush(f) != 0 || std::ferror(f)) {
-        ok = false;
-        err = errno;
-      }
-      if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        err = errno;
-      }
-      f = nullptr;
-    }
-    if (fd >= 0) {
-      ::close(fd);
-      fd = -1;
-    }
-    if (!ok) errno = err;
-    return ok;
-  }
-};
+// ---- output ----
 
 void write_error(const std::string& what, int err) {
-  std::fprintf(stderr, "error: cannot write %s: %s\n", what.c_str(), std::strerror(err));
+  report("cannot write " + what + ": " + std::strerror(err));
 }
 
 // Standard output after a writer: a failed write (a full disk) is an error.
-int finish_stdout() {
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    write_error("standard output", errno);
-    return exit_output;
+int finish_stdout() { return stdout_status(); }
+
+// The exponents of t, each followed by one blank, and a line end.
+std::string exponent_line(const Term& t) {
+  std::string s;
+  for (int e : t) {
+    s += std::to_string(e);
+    s += ' ';
   }
-  return 0;
+  s += '\n';
+  return s;
 }
 
-// The exponents of t, each followed by one blank.
-void put_exponents(FILE* f, const Term& t) {
-  for (int e : t) std::fprintf(f, "%d ", e);
-  std::fputc('\n', f);
-}
-
-// tav_style (with_counts) and rud_style.
+// tav_style (with_counts) and rud_style.  Both files are written to
+// temporaries and replace the old files only once both are complete; when
+// either cannot be opened, neither is changed.
 int supp_coef_style(const polysys_t& s, bool with_counts) {
   const std::string base = _output_file != nullptr ? _output_file : _default_file;
-  out_file supp{base + ".supp"};
-  out_file coef{base + ".coef"};
-  const bool ok_supp = supp.open_keep();
-  const bool ok_coef = coef.open_keep();
-  if (!ok_supp || !ok_coef) {
-    supp.abandon();
-    coef.abandon();
-    std::fprintf(stderr, "error: cannot open output files %s, %s\n", supp.name.c_str(),
-                 coef.name.c_str());
+  out_file supp(base + ".supp");
+  out_file coef(base + ".coef");
+  if (!supp.open() || !coef.open()) {
+    report("error: cannot open output files " + supp.path() + ", " + coef.path());
     return exit_output;
   }
-  for (out_file* o : {&supp, &coef}) {
-    if (!o->start()) {
-      const int err = errno;
-      supp.finish();
-      coef.finish();
-      write_error(o->name, err);
-      return exit_output;
-    }
-  }
 
+  std::ostream& so = supp.stream();
   const std::size_t n = s.vars.size();
   if (with_counts) {
-    std::fprintf(supp.f, "%zu %zu\n", n, s.size());
-    for (std::size_t e = 0; e < s.size(); ++e) std::fputs("1 ", supp.f);
-    std::fputc('\n', supp.f);
+    so << n << ' ' << s.size() << '\n';
+    for (std::size_t e = 0; e < s.size(); ++e) so << "1 ";
+    so << '\n';
   } else {
-    std::fprintf(supp.f, "%zu\n", n);
+    so << n << '\n';
   }
   std::size_t first = 1;
   for (const Poly& p : s) {
-    std::fprintf(supp.f, "%zu %zu\n", first, first + p.size() - 1);
+    so << first << ' ' << first + p.size() - 1 << '\n';
     first += p.size();
   }
   for (const Poly& p : s)
-    for (const Term& t : p) put_exponents(supp.f, t);
+    for (const Term& t : p) so << exponent_line(t);
+  std::ostream& co = coef.stream();
   for (const Poly& p : s)
-    for (const Term& t : p)
-      std::fprintf(coef.f, "%s\n", coef_text(t.coef, coef_digits, coef_sci_below).c_str());
+    for (const Term& t : p) co << coef_text(t.coef, coef_digits, coef_sci_below) << '\n';
 
-  int status = 0;
   for (out_file* o : {&supp, &coef}) {
-    if (!o->finish() && status == 0) {
-      write_error(o->name, errno);
-      status = exit_output;
+    if (!o->commit()) {
+      write_error(o->path(), errno);
+      return exit_output;
     }
   }
-  return status;
+  return 0;
 }
 
 }  // namespace
@@ -272,7 +201,7 @@ int zarvik_style(const polysys_t& s) {
   std::printf("%zu\n", s.vars.size());
   for (const Poly& p : s) std::printf("%zu\n", p.size());
   for (const Poly& p : s)
-    for (const Term& t : p) put_exponents(stdout, t);
+    for (const Term& t : p) std::fputs(exponent_line(t).c_str(), stdout);
   for (const Poly& p : s)
     for (const Term& t : p)
       std::printf("%s\n", coef_text(t.coef, coef_digits, coef_sci_below).c_str());
@@ -304,6 +233,7 @@ int rud_style(const polysys_t& s) { return supp_coef_style(s, false); }
 
 int main(int argc, char** argv) {
   using namespace hc;
+  catch_memory_exhaustion();
   argp_parse(&argp_def, argc, argv, 0, nullptr, nullptr);
   if (_output_file == nullptr) _output_file = _default_file;
 

@@ -2,7 +2,8 @@
 // and writes it in one of four layouts.  n = number of variables, E = number
 // of equations; every exponent vector has n entries; terms in the model's
 // order (the constant last), equations in input order.  Each writer returns
-// the exit status: 0, or 1 when an output cannot be opened or written.
+// the exit status: 0, or status::output (1) when an output cannot be opened
+// or written.
 //
 //   zarvik_style(s)    input.num on standard output: n; E term counts; one
 //                      line "e1 e2 ... en " per term; one "(re,im)" per term
@@ -18,9 +19,11 @@
 //   rud_style(s)       as tav_style without E on the first line and without
 //                      the line of "1 ".
 //
-// The two files of tav_style and rud_style are both opened before either is
-// changed: when one cannot be opened, the other is left as it was (and is not
-// left behind when it did not exist).
+// The two files of tav_style and rud_style are written to temporaries and
+// replace the old files only once both are complete (outfile.h): when one
+// cannot be opened or written, the old files are left as they were (and no
+// new one is left behind).  Messages go to standard error through report()
+// of fatal.h; the exit statuses are those of its table (0, output 1).
 #pragma once
 
 #include <string>

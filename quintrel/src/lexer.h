@@ -2,19 +2,31 @@
 // read from standard input, with the line (from 1) and column (from 0) of
 // each token in its location.
 //
-//   scan_begin(trace)   start scanning standard input from its current
-//                       position; trace turns on the scanner's trace.
+//   scan_input(in)      the input of the scans that follow (nullptr: standard
+//                       input, the default); the caller keeps it open.
+//   scan_begin(trace)   start scanning the input from its current position;
+//                       trace turns on the scanner's trace.
+//   scan_end()          release the scanner's buffer and state, so that a
+//                       next scan starts afresh (also after a refusal).
 //   yylex(val, loc, d)  the next token number (0 at the end of the input),
 //                       its value in *val; *loc is advanced over the text
-//                       read.  An integer literal beyond 32 bits throws
-//                       poly_refusal.  A read error on standard input ends
-//                       the program with status 2.
+//                       read.  A read error
+//                       on standard input ends the program with status::input
+//                       ("input in flex scanner failed" and the reason).
+//   scanner_failed(msg)  the scanner's fatal errors: status::input for a
+//                       failed read, status::memory when its buffer cannot
+//                       grow, status::internal otherwise.
 #pragma once
+
+#include <cstdio>
 
 #include "parser.hh"
 
 namespace hc {
+void scan_input(FILE* in);
 void scan_begin(bool trace);
+void scan_end();
+[[noreturn]] void scanner_failed(const char* msg);
 }
 
 #define YY_DECL                                                                      \

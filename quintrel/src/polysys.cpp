@@ -12,14 +12,14 @@ namespace {
 // a + b, refused when it leaves the 32-bit range.
 int add_exponents(int a, int b) {
   int s;
-  if (__builtin_add_overflow(a, b, &s)) throw poly_refusal(msg_exp_overflow);
+  if (__builtin_add_overflow(a, b, &s)) throw poly_refusal(msg_exp_overflow, true);
   return s;
 }
 
 // a * b, refused when it leaves the 32-bit range.
 int mul_exponents(int a, int b) {
   int p;
-  if (__builtin_mul_overflow(a, b, &p)) throw poly_refusal(msg_exp_overflow);
+  if (__builtin_mul_overflow(a, b, &p)) throw poly_refusal(msg_exp_overflow, true);
   return p;
 }
 
@@ -29,6 +29,8 @@ Coef coef_mul(Coef a, Coef b) {
 }
 
 bool is_zero(Coef c) { return c.real() == 0.0 && c.imag() == 0.0; }
+
+bool finite(Coef c) { return std::isfinite(c.real()) && std::isfinite(c.imag()); }
 
 // The single constant term of p, or nullptr when p is not one.
 const Term* single_constant(const Poly& p) {
@@ -58,7 +60,7 @@ Term& Term::operator/=(Coef c) {
 }
 
 Term& Term::operator^=(int n) {
-  if (n < 0 && is_zero(coef)) throw poly_refusal(msg_zero_neg_pow);
+  if (n < 0 && is_zero(coef)) throw poly_refusal(msg_zero_neg_pow, true);
   for (int& e : *this) e = mul_exponents(e, n);
   // Repeated squaring over |n| (as unsigned, so INT_MIN has a magnitude).
   unsigned k = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
@@ -94,29 +96,71 @@ std::ostream& operator<<(std::ostream& os, const Term& t) {
 
 // ---- Poly ----
 
-Poly& Poly::operator+=(const Term& term) {
-  iterator t = begin();
-  while (t != end() && *t < term) ++t;
-  if (t == end() || term < *t) {
-    insert(t, term);
-  } else {
-    t->coef += term.coef;
-    if (is_zero(t->coef)) erase(t);
+Poly::Poly(Poly&& o) noexcept : std::list<Term>(std::move(o)), index_(std::move(o.index_)) {
+  o.clear_all();
+}
+
+Poly& Poly::operator=(const Poly& o) {
+  if (this != &o) {
+    std::list<Term>::operator=(o);
+    index_.clear();
   }
   return *this;
 }
 
-Poly& Poly::operator-=(const Term& term) {
-  iterator t = begin();
-  while (t != end() && *t < term) ++t;
-  if (t == end() || term < *t) {
-    Term neg = term;
-    neg.coef = -neg.coef;
-    insert(t, neg);
-  } else {
-    t->coef -= term.coef;
-    if (is_zero(t->coef)) erase(t);
+Poly& Poly::operator=(Poly&& o) noexcept {
+  if (this != &o) {
+    std::list<Term>::operator=(std::move(o));
+    index_ = std::move(o.index_);
+    o.clear_all();
   }
+  return *this;
+}
+
+void Poly::swap(Poly& o) noexcept {
+  std::list<Term>::swap(o);
+  index_.swap(o.index_);
+}
+
+void Poly::clear_all() {
+  clear();
+  index_.clear();
+}
+
+void Poly::ensure_index() {
+  if (index_.size() == size()) return;
+  index_.clear();
+  for (iterator t = begin(); t != end(); ++t) index_.insert(index_.end(), t);
+}
+
+void Poly::add(const Term& term, bool negate) {
+  ensure_index();
+  // The first term t with not (t < term): the place of term in the list.
+  auto pos = index_.lower_bound(term);
+  if (pos == index_.end() || term < **pos) {
+    iterator t = insert(pos == index_.end() ? end() : *pos, term);
+    if (negate) t->coef = -t->coef;
+    index_.insert(pos, t);
+  } else {
+    iterator t = *pos;
+    if (negate)
+      t->coef -= term.coef;
+    else
+      t->coef += term.coef;
+    if (is_zero(t->coef)) {
+      index_.erase(pos);
+      erase(t);
+    }
+  }
+}
+
+Poly& Poly::operator+=(const Term& term) {
+  add(term, false);
+  return *this;
+}
+
+Poly& Poly::operator-=(const Term& term) {
+  add(term, true);
   return *this;
 }
 
@@ -149,7 +193,7 @@ Poly& Poly::operator*=(const Poly& p) {
 Poly& Poly::operator/=(const Poly& p) {
   const Term* d = single_constant(p);
   if (d == nullptr) throw poly_refusal(msg_div_nonconst);
-  if (is_zero(d->coef)) throw poly_refusal(msg_div_zero);
+  if (is_zero(d->coef)) throw poly_refusal(msg_div_zero, true);
   const Coef c = d->coef;  // p may be *this
   for (Term& t : *this) t /= c;
   return *this;
@@ -157,19 +201,46 @@ Poly& Poly::operator/=(const Poly& p) {
 
 Poly& Poly::operator^=(int n) {
   if (n == 0) {
-    clear();
+    clear_all();
     push_back(Term(Coef{1.0, 0.0}));
   } else if (n < 0) {
-    if (single_constant(*this) == nullptr) throw poly_refusal(msg_neg_pow_nonconst);
+    if (single_constant(*this) == nullptr) throw poly_refusal(msg_neg_pow_nonconst, true);
     front() ^= n;
   } else if (n > 1) {
     if (size() == 1) {
       front() ^= n;
     } else {
+      // Repeated multiplication, in the order the products have always been
+      // formed: squaring would round differently and could give other signs
+      // of zero parts.
+      //
+      // The top term in variable v of a power r^k is the k-th power of the
+      // base's term of largest exponent in v (lexicographically first among
+      // them): one product, so it is always there.  The products therefore
+      // pass 32 bits exactly when n times the base's largest exponent of some
+      // variable does, and that is refused before any product is formed.
+      //
+      // A coefficient that is not finite never becomes finite again in a
+      // polynomial of two or more terms (a sum or product with an infinity or
+      // a NaN is one, and never exactly zero, so the term stays), and no
+      // later operation can take such a polynomial back to one constant.  So
+      // once one arises the power is not finite either, whatever its further
+      // products: it is left at that (the system is refused when such a
+      // coefficient reaches it; ^0 or a product with an empty polynomial
+      // gives the same result as the whole power would).  This stops
+      // (x+1)^100000 after about a thousand products.
       const Poly base = *this;
+      for (const Term& t : base)
+        for (int e : t)
+          if (static_cast<long long>(e) * n > INT_MAX) throw poly_refusal(msg_exp_overflow, true);
       Poly r = base;
+      auto all_finite = [](const Poly& p) {
+        for (const Term& t : p)
+          if (!finite(t.coef)) return false;
+        return true;
+      };
       // Once the product is empty it stays empty: stop multiplying.
-      for (int k = 1; k < n && !r.empty(); ++k) r *= base;
+      for (int k = 1; k < n && !r.empty() && all_finite(r); ++k) r *= base;
       swap(r);
     }
   }
@@ -187,9 +258,9 @@ Poly& Poly::operator^=(Coef c) {
     } else if (c.real() > 0.0) {
       z = Coef{0.0, 0.0};
     } else if (c.real() < 0.0) {
-      throw poly_refusal(msg_zero_neg_pow);
+      throw poly_refusal(msg_zero_neg_pow, true);
     } else {
-      throw poly_refusal(msg_zero_imag_pow);
+      throw poly_refusal(msg_zero_imag_pow, true);
     }
   } else {
     // A zero part of the base that carries a minus sign (from a negation,
@@ -238,10 +309,13 @@ polysys_t& polysys_t::operator=(const polysys_t& o) {
 polysys_t::~polysys_t() = default;
 
 int polysys_t::var_to_id(const std::string& name) {
-  for (std::size_t k = 0; k < vars.size(); ++k)
-    if (vars[k] == name) return static_cast<int>(k);
-  vars.push_back(name);
-  return static_cast<int>(vars.size() - 1);
+  if (_ids.size() != vars.size()) {
+    _ids.clear();
+    for (std::size_t k = 0; k < vars.size(); ++k) _ids.emplace(vars[k], static_cast<int>(k));
+  }
+  const auto [it, fresh] = _ids.emplace(name, static_cast<int>(vars.size()));
+  if (fresh) vars.push_back(name);
+  return it->second;
 }
 
 bool polysys_t::parse() {

@@ -8,20 +8,29 @@
 //                 (decreasing lexicographic order of the exponents, variable 0
 //                 most significant, the constant last), like terms merged.  A
 //                 merge that sums to exactly (0,0) removes the term; a term
-//                 inserted with a zero coefficient stays.
+//                 inserted with a zero coefficient stays.  An ordered index of
+//                 the terms finds the place of a term in O(log size); it
+//                 follows every change made through Poly's own operations
+//                 (and is rebuilt after a copy).
 //   polysys_t     the equations in input order, the variable names by id, and
 //                 the parse driver that fills them.
 //
 // Operations the model cannot do throw poly_refusal, whose what() is the
-// message shown to the user.
+// message shown to the user.  The arithmetic gives infinities and NaNs as
+// IEEE arithmetic does; a system that holds such a coefficient when the
+// parse ends is refused (msg_not_finite), so every system that reaches a
+// writer holds finite coefficients only.
 #pragma once
 
 #include <complex>
+#include <cstddef>
 #include <list>
+#include <set>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace hc {
@@ -30,9 +39,17 @@ using Real = double;
 using Coef = std::complex<Real>;
 
 // An arithmetic operation refused by the model; what() is the message text.
+// A placed refusal is reported with the place in the input of the expression
+// being built (the three refusals that are not yet supported operations are
+// reported by their text alone).
 class poly_refusal : public std::runtime_error {
  public:
-  explicit poly_refusal(const std::string& msg) : std::runtime_error(msg) {}
+  explicit poly_refusal(const std::string& msg, bool placed = false)
+      : std::runtime_error(msg), placed_(placed) {}
+  bool placed() const { return placed_; }
+
+ private:
+  bool placed_;
 };
 
 // The messages of the refusals.
@@ -47,6 +64,15 @@ inline constexpr const char* msg_div_zero = "division by zero";
 inline constexpr const char* msg_zero_neg_pow = "zero raised to a negative power";
 inline constexpr const char* msg_zero_imag_pow = "zero raised to an imaginary power";
 inline constexpr const char* msg_exp_overflow = "exponent does not fit in 32 bits";
+inline constexpr const char* msg_not_finite = "coefficient is not finite";
+
+// An integer literal of the input: its value as a coefficient (the double
+// nearest to it, exact up to 2^53) and, when it fits, as a 32-bit exponent.
+struct int_literal {
+  double value;
+  int exponent;
+  bool fits;
+};
 
 class Term : public std::vector<int> {
  public:
@@ -84,6 +110,13 @@ std::ostream& operator<<(std::ostream& os, const Term& t);
 class Poly : public std::list<Term> {
  public:
   Poly() = default;
+  // A copy gets an index of its own when it first needs one; a move takes
+  // the index with the terms (list nodes do not move).
+  Poly(const Poly& o) : std::list<Term>(o) {}
+  Poly(Poly&& o) noexcept;
+  Poly& operator=(const Poly& o);
+  Poly& operator=(Poly&& o) noexcept;
+  void swap(Poly& o) noexcept;
 
   // Insert term at the lower bound under <, or merge it into the term with the
   // same exponents (removing that term when the sum is exactly (0,0)).
@@ -110,6 +143,22 @@ class Poly : public std::list<Term> {
   Poly& operator^=(const Poly& p);
   // Both parts of every coefficient negated.
   void negate();
+
+ private:
+  // Orders list positions by their terms; a term looks up its own place.
+  struct by_term {
+    using is_transparent = void;
+    bool operator()(const_iterator a, const_iterator b) const { return *a < *b; }
+    bool operator()(const_iterator a, const Term& b) const { return *a < b; }
+    bool operator()(const Term& a, const_iterator b) const { return a < *b; }
+  };
+  // The index matches the list when it has as many entries.
+  void ensure_index();
+  // Insert term (negated when `negate`) or merge it into its like term.
+  void add(const Term& term, bool negate);
+  void clear_all();
+
+  std::set<iterator, by_term> index_;
 };
 
 // "{t1 + t2 + ...}".
@@ -127,17 +176,20 @@ class polysys_t : public std::vector<Poly> {
   polysys_t& operator=(const polysys_t& o);
   virtual ~polysys_t();
 
-  // Index of name in vars, appending it when new.
+  // Index of name in vars, appending it when new (found through a hash of
+  // the names, rebuilt when vars was changed directly).
   int var_to_id(const std::string& name);
   // Read the whole of standard input into this system, then extend every
-  // exponent vector with zeros to vars.size().  False after a syntax error or
-  // a refused operation, which have been reported on standard error; the
-  // system is then incomplete and must not be written.
+  // exponent vector with zeros to vars.size().  False after a syntax error, a
+  // refused operation or when a coefficient is not finite (reported at the
+  // place of its equation), which have been reported on standard error; the
+  // system must not be written then.
   bool parse();
 
  private:
   void pad_exponents();
   std::unique_ptr<polysys_driver> _driver;
+  std::unordered_map<std::string, int> _ids;
 };
 
 }  // namespace hc

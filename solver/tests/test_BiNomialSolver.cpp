@@ -1,4 +1,5 @@
 #include "BiNomialSolver.h"
+#include "fatal.h"
 
 #include <gtest/gtest.h>
 
@@ -374,7 +375,7 @@ TEST(BiNomialXacDeathTest, SolutionArrayTooSmall) {
   mat<cplx> x(1, 4);
   mat<double> y(1, 5);
   int det = 0;
-  EXPECT_EXIT(xac(1, x, y, a, c, det), testing::ExitedWithCode(1),
+  EXPECT_EXIT(xac(1, x, y, a, c, det), testing::ExitedWithCode(status::internal),
               "fewer columns than solutions");
 }
 
@@ -419,7 +420,7 @@ TEST(BiNomialBisolver, CellStartSolutionsSolveTheCellSystem) {
 TEST(BiNomialBisolverDeathTest, SolutionArrayTooSmall) {
   cell_fixture f;
   mat<cplx> bix(2, 6);
-  EXPECT_EXIT(bisolver(2, 2, 5, f.supp, f.coef, f.mcl, bix), testing::ExitedWithCode(1),
+  EXPECT_EXIT(bisolver(2, 2, 5, f.supp, f.coef, f.mcl, bix), testing::ExitedWithCode(status::internal),
               "fewer columns than solutions");
 }
 
@@ -462,7 +463,7 @@ TEST(BiNomialBisolvertdDeathTest, MoreSolutionsThanColumnsCanCount) {
   const vec<cplx> coef{cplx(1, 0), cplx(1, 0), cplx(1, 0), cplx(1, 0)};
   const vec<int> deg{65536, 65536};
   mat<cplx> bix(2, 1);
-  EXPECT_EXIT(bisolvertd(2, 4, coef, bix, 0, deg), testing::ExitedWithCode(1),
+  EXPECT_EXIT(bisolvertd(2, 4, coef, bix, 0, deg), testing::ExitedWithCode(status::size),
               "too many solutions");
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "BiNomialSolver.h"
+#include "fatal.h"
 #include "FollowCurveTD.h"
 #include "fake_eval.h"
 #include "prng.h"
@@ -244,7 +245,7 @@ TEST(fcurvetdDeathTest, ArraysTooSmallForThePathsStopTheRun) {
   int nroot = 0, blow_up = 0;
   EXPECT_EXIT(fcurvetd(1, 2, 2, deg, supp, supp_q, coef, coef_q, nm, sol, bix, dat, nroot, blow_up,
                        fake::sparse_core),
-              testing::ExitedWithCode(1), "fewer columns");
+              testing::ExitedWithCode(status::internal), "fewer columns");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "LinTool.h"
+#include "fatal.h"
 
 #include <gtest/gtest.h>
 
@@ -437,7 +438,7 @@ TEST(LinTool_sclcoef, FitTooLargeForTheArraysEndsTheProgram) {
   for (int k = 1; k <= m; ++k) supp(1, k) = m - k;
   vec<cplx> coef(m, cplx(2.0, 0.0));
   vec<double> sclc(2);
-  EXPECT_EXIT(sclcoef(1, m, nm, supp, coef, sclc), ::testing::ExitedWithCode(1),
+  EXPECT_EXIT(sclcoef(1, m, nm, supp, coef, sclc), ::testing::ExitedWithCode(status::size),
               "scaling fit needs a 2450035000 x 2 matrix");
 }
 

@@ -1,5 +1,7 @@
 #include "sysinput.h"
 
+#include "fatal.h"
+
 #include <gtest/gtest.h>
 
 #include "proc.h"
@@ -92,7 +94,7 @@ TEST(sysinputDeathTest, RejectsWhatLaterCodeCannotIndex) {
           suppsys s;
           read_suppsys(rd, true, s);
         },
-        ::testing::ExitedWithCode(ffread_exit_status),
+        ::testing::ExitedWithCode(status::data),
         exactly(std::string("test_sysinput: input.num") + c.message))
         << c.text;
   }

@@ -1,6 +1,8 @@
 #include "run_process.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,9 +64,35 @@ proc_result run_in(const std::string& prog, const std::vector<std::string>& args
   argv.push_back(nullptr);
 
   pid_t pid = 0;
-  const int rc = posix_spawn(&pid, prog.c_str(), &fa, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&fa);
-  if (rc != 0) throw std::runtime_error("cannot start " + prog);
+  if (io.address_space == 0 && io.file_size == 0) {
+    const int rc = posix_spawn(&pid, prog.c_str(), &fa, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&fa);
+    if (rc != 0) throw std::runtime_error("cannot start " + prog);
+  } else {
+    // Limits need a child of our own: set them between fork and exec.
+    posix_spawn_file_actions_destroy(&fa);
+    pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+      const int in = ::open(in_path.c_str(), O_RDONLY);
+      const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
+          ::dup2(err, 2) < 0 || ::chdir(cwd.c_str()) != 0)
+        ::_exit(127);
+      if (io.address_space != 0) {
+        const rlimit r{io.address_space, io.address_space};
+        if (::setrlimit(RLIMIT_AS, &r) != 0) ::_exit(127);
+      }
+      if (io.file_size != 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit r{io.file_size, io.file_size};
+        if (::setrlimit(RLIMIT_FSIZE, &r) != 0) ::_exit(127);
+      }
+      ::execve(prog.c_str(), argv.data(), environ);
+      ::_exit(127);
+    }
+  }
 
   int wst = 0;
   while (::waitpid(pid, &wst, 0) < 0) {
@@ -86,7 +114,10 @@ std::map<std::string, std::string> dir_files(const std::string& dir) {
   std::map<std::string, std::string> files;
   for (const auto& e : std::filesystem::directory_iterator(dir)) {
     const std::string name = e.path().filename().string();
-    files[name] = e.is_directory() ? "<dir>" : read_file(e.path().string());
+    if (e.is_symlink())
+      files[name] = "<link to " + std::filesystem::read_symlink(e.path()).string() + ">";
+    else
+      files[name] = e.is_directory() ? "<dir>" : read_file(e.path().string());
   }
   return files;
 }

@@ -31,9 +31,13 @@ class scratch_dir {
 };
 
 // Where the process reads and writes; empty means a file of the harness.
+// Limits of the process (0: none): its address space, and the size of the
+// files it writes (a write beyond fails with EFBIG; SIGXFSZ is ignored).
 struct proc_io {
   std::string stdin_path;   // read standard input from this path instead of `input`
   std::string stdout_path;  // write standard output here (it is then not captured)
+  unsigned long long address_space = 0;
+  unsigned long long file_size = 0;
 };
 
 // Run `prog` with argv[0] = its file name and `args` in directory `cwd`,
@@ -42,7 +46,8 @@ proc_result run_in(const std::string& prog, const std::vector<std::string>& args
                    const std::string& input, const std::string& cwd, const proc_io& io = {});
 
 // Every regular file directly in `dir` (names starting with '.' included)
-// with its content; a directory is listed with the content "<dir>".
+// with its content; a directory is listed with the content "<dir>", a
+// symbolic link as "<link to TARGET>" (never followed).
 std::map<std::string, std::string> dir_files(const std::string& dir);
 
 // Every argument of a command line, argv[0] first, as run_in takes them.

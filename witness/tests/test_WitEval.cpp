@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "WitEval.h"
+#include "fatal.h"
 
 namespace hc {
 namespace {
@@ -197,7 +198,7 @@ TEST(wit_eval_death, ExponentBeyondMaxdegEndsTheProgram) {
   vec<int> maxdeg{1, 2, 1};  // y has exponent 3 in term 1
   vec<cplx> x(3), p(3);
   mat<cplx> J(3, 3);
-  EXPECT_EXIT(evalpdp(3, 4, s.supp, s.cf, maxdeg, x, s.nm, J, p), testing::ExitedWithCode(1),
+  EXPECT_EXIT(evalpdp(3, 4, s.supp, s.cf, maxdeg, x, s.nm, J, p), testing::ExitedWithCode(status::internal),
               "largest degree");
 }
 

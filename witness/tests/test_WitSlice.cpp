@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "WitSlice.h"
+#include "fatal.h"
 #include "WrtSol_W.h"
 #include "prng.h"
 #include "sysprep.h"
@@ -49,15 +50,15 @@ TEST(ask_hyperplanes, AsksAgainSilentlyUntilInRange) {
 
 TEST(ask_hyperplanes_death, OneUnknownHasNoAnswerAndEndsBeforeAnyPrompt) {
   std::string shown;
-  EXPECT_EXIT(ask(1, "1\n0\n", shown), testing::ExitedWithCode(kNoHyperplaneStatus),
-              "^witsolve: the system has 1 unknown: no number of hyperplanes lies in 1 \\.\\. n-1\n$");
+  EXPECT_EXIT(ask(1, "1\n0\n", shown), testing::ExitedWithCode(status::data),
+              ": the system has 1 unknown: no number of hyperplanes lies in 1 \\.\\. n-1\n$");
 }
 
 TEST(ask_hyperplanes_death, NoAnswerInRangeEndsAtTheEndOfInput) {
   std::string shown;
-  EXPECT_EXIT(ask(3, "0\n3\n", shown), testing::ExitedWithCode(ffread_exit_status),
+  EXPECT_EXIT(ask(3, "0\n3\n", shown), testing::ExitedWithCode(status::data),
               "standard input");
-  EXPECT_EXIT(ask(3, "two\n", shown), testing::ExitedWithCode(ffread_exit_status),
+  EXPECT_EXIT(ask(3, "two\n", shown), testing::ExitedWithCode(status::data),
               "standard input");
 }
 
@@ -159,7 +160,7 @@ TEST(embed_system_death, TooLargeEndsWithAMessage) {
   rd.m = 0;
   mat<cplx> zcoef, lcoef;
   suppsys emb;
-  EXPECT_EXIT(embed_system(rd, 39999, zcoef, lcoef, emb), testing::ExitedWithCode(1),
+  EXPECT_EXIT(embed_system(rd, 39999, zcoef, lcoef, emb), testing::ExitedWithCode(status::size),
               "too large");
 }
 

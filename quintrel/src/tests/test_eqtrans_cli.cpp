@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_table.h"
 #include "run_process.h"
 
 namespace hc::test {
@@ -20,42 +21,12 @@ constexpr int st_input = 65;
 // Status of a usage error of the option parser.
 constexpr int st_usage = 64;
 
-using file_map = std::map<std::string, std::string>;
+void check_case(const cli_case& c) { hc::test::check_case(eqtrans, c); }
 
-struct cli_case {
-  const char* name;
-  std::vector<std::string> args;
-  std::string input;
-  std::string out;
-  std::string err;
-  int status;
-  file_map files = {};   // the directory's content afterwards
-  file_map before = {};  // files made before the run ("<dir>" makes a directory)
-};
-
-void make_files(const std::string& dir, const file_map& files) {
-  for (const auto& [name, text] : files) {
-    if (text == "<dir>")
-      ASSERT_EQ(::mkdir((dir + "/" + name).c_str(), 0755), 0);
-    else
-      write_file(dir + "/" + name, text);
-  }
-}
-
-void check_case(const cli_case& c) {
-  SCOPED_TRACE(c.name);
-  scratch_dir dir;
-  make_files(dir.path(), c.before);
-  const proc_result r = run_in(eqtrans, c.args, c.input, dir.path());
-  EXPECT_EQ(r.out, c.out);
-  EXPECT_EQ(r.err, c.err);
-  EXPECT_EQ(r.status, c.status);
-  EXPECT_EQ(dir_files(dir.path()), c.files);
-}
-
-const char* const div_nonconst = "division by nonconstant expression is not yet supported\n";
+const char* const div_nonconst =
+    "eqtrans: division by nonconstant expression is not yet supported\n";
 const char* const pow_nonconst =
-    "non-integer exponent on nonconstant express is not yet supported\n";
+    "eqtrans: non-integer exponent on nonconstant express is not yet supported\n";
 
 // ---- the language and the model, through the default writer ----
 
@@ -121,24 +92,24 @@ TEST(EqtransCli, Language) {
 // ---- syntax errors and their locations: nothing written ----
 
 const cli_case syntax_cases[] = {
-    {"empty input", {}, "", "", "1.0: syntax error\n", st_input, {}},
-    {"only a comment", {}, "# nothing\n", "", "2.0: syntax error\n", st_input, {}},
-    {"a lone semicolon", {}, ";", "", "1.0: syntax error\n", st_input, {}},
-    {"1e5 is 1 then the name e5", {}, "x; 1e5", "", "1.3-5: syntax error\n", st_input, {}},
-    {"1.5e3 is 1.5 then the name e3", {}, "1.5e3", "", "1.0-4: syntax error\n", st_input, {}},
-    {"the comma", {}, "x, y", "", "1.0-1: syntax error\n", st_input, {}},
-    {"operator after another, no blanks", {}, "x+*y", "", "1.0-2: syntax error\n", st_input, {}},
-    {"one-character token after a blank", {}, "x + * y", "", "1.4: syntax error\n", st_input,
+    {"empty input", {}, "", "", "eqtrans: 1.0: syntax error\n", st_input, {}},
+    {"only a comment", {}, "# nothing\n", "", "eqtrans: 2.0: syntax error\n", st_input, {}},
+    {"a lone semicolon", {}, ";", "", "eqtrans: 1.0: syntax error\n", st_input, {}},
+    {"1e5 is 1 then the name e5", {}, "x; 1e5", "", "eqtrans: 1.3-5: syntax error\n", st_input, {}},
+    {"1.5e3 is 1.5 then the name e3", {}, "1.5e3", "", "eqtrans: 1.0-4: syntax error\n", st_input, {}},
+    {"the comma", {}, "x, y", "", "eqtrans: 1.0-1: syntax error\n", st_input, {}},
+    {"operator after another, no blanks", {}, "x+*y", "", "eqtrans: 1.0-2: syntax error\n", st_input, {}},
+    {"one-character token after a blank", {}, "x + * y", "", "eqtrans: 1.4: syntax error\n", st_input,
      {}},
-    {"stray characters move the end", {}, "x + $$*y", "", "1.4-6: syntax error\n", st_input,
+    {"stray characters move the end", {}, "x + $$*y", "", "eqtrans: 1.4-6: syntax error\n", st_input,
      {}},
-    {"end of input after a blank", {}, "x + ", "", "1.4-3: syntax error\n", st_input, {}},
-    {"third line after a tab", {}, "x +\n  y *\n\t* z", "", "3.1: syntax error\n", st_input,
+    {"end of input after a blank", {}, "x + ", "", "eqtrans: 1.4-3: syntax error\n", st_input, {}},
+    {"third line after a tab", {}, "x +\n  y *\n\t* z", "", "eqtrans: 3.1: syntax error\n", st_input,
      {}},
-    {"several newlines at once", {}, "x+\n\n  yy+*z", "", "3.2-5: syntax error\n", st_input,
+    {"several newlines at once", {}, "x+\n\n  yy+*z", "", "eqtrans: 3.2-5: syntax error\n", st_input,
      {}},
-    {"juxtaposition", {}, "x + y;\ny + ab cd", "", "2.7-8: syntax error\n", st_input, {}},
-    {"negative integer exponent", {}, "x^-1", "", "1.0-2: syntax error\n", st_input, {}},
+    {"juxtaposition", {}, "x + y;\ny + ab cd", "", "eqtrans: 2.7-8: syntax error\n", st_input, {}},
+    {"negative integer exponent", {}, "x^-1", "", "eqtrans: 1.0-2: syntax error\n", st_input, {}},
 };
 
 TEST(EqtransCli, SyntaxErrors) {
@@ -151,27 +122,86 @@ const cli_case refusal_cases[] = {
     {"x^(2)", {}, "x + 1; x^(2)", "", pow_nonconst, st_input, {}},
     {"x/y", {}, "x/y", "", div_nonconst, st_input, {}},
     {"empty divisor", {}, "x/(y-y)", "", div_nonconst, st_input, {}},
-    {"x^(y)", {}, "x^(y)", "", "nonconstant exponent not yet supported\n", st_input, {}},
-    {"division by zero", {}, "x/0", "", "division by zero\n", st_input, {}},
-    {"division by an imaginary zero", {}, "x/(0i*y^0)", "", "division by zero\n", st_input, {}},
-    {"zero to a negative power", {}, "0^(-1)", "", "zero raised to a negative power\n",
-     st_input, {}},
-    {"zero to an imaginary power", {}, "0.^(i)", "", "zero raised to an imaginary power\n",
-     st_input, {}},
-    {"integer literal beyond 32 bits", {}, "2147483648*x", "",
-     "integer 2147483648 does not fit in 32 bits\n", st_input, {}},
+    {"x^(y)", {}, "x^(y)", "", "eqtrans: nonconstant exponent not yet supported\n", st_input,
+     {}},
+    {"division by zero", {}, "x/0", "", "eqtrans: 1.0-2: division by zero\n", st_input, {}},
+    {"division by an imaginary zero", {}, "x/(0i*y^0)", "",
+     "eqtrans: 1.0-9: division by zero\n", st_input, {}},
+    {"zero to a negative power", {}, "0^(-1)", "",
+     "eqtrans: 1.0-5: zero raised to a negative power\n", st_input, {}},
+    {"zero to an imaginary power", {}, "0.^(i)", "",
+     "eqtrans: 1.0-5: zero raised to an imaginary power\n", st_input, {}},
     {"exponent beyond 32 bits", {}, "x^4294967297", "",
-     "integer 4294967297 does not fit in 32 bits\n", st_input, {}},
+     "eqtrans: 1.0-11: exponent does not fit in 32 bits\n", st_input, {}},
+    {"exponent one past 32 bits", {}, "y + x^2147483648", "",
+     "eqtrans: 1.4-15: exponent does not fit in 32 bits\n", st_input, {}},
     {"power of a power beyond 32 bits", {}, "(x^65536)^65536", "",
-     "exponent does not fit in 32 bits\n", st_input, {}},
-    {"product beyond 32 bits", {}, "x^2147483647*x", "", "exponent does not fit in 32 bits\n",
-     st_input, {}},
+     "eqtrans: 1.0-14: exponent does not fit in 32 bits\n", st_input, {}},
+    {"product beyond 32 bits", {}, "x^2147483647*x", "",
+     "eqtrans: 1.0-13: exponent does not fit in 32 bits\n", st_input, {}},
     {"power of a sum beyond 32 bits", {}, "(x^1073741824 + 1)^2", "",
-     "exponent does not fit in 32 bits\n", st_input, {}},
+     "eqtrans: 1.0-19: exponent does not fit in 32 bits\n", st_input, {}},
 };
 
 TEST(EqtransCli, Refusals) {
   for (const cli_case& c : refusal_cases) check_case(c);
+}
+
+// ---- coefficients: integer literals keep their value, none is infinite ----
+
+const std::string digits400(400, '1');
+
+const cli_case coefficient_cases[] = {
+    {"an integer beyond 32 bits keeps its value", {}, "20692933630*x - 1",
+     "1\n2\n1 \n0 \n(20692933630,0)\n(-1,-0)\nx\n", "", 0, {}},
+    {"2^31 as a coefficient, 2^31 - 1 as an exponent", {}, "2147483648*x^2147483647",
+     "1\n1\n2147483647 \n(2147483648,0)\nx\n", "", 0, {}},
+    {"beyond 2^53 the nearest double", {}, "9007199254740993*x",
+     "1\n1\n1 \n(9007199254740992,0)\nx\n", "", 0, {}},
+    {"an imaginary integer beyond 64 bits", {}, "123456789012345678901234567890 i*x",
+     "1\n1\n1 \n(0,1.234567890123457e+29)\nx\n", "", 0, {}},
+    {"a real literal beyond the double range", {}, "1.e+400*x", "",
+     "eqtrans: 1.0-8: coefficient is not finite\n", st_input, {}},
+    {"infinity minus infinity", {}, "1.e+400*x - 1.e+400*x", "",
+     "eqtrans: 1.0-20: coefficient is not finite\n", st_input, {}},
+    {"an integer literal beyond the double range", {}, digits400 + "*x", "",
+     "eqtrans: 1.0-401: coefficient is not finite\n", st_input, {}},
+    {"a complex power that overflows", {}, "2^(2000)+x", "",
+     "eqtrans: 1.0-9: coefficient is not finite\n", st_input, {}},
+    {"the power of a single term", {}, "(2*x)^2147483647", "",
+     "eqtrans: 1.0-15: coefficient is not finite\n", st_input, {}},
+    {"binomial coefficients that overflow", {}, "(x+1)^2000", "",
+     "eqtrans: 1.0-9: coefficient is not finite\n", st_input, {}},
+    {"a power of ten bytes", {}, "(x+1)^100000", "",
+     "eqtrans: 1.0-11: coefficient is not finite\n", st_input, {}},
+    {"a product on the second line", {}, "x + 1;\ny * 1.e+200 * 1.e+200", "",
+     "eqtrans: 2.0-20: coefficient is not finite\n", st_input, {}},
+    {"a sum that overflows", {}, "2.5*x + (1.e+308 + 1.e+308)*y", "",
+     "eqtrans: 1.0-28: coefficient is not finite\n", st_input, {}},
+    {"the place is that of the equation", {}, "x;\n y + 1.e+400;\nz", "",
+     "eqtrans: 2.1-11: coefficient is not finite\n", st_input, {}},
+    // Values beyond the double range on the way, where the result is finite
+    // (a power 0 or a product with an empty sum): written as the result is.
+    {"an infinite base to the power 0", {}, "((x + 5.e+202)^6)^0*1; (1.e+400*x)^0 + y",
+     "2\n1\n2\n0 0 \n0 1 \n0 0 \n(1,0)\n(1,0)\n(1,0)\nx\ny\n", "", 0, {}},
+    {"an infinite term times an empty sum", {}, "(1.e+400*x)*(y-y); z",
+     "3\n0\n1\n0 0 1 \n(1,0)\nx\ny\nz\n", "", 0, {}},
+    {"the reciprocal of an infinite constant", {}, "(1.e+400)^(-1)*x",
+     "1\n1\n1 \n(0,0)\nx\n", "", 0, {}},
+    {"the exponents of a power are refused before its coefficients", {},
+     "((1.e+300*x^1000000000 + 1.e+300)^3)^0", "",
+     "eqtrans: 1.0-34: exponent does not fit in 32 bits\n", st_input, {}},
+    {"division by a tiny constant", {}, "x/1.e-320", "",
+     "eqtrans: 1.0-8: coefficient is not finite\n", st_input, {}},
+    {"a negative power of a tiny constant", {}, "(1.e-200)^(-2)", "",
+     "eqtrans: 1.0-13: coefficient is not finite\n", st_input, {}},
+    {"nothing is written with -T", {"-T"}, "x; 1.e+400", "",
+     "eqtrans: 1.3-9: coefficient is not finite\n", st_input, {{"data.supp", "old\n"}},
+     {{"data.supp", "old\n"}}},
+};
+
+TEST(EqtransCli, Coefficients) {
+  for (const cli_case& c : coefficient_cases) check_case(c);
 }
 
 // ---- options and writers ----
@@ -213,7 +243,7 @@ const cli_case option_cases[] = {
     {"-T replaces longer old files", {"-T"}, "x", "", "", 0,
      {{"data.supp", "1 1\n1 \n1 1\n1 \n"}, {"data.coef", "(1,0)\n"}},
      {{"data.supp", std::string(200, 'o')}, {"data.coef", std::string(200, 'o')}}},
-    {"a syntax error writes no files", {"-T"}, "x;*", "", "1.0-2: syntax error\n", st_input, {}},
+    {"a syntax error writes no files", {"-T"}, "x;*", "", "eqtrans: 1.0-2: syntax error\n", st_input, {}},
     {"--version", {"--version"}, "", "0.9.9\n", "", 0, {}},
     {"--usage", {"--usage"}, "",
      "Usage: eqtrans [-qsRStTvZ?V] [-o FILE] [--output=FILE] [--quiet] [--silent]\n"
@@ -259,11 +289,12 @@ TEST(EqtransCli, Options) {
 
 // ---- output files that cannot be opened or written ----
 
-const char* const open_error = "error: cannot open output files data.supp, data.coef\n";
+const char* const open_error =
+    "eqtrans: error: cannot open output files data.supp, data.coef\n";
 
 const cli_case file_cases[] = {
     {"output folder missing", {"-T", "-o", "none/sys"}, sys_in, "",
-     "error: cannot open output files none/sys.supp, none/sys.coef\n", 1, {}},
+     "eqtrans: error: cannot open output files none/sys.supp, none/sys.coef\n", 1, {}},
     {"coef unopenable: the user's supp file is kept", {"-T"}, sys_in, "", open_error, 1,
      {{"data.supp", "precious\n"}, {"data.coef", "<dir>"}},
      {{"data.supp", "precious\n"}, {"data.coef", "<dir>"}}},
@@ -278,12 +309,30 @@ TEST(EqtransCli, UnopenableOutput) {
   for (const cli_case& c : file_cases) check_case(c);
 }
 
+// A run that fails after the output was begun leaves the old files whole;
+// exhausted memory is its own status, with nothing written.
+TEST(EqtransCli, FailuresPartWayLeaveTheOldFiles) {
+  std::string many = "x";
+  for (int k = 2; k <= 100; ++k) many += " + x^" + std::to_string(k);
+  const file_map old = {{"data.supp", "old supp\n"}, {"data.coef", "old coef\n"}};
+  const cli_case cases[] = {
+      {"-T beyond a file size limit", {"-T"}, many, "",
+       "eqtrans: cannot write data.supp: File too large\n", 1, old, old, "", 0, 256},
+      {"-R beyond a file size limit", {"-R"}, many, "",
+       "eqtrans: cannot write data.supp: File too large\n", 1, old, old, "", 0, 256},
+      // A million terms of twelve variables exhaust 100 MB within seconds.
+      {"memory exhausted", {"-T"}, "(a+b+c+d+e+f+g+h+j+k+l+m)^12", "",
+       "eqtrans: out of memory\n", 4, old, old, "", 100ULL << 20},
+  };
+  for (const cli_case& c : cases) check_case(c);
+}
+
 TEST(EqtransCli, FullDiskIsAFailure) {
   {
     SCOPED_TRACE("standard output");
     scratch_dir dir;
     const proc_result r = run_in(eqtrans, {}, sys_in, dir.path(), {"", "/dev/full"});
-    EXPECT_EQ(r.err, "error: cannot write standard output: No space left on device\n");
+    EXPECT_EQ(r.err, "eqtrans: cannot write standard output: No space left on device\n");
     EXPECT_EQ(r.status, 1);
   }
   {
@@ -292,17 +341,18 @@ TEST(EqtransCli, FullDiskIsAFailure) {
     ASSERT_EQ(::symlink("/dev/full", dir.file("data.supp").c_str()), 0);
     const proc_result r = run_in(eqtrans, {"-T"}, sys_in, dir.path());
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "error: cannot write data.supp: No space left on device\n");
+    EXPECT_EQ(r.err, "eqtrans: cannot write data.supp: No space left on device\n");
     EXPECT_EQ(r.status, 1);
   }
 }
 
-TEST(EqtransCli, UnreadableInput) {
+TEST(EqtransCli, ADirectoryAsInputIsNamedAsSuch) {
   scratch_dir dir;
   const proc_result r = run_in(eqtrans, {}, "", dir.path(), {dir.path(), ""});
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "input in flex scanner failed\n");
+  EXPECT_EQ(r.err, "eqtrans: input in flex scanner failed: Is a directory\n");
   EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(dir_files(dir.path()), file_map{});
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cmath>
 #include <functional>
+#include <list>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -198,6 +200,8 @@ TEST(EqtransModel, Refusals) {
       {"(x^65536)^65536", [&](Poly& p) { p ^= 65536; p ^= 65536; }, x, msg_exp_overflow},
       {"x^INT_MAX * x", [&](Poly& p) { p ^= INT_MAX; p *= x; }, x, msg_exp_overflow},
       {"(x^2^30 + 2)^2", [&](Poly& p) { p ^= 1 << 30; p += two; p ^= 2; }, x, msg_exp_overflow},
+      {"(x^2^30 + 2)^3, refused before a product", [&](Poly& p) { p ^= 1 << 30; p += two; p ^= 3; },
+       x, msg_exp_overflow},
   };
   for (const refusal_case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -208,6 +212,87 @@ TEST(EqtransModel, Refusals) {
   EXPECT_STREQ(msg_exp_nonconst, "nonconstant exponent not yet supported");
   EXPECT_STREQ(msg_pow_nonconst,
                "non-integer exponent on nonconstant express is not yet supported");
+}
+
+// The ordered index gives the places the plain scan of the list gives: terms
+// inserted, merged and cancelled in a fixed random order, through copies,
+// moves and swaps, against a list kept by the plain scan.
+TEST(EqtransModel, IndexKeepsTheOrderOfThePlainScan) {
+  std::mt19937 gen(12345);
+  std::uniform_int_distribution<int> len(0, 3), ex(0, 4), val(-2, 2);
+  std::list<Term> ref;
+  auto ref_add = [&](Term t, bool neg) {
+    auto it = ref.begin();
+    while (it != ref.end() && *it < t) ++it;
+    if (it == ref.end() || t < *it) {
+      if (neg) t.coef = -t.coef;
+      ref.insert(it, t);
+    } else {
+      it->coef += neg ? -t.coef : t.coef;
+      if (it->coef == Coef{0.0, 0.0}) ref.erase(it);
+    }
+  };
+  auto ref_text = [&] {
+    Poly p;
+    for (const Term& t : ref) p.push_back(t);
+    return text(p);
+  };
+  Poly p;
+  for (int k = 0; k < 4000; ++k) {
+    std::vector<int> e(static_cast<std::size_t>(len(gen)));
+    for (int& v : e) v = ex(gen);
+    while (!e.empty() && e.back() == 0) e.pop_back();
+    const Term t = term(e, {double(val(gen)), double(val(gen))});
+    const bool neg = k % 3 == 0;
+    ref_add(t, neg);
+    if (neg)
+      p -= t;
+    else
+      p += t;
+    if (k % 500 == 250) {  // the index survives every way of passing p on
+      Poly c = p;
+      Poly m = std::move(c);
+      Poly a;
+      a = m;
+      Poly s;
+      s.swap(a);
+      p = std::move(s);
+    }
+  }
+  EXPECT_EQ(text(p), ref_text());
+  EXPECT_GT(p.size(), 50u);
+}
+
+// Infinities and NaNs are kept as IEEE arithmetic gives them (the system is
+// refused only when one reaches it).  A power of two or more terms stops
+// multiplying once a coefficient is not finite: it stays not finite, so
+// (x+2)^2000 is over after about 650 products instead of 1999.
+TEST(EqtransModel, CoefficientsThatAreNotFinite) {
+  auto finite = [](const Poly& p) {
+    for (const Term& t : p)
+      if (!std::isfinite(t.coef.real()) || !std::isfinite(t.coef.imag())) return false;
+    return true;
+  };
+  const Poly x_plus_2 = poly({term({1}), term({}, {2, 0})});
+  Poly p = x_plus_2;
+  p ^= 2000;
+  EXPECT_FALSE(finite(p));
+  EXPECT_LT(p.size(), 700u);  // 3^k passes the double range near k = 646
+  EXPECT_GT(p.size(), 600u);
+  p ^= 0;
+  EXPECT_EQ(text(p), "{(1,0)[]}");
+
+  Poly q = poly({term({1}, {1e200, 0})});
+  q *= poly({term({}, {1e200, 0})});
+  EXPECT_FALSE(finite(q));
+  q *= Poly();  // times an empty polynomial: empty
+  EXPECT_TRUE(q.empty());
+
+  Poly c = poly({term({}, {1e200, 0})});
+  c ^= 2;  // a constant's power may overflow ...
+  EXPECT_FALSE(finite(c));
+  c ^= Coef{-1.0, 0.0};  // ... and come back
+  EXPECT_EQ(text(c), "{(0,-0)[]}");
 }
 
 TEST(EqtransModel, SystemNamesAndCopies) {

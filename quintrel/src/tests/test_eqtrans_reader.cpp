@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "MisTools.h"
 #include "run_process.h"
@@ -89,6 +91,50 @@ TEST(EqtransReader, SameSystemAsWrittenByHand) {
       const double tol = coef_rel_tol * std::max(1.0, std::abs(want.coef(k)));
       EXPECT_NEAR(got.coef(k).real(), want.coef(k).real(), tol) << "term " << k;
       EXPECT_NEAR(got.coef(k).imag(), want.coef(k).imag(), tol) << "term " << k;
+    }
+  }
+}
+
+// W_N(x) = (x-1)(x-2)...(x-N) expanded: its integer coefficients, those of
+// x^N down to x^0, computed exactly.
+std::vector<long long> wilkinson(int N) {
+  std::vector<long long> c{1};  // the polynomial 1
+  for (int r = 1; r <= N; ++r) {
+    std::vector<long long> next(c.size() + 1, 0);
+    for (std::size_t k = 0; k < c.size(); ++k) {
+      next[k] += c[k];                 // times x
+      next[k + 1] -= r * c[k];         // times -r
+    }
+    c = next;
+  }
+  return c;
+}
+
+// Integer literals used as coefficients keep their value through eqtrans
+// and the reader, also beyond 32 bits (W_16 has 20692933630 and 16!); the
+// reader takes integer parts written by hand the same way.
+TEST(EqtransReader, IntegerCoefficientsKeepTheirValue) {
+  for (int N : {12, 16}) {
+    SCOPED_TRACE("W_" + std::to_string(N));
+    const std::vector<long long> c = wilkinson(N);
+    std::string notation, by_hand = "1\n" + std::to_string(N + 1) + "\n";
+    for (int k = 0; k <= N; ++k) {
+      notation += (c[k] < 0 ? " - " : k > 0 ? " + " : "") + std::to_string(std::llabs(c[k])) +
+                  "*x^" + std::to_string(N - k);
+      by_hand += std::to_string(N - k) + "\n";
+    }
+    for (int k = 0; k <= N; ++k) by_hand += "(" + std::to_string(c[k]) + ",0)\n";
+    by_hand += "x\n";
+    scratch_dir dir;
+    const proc_result r = run_in(eqtrans, {}, notation, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const std::string& text : {r.out, by_hand}) {
+      const suppsys got = read_normal(text, "W_N");
+      ASSERT_EQ(got.m, N + 1);
+      for (int k = 1; k <= N + 1; ++k) {
+        EXPECT_EQ(got.supp(1, k), N + 1 - k);
+        EXPECT_EQ(got.coef(k), cplx(static_cast<double>(c[k - 1]), 0.0)) << "term " << k;
+      }
     }
   }
 }
