@@ -9,11 +9,20 @@ start coefficients from the clock (or, with --seeded, from the seeds
 1..RUNS through rootsolve_seeded).
 
     scripts/bench_wilkinson.py [--build DIR] [--runs R] [--option 1 2]
-                               [--seeded] [--points] [N ...]
+                               [--seeded] [--first-seed S] [--base DIR]
+                               [--accuracy] [--points] [--integers] [N ...]
     scripts/bench_wilkinson.py --judge RE,IM [--judge RE,IM ...] N
 
 With --judge it runs nothing and prints, for each given point, its distance
-to the nearest integer and its backward error for W_N.
+to the nearest integer and its backward error for W_N.  --seeded runs the
+seeds S..S+R-1 (S = --first-seed, default 1).  --base DIR (with --seeded)
+also runs the same seeds with the build in DIR and prints the runs in which
+DIR wrote an integer that the build did not ("lost against the base") and
+the runs in which each build wrote an integer twice.  --accuracy prints, per
+root k, how far double precision lets a point lie from k at a backward error
+of one eps, eps (k+1)...(k+N) / ((k-1)! (N-k)!) to first order (the term
+sums over |W_N'(k)|: no polish with values computed in double can promise
+more), and the largest distance of a written point to k over the runs.
 
 Per degree N and option it prints: the runs, the roots written (least and
 most), the runs in which all N were written, the distinct integers found
@@ -94,6 +103,27 @@ def backward_error(c, re_, im_):
     return value / scale
 
 
+def radius_one_eps(n, k):
+    """eps sum_j |c_j| k^j / |W_N'(k)|, the first-order distance of a point
+    of backward error eps from the root k."""
+    s, dw = 1, 1
+    for j in range(1, n + 1):
+        s *= k + j
+        if j != k:
+            dw *= abs(k - j)
+    return EPS * s / dw
+
+
+def integers_of(n, pts):
+    """The integers the points approximate to within LOOSE, in order."""
+    out = []
+    for re_, im_ in pts:
+        k = min(range(1, n + 1), key=lambda j: abs(complex(re_ - j, im_)))
+        if abs(complex(float(re_ - k), float(im_))) <= LOOSE:
+            out.append(k)
+    return out
+
+
 def one_run(build, d, option, seed):
     cmd = [f"{build}/solver/rootsolve"] if seed is None else \
         [f"{build}/solver/rootsolve_seeded", str(seed)]
@@ -110,12 +140,18 @@ def main():
     ap.add_argument("--runs", type=int, default=20)
     ap.add_argument("--option", type=int, nargs="+", default=[1, 2])
     ap.add_argument("--seeded", action="store_true")
+    ap.add_argument("--first-seed", type=int, default=1)
+    ap.add_argument("--base", help="a second build to compare with, seed by seed")
+    ap.add_argument("--accuracy", action="store_true", help="per-root distances")
     ap.add_argument("--integers", action="store_true")
     ap.add_argument("--points", action="store_true", help="print every written point")
     ap.add_argument("--judge", action="append", metavar="RE,IM")
     ap.add_argument("degrees", type=int, nargs="*", default=[12, 16])
     a = ap.parse_args()
     build = os.path.abspath(a.build)
+    base = os.path.abspath(a.base) if a.base else None
+    if base and not a.seeded:
+        sys.exit("--base needs --seeded")
     if a.judge:
         n = a.degrees[0]
         for point in a.judge:
@@ -128,14 +164,25 @@ def main():
         return
     for n in a.degrees:
         c = coefficients(n)
-        with tempfile.TemporaryDirectory() as d:
+        with tempfile.TemporaryDirectory() as d, tempfile.TemporaryDirectory() as db:
             bench.prepare(build, system_text(n, a.integers), d)
+            if base:
+                bench.prepare(base, system_text(n, a.integers), db)
             for option in a.option:
                 written, distinct, per_k = [], [], [0] * (n + 1)
                 loose = nonroots = twice = all_n = 0
+                lost, twice_base, twice_new = [], 0, 0
                 max_dist, max_be_root, min_be_non = 0.0, 0.0, math.inf
+                dist_k, far_k = [0.0] * (n + 1), [0] * (n + 1)
                 for r in range(1, a.runs + 1):
-                    pts = one_run(build, d, option, r if a.seeded else None)
+                    seed = a.first_seed + r - 1 if a.seeded else None
+                    pts = one_run(build, d, option, seed)
+                    if base:
+                        kb, kn = integers_of(n, one_run(base, db, option, seed)), integers_of(n, pts)
+                        if set(kb) - set(kn):
+                            lost.append(seed)
+                        twice_base += len(kb) != len(set(kb))
+                        twice_new += len(kn) != len(set(kn))
                     seen = {}
                     for re_, im_ in pts:
                         k = min(range(1, n + 1), key=lambda j: abs(complex(re_ - j, im_)))
@@ -151,6 +198,8 @@ def main():
                             continue
                         if dist > NEAR:
                             loose += 1
+                            far_k[k] += 1
+                        dist_k[k] = max(dist_k[k], dist)
                         max_dist = max(max_dist, dist)
                         max_be_root = max(max_be_root, be)
                         seen[k] = seen.get(k, 0) + 1
@@ -169,6 +218,18 @@ def main():
                 print("  runs writing k: " + " ".join(f"{k}:{per_k[k]}" for k in range(1, n + 1)))
                 print("  runs finding j distinct integers: " + " ".join(
                     f"{j}:{distinct.count(j)}" for j in range(min(distinct), max(distinct) + 1)))
+                if base:
+                    print(f"  against {base}: runs in which it wrote an integer that this build "
+                          f"did not {len(lost)}" + (f" (seeds {lost[:20]})" if lost else "") +
+                          f"; runs writing an integer twice: base {twice_base}, this build "
+                          f"{twice_new}")
+                if a.accuracy:
+                    print("  k: distance at one eps of backward error / largest distance written"
+                          " / points farther than 1e-6")
+                    for k in range(1, n + 1):
+                        print(f"    {k:2d}: {radius_one_eps(n, k):.2e} / " +
+                              (f"{dist_k[k]:.2e} / {far_k[k]} of {per_k[k]}" if per_k[k]
+                               else "not written"))
                 sys.stdout.flush()
 
 

@@ -4,8 +4,10 @@ solve each system with the same seeds (every random number drawn from the
 seed), and the files are compared byte for byte.  For every system and
 option it prints the runs compared, the runs with identical files, and for
 the others whether the second build only added roots (every root record of
-the first build's file is in the second's, in the same order) and the root
-counts of both.  Not a test: it needs two build folders.
+the first build's file is in the second's, in the same order), the seed,
+the root counts of both and their distinct roots (points closer than 1e-6
+relative to each other counted once).  Not a test: it needs two build
+folders.
 
     scripts/compare_roots.py --base DIR --new DIR [--seeds S] [--option 1 2]
                              [SYSTEM ...]
@@ -55,6 +57,25 @@ def records(data):
     return out
 
 
+def point(record):
+    """The coordinates of a root record."""
+    x = []
+    for line in record.splitlines():
+        if len(line) == 52 and line[0] == "(" and line[25:27] == " ,":
+            x.append(complex(float(wilk.parse_es(line[1:25])), float(wilk.parse_es(line[27:51]))))
+    return x
+
+
+def distinct(recs):
+    """Roots counted once when closer than 1e-6 relative to each other."""
+    kept = []
+    for x in (point(r) for r in recs):
+        size = max(1.0, max(abs(v) for v in x))
+        if not any(max(abs(a - b) for a, b in zip(x, y)) < 1e-6 * size for y in kept):
+            kept.append(x)
+    return len(kept)
+
+
 def is_subsequence(a, b):
     it = iter(b)
     return all(any(x == y for y in it) for x in a)
@@ -87,9 +108,10 @@ def main():
                         continue
                     rb, rn = records(fb), records(fn)
                     added += is_subsequence(rb, rn)
-                    diffs.append(f"{len(rb)}->{len(rn)}")
+                    diffs.append(f"seed {seed}: {len(rb)}->{len(rn)} (distinct "
+                                 f"{distinct(rb)}->{distinct(rn)})")
                 print(f"{name:<14}{option:>7}{a.seeds:>6}{same:>6}{added:>12}  "
-                      + " ".join(diffs))
+                      + ", ".join(diffs))
                 sys.stdout.flush()
 
 

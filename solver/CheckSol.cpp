@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "BackErr.h"
 #include "FollowCurve.h"
 #include "FollowCurveTD.h"
 #include "LinTool.h"
+#include "RootCopies.h"
 #include "prng.h"
 
 namespace hc {
@@ -123,12 +125,17 @@ struct pair_check {
     }
     if (ntr == 1) return;  // the points differ already
     ++pairs;
-    // A NaN distance (a failed re-track) never counts as separated.  Row 5
-    // describes the point a column holds: the re-tracked one when it is
-    // stored, else the first tracking's, which did not give up.
+    // A NaN distance (a failed re-track) never counts as separated, nor, by
+    // the solver's rules, do re-tracks that lost the root: when neither
+    // ended at a root but a first point is one, storing them would drop a
+    // root that both paths reached (on a badly scaled system the tighter
+    // corrector gives up, or ends on no root).  Row 5 describes the point a
+    // column holds: the re-tracked one when it is stored, else the first
+    // tracking's, which did not give up.
     const double dist = vmaxdiff<cplx>(n, rtx1, rtx2);
     const double size = vmax(n, rtx1.ref());
-    if (dist > kSameRoot * (size > kSizeFloor ? size : kSizeFloor)) {
+    if (dist > kSameRoot * (size > kSizeFloor ? size : kSizeFloor) &&
+        !lost_root(a, b, give_up1, give_up2)) {
       vcopy<cplx>(n, rtx1, sol.col(a));
       vcopy<cplx>(n, rtx2, sol.col(b));
       dat(5, a) = give_up1;
@@ -137,6 +144,15 @@ struct pair_check {
       ++unsplit;
       stuck.push_back(a);
     }
+  }
+
+  // The re-tracks rtx1, rtx2 of columns a, b lost the root the first points
+  // held (never when the rules have no root test).
+  bool lost_root(int a, int b, int give_up1, int give_up2) const {
+    if (!rules.is_root) return false;
+    if ((give_up1 == 0 && rules.is_root(rtx1)) || (give_up2 == 0 && rules.is_root(rtx2)))
+      return false;
+    return rules.is_root(sol.col(a)) || rules.is_root(sol.col(b));
   }
 
   // Every pair k < l of a list of columns.
@@ -149,7 +165,7 @@ struct pair_check {
 }  // namespace
 
 void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat_ref<cplx> sol,
-                 const retrack_fn& retrack, const check_rules& rules) {
+                 const retrack_fn& retrack, const check_rules& rules, vec<double>* weights) {
   pair_check pc{n,
                 dat,
                 sol,
@@ -197,6 +213,7 @@ void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat
   std::fprintf(stderr, "check: pairs %lld re-tracks %lld unsplit %lld\n", pc.pairs, pc.retracks,
                pc.unsplit);
 #endif
+  if (weights) *weights = pc.tmprv;
 }
 
 void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
@@ -206,7 +223,26 @@ void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx>
   jacobian_fn jac = [&](vec_ref<const cplx> x, mat_ref<cplx> jacob) {
     ev.evahhx(n, coef.data(), x.data(), polyv.data(), cfd.data(), jacob.data());
   };
-  chksln_flow(n, nroot, jac, dat, sol, retrack, check_rules{});
+  const int m = coef.size();
+  vec<cplx> acoef(m), values(n);
+  mat<cplx> jacob(n, n);
+  vec<double> scale(n);
+  term_scale_work sw(n);
+  abs_coef(m, coef, acoef);
+  check_rules rules;
+  rules.is_root = [&](vec_ref<const cplx> x) {
+    ev.evahhx(n, coef.data(), x.data(), values.data(), cfd.data(), jacob.data());
+    term_scale(n, acoef, cfd, x, scale, sw, ev);
+    return backerr_ok(n, values, scale, kBackErrFactor);
+  };
+  vec<double> tmprv;
+  chksln_flow(n, nroot, jac, dat, sol, retrack, rules, &tmprv);
+  const int copies = mark_copies(n, nroot, coef, cfd, tmprv, dat, sol, ev);
+#ifdef HC_CHECK_STATS
+  std::fprintf(stderr, "check: copies of a simple root %d\n", copies);
+#else
+  (void)copies;
+#endif
 }
 
 namespace {

@@ -3,10 +3,13 @@
 // tracked again with a smaller corrector parameter c3 (0.01, then 0.001),
 // kept in every corrector call, until they separate.  When they separate the
 // re-tracked points are stored and row 5 of dat says whether the re-track
-// that gave the stored point gave up (the writer then drops it).  A pair that
-// does not separate keeps its points and rows 5, and a later pair at the same
-// point is not re-tracked again (re-tracking cannot split what it could not
-// split before); the run's re-tracks are bounded by kRetrackShare.
+// that gave the stored point gave up (the writer then drops it); for the
+// solver, re-tracks that lost the root (neither ended at a root, while a
+// first point is one) do not separate a pair.  A pair that does not
+// separate keeps its points and rows 5, and a later pair at the same point
+// is not re-tracked again (re-tracking cannot split what it could not split
+// before); the run's re-tracks are bounded by kRetrackShare.  Copies of one
+// simple root that remain are marked afterwards (RootCopies.h).
 //
 // Candidates are found by buckets: the key of a coordinate value v is the
 // remainder of trunc(1e4 v) (as a 32-bit integer; out of range or NaN gives
@@ -23,7 +26,7 @@
 //       j = 1..nroot; sol(n, >= nroot).
 //   gp2digit_ck(n, sol, i, cnt2, ind2, cnt, ind)  cnt2(200) and ind2 from
 //       Im(sol(2, .)) of the members of bucket i of (cnt, ind); needs n >= 2.
-//   chksln_flow(n, nroot, jac, dat, sol, retrack, rules)  the check shared by
+//   chksln_flow(n, nroot, jac, dat, sol, retrack, rules, weights)  the check shared by
 //       every tracker: jac(x, jacob) the target's Jacobian jacob(n,n) at x(n)
 //       (for the conditioning of the first point of a pair);
 //       retrack(p, r, c3, rtrcx, stepcount, give_up) follows the path of dat
@@ -37,10 +40,15 @@
 //       projection.  dat(6, >= nroot) rows 4 and 5 zeroed,
 //       rows 3 to 5 updated; columns of sol(n, >= nroot) replaced when a pair
 //       separates.  A bucket of more than 1000 members is split by the second
-//       coordinate; for n = 1 it is paired within itself.
+//       coordinate; for n = 1 it is paired within itself.  When weights is
+//       given it receives the n projection weights drawn.
 //   chksln_flow(n, nroot, coef, cfd, dat, sol, retrack, ev)  the same with
 //       the Jacobian by evahhx (coef(m), cfd((n-1)m)) and the solver's rules:
-//       two attempts per pair in both passes, c3 = chksln_c3(ntr).
+//       two attempts per pair in both passes, c3 = chksln_c3(ntr), is_root
+//       the componentwise backward error of the point within kBackErrFactor
+//       eps (BackErr.h); then the copies of one simple root that remain are
+//       marked in row 5 (mark_copies, RootCopies.h, with the same projection
+//       weights).
 //   chksln_c3(ntr)  0.1^(ntr+1), as ntr+1 products by 0.1.
 //   chksln(n, nc, m, nroot, supp, coef, coef_q, nm, dat, w, mc, sol, cfd)
 //       the check of the polyhedral homotopy (re-tracks by retrace); mc the
@@ -108,6 +116,11 @@ struct check_rules {
   int attempts1 = kMaxRetracks;  // per pair, first pass
   int attempts2 = kMaxRetracks;  // per pair, second pass
   double (*c3_of)(int ntr) = chksln_c3;
+  // When given: re-tracks that lie apart separate a pair only when one of
+  // them ended (did not give up) at a point where is_root holds, or when
+  // neither first point is a root; else the first points stay.  Empty:
+  // re-tracks that lie apart always separate it.
+  std::function<bool(vec_ref<const cplx> x)> is_root;
   // Only pairs at a well-conditioned point are re-tracked (false: every
   // coinciding pair, for a writer that drops badly conditioned points
   // itself).
@@ -115,7 +128,8 @@ struct check_rules {
 };
 
 void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat_ref<cplx> sol,
-                 const retrack_fn& retrack, const check_rules& rules);
+                 const retrack_fn& retrack, const check_rules& rules,
+                 vec<double>* weights = nullptr);
 
 void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
                  mat_ref<int> dat, mat_ref<cplx> sol, const retrack_fn& retrack,

@@ -6,6 +6,7 @@
 #include "BackErr.h"
 #include "BiNomialSolver.h"
 #include "CheckSol.h"
+#include "PathReport.h"
 #include "fatal.h"
 #include "sysprep.h"
 
@@ -145,7 +146,9 @@ void poly_tracker::path(int r, double step_div, bool c3_kept, int& blow_up, bool
   auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> b, mat_ref<cplx> a) {
     core->evahhx(n, coef.data(), z.data(), b.data(), cfd.data(), a.data());
   };
+  if (report_paths && r == 1) report_cell(cell, minpow, m, tpow);
   path_t(r, step_div, c3_kept, blow_up, isgood, target, [] {});
+  if (report_paths) report_path(cell, r, n, bix.col(r), s.x.ref(), s.t, s.give_up, isgood);
 }
 
 // ---------------------------------------------------------------------------
@@ -161,6 +164,8 @@ void fcurve(int n, int m, int nc, vec_ref<const int> nm, mat_ref<const int> supp
   blow_up = 0;
   {
     poly_tracker trk(n, m, nm, supp, coef, coef_q, cfd, w, mcl, ev);
+    report_homotopy("polyhedral", n, m, supp, coef, coef_q, m);
+    trk.report_paths = true;
     track_cells(trk, nc, sol, dat, nroot, blow_up, true);
   }
   chksln(n, nc, m, nroot, supp, coef, coef_q, nm, dat, w, mcl, sol, cfd, ev);

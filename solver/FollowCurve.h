@@ -170,6 +170,7 @@ void crtpwt(int p, int n, int m, vec_ref<const int> nm, mat_ref<const int> mcl,
 struct poly_tracker : poly_tracker_t<poly_rules, poly_eval> {
   vec_ref<const cplx> coef, cfd;
   const evalcore* core;
+  bool report_paths = false;  // report each path (PathReport.h): the first tracking
 
   // nm(n), supp(n,m), coef(m) (the target), coef_q(m), cfd((n-1)m) of coef,
   // w(m), mcl(n, 2nc); all referenced for the tracker's life.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "CheckSol.h"
+#include "PathReport.h"
 #include "fatal.h"
 #include "sysprep.h"
 
@@ -112,9 +113,11 @@ void fcurvetd(int n, int m, int tdeg, vec_ref<const int> deg, mat_ref<const int>
   blow_up = 0;
   if (tdeg > 0) {
     td_tracker trk(n, m, deg, coef, coef_q, cfd.ref(), tmpi, ev);
+    report_homotopy("linear", n, m, supp, coef, coef_q, 2 * n);
     for (int r = 1; r <= tdeg; ++r) {
       bool isgood = false;
       trk.path(bix.col(r), kTdFirstStep, false, blow_up, isgood);
+      report_path(0, r, n, bix.col(r), trk.s.x.ref(), trk.s.t, trk.s.give_up, isgood);
       if (!isgood) continue;
       ++nroot;
       vcopy<cplx>(n, trk.s.x.ref(), sol.col(nroot));

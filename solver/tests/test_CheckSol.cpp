@@ -9,6 +9,7 @@
 
 #include "BiNomialSolver.h"
 #include "CheckSol.h"
+#include "RootCopies.h"
 #include "fake_eval.h"
 #include "prng.h"
 
@@ -113,8 +114,10 @@ struct check_run {
 };
 
 // Columns of sol; dat(2, j) = 10 + j is the start root of column j.  The
-// fake evaluator's Jacobian k I decides the conditioning test.
-check_run check(const std::vector<std::vector<cplx>>& cols, stub& s, double k = 1.0) {
+// fake evaluator's Jacobian k I decides the conditioning test; its system
+// z - root has the root 0, or `root` when given.
+check_run check(const std::vector<std::vector<cplx>>& cols, stub& s, double k = 1.0,
+                const std::vector<cplx>& root = {}) {
   const int n = static_cast<int>(cols[0].size());
   const int nroot = static_cast<int>(cols.size());
   check_run r{mat<cplx>(n, nroot), mat<int>(6, nroot)};
@@ -127,7 +130,8 @@ check_run check(const std::vector<std::vector<cplx>>& cols, stub& s, double k = 
     r.dat(4, j) = 9;  // cleared by the check
     r.dat(5, j) = 9;
   }
-  fake::lin_reset(std::vector<cplx>(static_cast<std::size_t>(n), cplx(0, 0)), cplx(k, 0));
+  fake::lin_reset(root.empty() ? std::vector<cplx>(static_cast<std::size_t>(n), cplx(0, 0)) : root,
+                  cplx(k, 0));
   vec<cplx> coef, cfd;
   prng_fix_seed(777);
   chksln_flow(n, nroot, coef, cfd, r.dat, r.sol, s.fn(), fake::lin_core);
@@ -213,7 +217,9 @@ TEST(chksln_flow, PairsThatAreNotRetracked) {
     stub s;
     check_run r = check(c.cols, s, c.k);
     EXPECT_EQ(s.calls.size(), 0u);
-    EXPECT_EQ(fake::lin.calls, c.evaluations);
+    // Besides the conditioning tests, the pass over the copies of a simple
+    // root evaluates each of the two points twice (values, term sums).
+    EXPECT_EQ(fake::lin.calls, c.evaluations + 4);
     EXPECT_EQ(r.dat(4, 1), 0);
     EXPECT_EQ(r.dat(5, 2), 0);
   }
@@ -222,27 +228,39 @@ TEST(chksln_flow, PairsThatAreNotRetracked) {
 // Row 5 describes the point a column holds, whichever attempt gave it: a
 // give-up of attempt 1 is forgotten when attempt 2 separates cleanly, and a
 // pair that does not separate keeps its first points and their rows 5.
+// Re-tracks that end apart but lost the root (the first points are roots
+// of the system, neither re-track ended at one) do not separate the pair.
 TEST(chksln_flow, RowFiveDescribesTheStoredPoint) {
   const std::vector<cplx> same{cplx(5, 0), cplx(6, 0)}, p1{cplx(1, 0), cplx(2, 0)},
       p2{cplx(3, 0), cplx(4, 0)};
   struct row {
     const char* what;
     std::vector<std::pair<std::vector<cplx>, int>> a, b;
+    bool at_root;  // the first points kA are the system's root
     cplx x1a, x1b;
     int row5a, row5b;
   } rows[] = {
       {"attempt 1 gives up together, attempt 2 separates", {{same, 1}, {p1, 0}}, {{same, 0}, {p2, 0}},
-       p1[0], p2[0], 0, 0},
-      {"attempt 2 separates with a give-up", {{same, 0}, {p1, 0}}, {{same, 1}, {p2, 1}}, p1[0], p2[0],
-       0, 1},
+       false, p1[0], p2[0], 0, 0},
+      {"attempt 2 separates with a give-up", {{same, 0}, {p1, 0}}, {{same, 1}, {p2, 1}}, false,
+       p1[0], p2[0], 0, 1},
       {"never separates, the last attempt gives up", {{same, 0}, {same, 1}}, {{same, 0}, {same, 1}},
-       kA[0], kA[0], 0, 0},
+       false, kA[0], kA[0], 0, 0},
+      {"both re-tracks give up, the first points are no roots: both stored", {{same, 0}, {p1, 1}},
+       {{same, 0}, {p2, 1}}, false, p1[0], p2[0], 1, 1},
+      // ... and, one simple root held twice, the later column is its copy.
+      {"both re-tracks give up at a root: the first points stay", {{same, 0}, {p1, 1}},
+       {{same, 0}, {p2, 1}}, true, kA[0], kA[0], 0, kCopyMark},
+      {"one gives up, the other ends on no root: the first points stay", {{same, 0}, {p1, 1}},
+       {{same, 0}, {p2, 0}}, true, kA[0], kA[0], 0, kCopyMark},
+      {"one gives up, the other ends on the root: both stored", {{same, 0}, {p1, 1}},
+       {{same, 0}, {kA, 0}}, true, p1[0], kA[0], 1, 0},
   };
   for (const row& c : rows) {
     SCOPED_TRACE(c.what);
     stub s;
     s.by_attempt = {{11, c.a}, {12, c.b}};
-    check_run r = check({kA, kA}, s);
+    check_run r = check({kA, kA}, s, 1.0, c.at_root ? kA : std::vector<cplx>{});
     ASSERT_EQ(s.calls.size(), 4u);
     EXPECT_EQ(r.sol(1, 1), c.x1a);
     EXPECT_EQ(r.sol(1, 2), c.x1b);
