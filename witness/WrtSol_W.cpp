@@ -29,6 +29,20 @@ constexpr double kSvFloorW = 1e-8, kSvRatioW = 1e-8, kSvTolW = 1e-8;
 // Jacobian at the point: dividing a row or a column by its own largest
 // entry would hide a double root, whose entries are all small there.)
 constexpr double kSvRatioEq = 1e-12;
+// The same ratio on the Jacobian scaled to the point: row i divided by the
+// larger of the term sum of equation i at the point and its largest
+// coefficient, the column of a given variable multiplied by max(1, |x_j|)
+// and that of slack z_j by max(1, the size of hyperplane j's terms), the size
+// its slack is judged against.  The rounding errors of
+// the computed entries are then about eps times the degree whatever the size
+// of the point, so 1e4 eps again separates a Jacobian that rounding could make
+// singular from one it cannot.  Far from the origin the given equations are
+// large against the slack terms, and an equation given with a multiple of
+// itself leaves two rows of the unscaled Jacobian parallel to 1e-14 at a true
+// witness point; the scaled rows are not.  The coefficient floor keeps a
+// double root at the origin, where the term sums vanish with the entries,
+// singular.
+constexpr double kSvRatioPt = 1e-12;
 // A slack coordinate of at most kSlackZero, or of at most kSlackRel times the
 // size of its hyperplane's terms at the point, counts as zero: the point
 // lies on the given system and on the hyperplanes.  Relative to the point, a
@@ -61,10 +75,14 @@ const char* const witness_banner[4] = {
     "  Questions and reports: the maintainers of this program.",
     "  ----------------------------------------------------"};
 
-double slack_bound(int n, int j, vec_ref<const cplx> x, mat_ref<const cplx> lcoef) {
+double hyperplane_size(int n, int j, vec_ref<const cplx> x, mat_ref<const cplx> lcoef) {
   double size = cabs(lcoef(j, n + 1));
   for (int l = 1; l <= n; ++l) size += cabs(lcoef(j, l)) * cabs(x(l));
-  return std::max(kSlackZero, kSlackRel * size);
+  return size;
+}
+
+double slack_bound(int n, int j, vec_ref<const cplx> x, mat_ref<const cplx> lcoef) {
+  return std::max(kSlackZero, kSlackRel * hyperplane_size(n, j, x, lcoef));
 }
 
 void coef_scales(int N, vec_ref<const int> nm, vec_ref<const cplx> coef, vec_ref<double> scale) {
@@ -82,9 +100,28 @@ void equilibrate(int N, vec_ref<const double> scale, mat_ref<cplx> a) {
       for (int j = 1; j <= N; ++j) a(i, j) /= scale(i);
 }
 
+void scale_to_point(int N, int n, vec_ref<const double> scale, vec_ref<const double> tsum,
+                    vec_ref<const cplx> x, mat_ref<const cplx> lcoef, mat_ref<cplx> a) {
+  for (int i = 1; i <= N; ++i) {
+    const double r = std::max(scale(i), tsum(i));
+    if (r > 0)
+      for (int j = 1; j <= N; ++j) a(i, j) /= r;
+  }
+  for (int j = 1; j <= N; ++j) {
+    const double c = std::max(1.0, j <= n ? cabs(x(j)) : hyperplane_size(n, j - n, x, lcoef));
+    for (int i = 1; i <= N; ++i) a(i, j) *= c;
+  }
+}
+
 bool well_conditioned(double max_sv, double min_sv, double max_sv_eq, double min_sv_eq) {
   return (max_sv > kSvFloorW && min_sv > kSvRatioW * max_sv) ||
          (max_sv > kSvFloorW && min_sv_eq > kSvRatioEq * max_sv_eq);
+}
+
+bool well_conditioned(double max_sv, double min_sv, double max_sv_eq, double min_sv_eq,
+                      double max_sv_pt, double min_sv_pt) {
+  return well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq) ||
+         (max_sv > kSvFloorW && min_sv_pt > kSvRatioPt * max_sv_pt);
 }
 
 bool is_witness(int N, int n, vec_ref<const cplx> x, mat_ref<const cplx> lcoef, bool conditioned) {
@@ -101,11 +138,13 @@ void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int
   vec<int> maxdeg(N);
   maxdeg_of(N, M, supp, maxdeg);
   vec<cplx> x(N), polyv(N);
-  mat<cplx> jacob(N, N), jeq(N, N);
-  vec<double> scale(N);
+  mat<cplx> jacob(N, N), jeq(N, N), jpt(N, N);
+  vec<double> scale(N), tsum(N);
   coef_scales(N, nm, oldcoef, scale);
   vec<cplx> acoef(M);
   abs_coef(M, oldcoef, acoef);
+  wit_eval_work<double> ew(N, maxdeg);
+  term_scale_work sw(N);
   nwitness = 0;
   for (int s = 1; s <= nroot; ++s) {
     vcopy<cplx>(N, sol.col(s), x);
@@ -113,13 +152,20 @@ void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int
     bool isgood = false;
     fnlnwtnsln_w(N, M, nm, supp, oldcoef, jacob, polyv, x, maxdeg, isgood, acoef, kBackErrFactor);
     if (!isgood) continue;
-    double max_sv = 0, min_sv = 0, max_sv_eq = 0, min_sv_eq = 0;
+    double max_sv = 0, min_sv = 0, max_sv_eq = 0, min_sv_eq = 0, max_sv_pt = 0, min_sv_pt = 0;
     mcopy<cplx>(N, jacob.ref(), jeq);
+    mcopy<cplx>(N, jacob.ref(), jpt);
+    term_sums(N, x.ref(), tsum, sw, [&](vec_ref<const cplx> az, vec_ref<cplx> v, mat_ref<cplx> dv) {
+      wit_eval_t<double, true, false>(N, supp, nm, acoef, acoef, az, dv, v, v, ew);
+    });
     cqmaxminsv(N, jacob, max_sv, min_sv, kSvTolW);
     equilibrate(N, scale, jeq);
     cqmaxminsv(N, jeq, max_sv_eq, min_sv_eq, kSvTolW);
+    scale_to_point(N, n, scale, tsum, x.ref(), lcoef, jpt);
+    cqmaxminsv(N, jpt, max_sv_pt, min_sv_pt, kSvTolW);
     if (!is_witness(N, n, x.ref(), lcoef,
-                    well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq)))
+                    well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq, max_sv_pt,
+                                     min_sv_pt)))
       continue;
     ++nwitness;
     for (int i = 1; i <= N; ++i) out << coord(x(i), true);

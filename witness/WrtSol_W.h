@@ -20,9 +20,9 @@
 //   accepts a root), its Jacobian is well conditioned and its slack
 //   coordinates vanish, all judged relative to the point, so that witness
 //   points far from the origin or of large coefficients pass as well:
-//   slack_bound(n, j, x, lcoef)  max(1e-9, 1e-8 (sum_l |lcoef(j,l)| |x_l| +
-//       |lcoef(j,n+1)|)), the largest |z_j| that counts as zero: z_j is the
-//       residual that hyperplane j leaves at x(n).
+//   slack_bound(n, j, x, lcoef)  max(1e-9, 1e-8 hyperplane_size(n, j, x,
+//       lcoef)), the largest |z_j| that counts as zero: z_j is the residual
+//       that hyperplane j leaves at x(n).
 //   coef_scales(N, nm, coef, scale)  scale(i) = the largest |coef| of the
 //       terms of equation i (nm(N), coef(M) in equation order).
 //   equilibrate(N, scale, a)  row i of a(N,N) divided by scale(i) (rows of
@@ -32,6 +32,18 @@
 //       estimates of the Jacobian and of its equilibrated copy: max_sv > 1e-8
 //       and min_sv > 1e-8 max_sv, or max_sv > 1e-8 and min_sv_eq > 1e-12
 //       max_sv_eq.
+//   hyperplane_size(n, j, x, lcoef)  sum_l |lcoef(j,l)| |x_l| + |lcoef(j,n+1)|,
+//       the size of hyperplane j's terms at x(n).
+//   scale_to_point(N, n, scale, tsum, x, lcoef, a)  row i of a(N,N) divided
+//       by max(scale(i), tsum(i)) (rows where both are 0 stay), then column
+//       j multiplied by max(1, |x(j)|) for j <= n and by max(1,
+//       hyperplane_size(n, j - n, x, lcoef)) for a slack: the Jacobian
+//       relative to the point; tsum(N) the term sums of the equations at
+//       x(N) (BackErr.h term_sums), scale(N) the coefficient scales of
+//       coef_scales.
+//   well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq, max_sv_pt,
+//       min_sv_pt)  the test above, or max_sv > 1e-8 and min_sv_pt > 1e-12
+//       max_sv_pt, the estimates of the Jacobian scaled to the point.
 //   is_witness(N, n, x, lcoef, conditioned)  conditioned and |x_i| <=
 //       slack_bound(n, i - n, x, lcoef) for i = n+1..N; false whenever a value
 //       is NaN.
@@ -52,7 +64,12 @@ extern const char* const witness_banner[4];
 double slack_bound(int n, int j, vec_ref<const cplx> x, mat_ref<const cplx> lcoef);
 void coef_scales(int N, vec_ref<const int> nm, vec_ref<const cplx> coef, vec_ref<double> scale);
 void equilibrate(int N, vec_ref<const double> scale, mat_ref<cplx> a);
+double hyperplane_size(int n, int j, vec_ref<const cplx> x, mat_ref<const cplx> lcoef);
+void scale_to_point(int N, int n, vec_ref<const double> scale, vec_ref<const double> tsum,
+                    vec_ref<const cplx> x, mat_ref<const cplx> lcoef, mat_ref<cplx> a);
 bool well_conditioned(double max_sv, double min_sv, double max_sv_eq, double min_sv_eq);
+bool well_conditioned(double max_sv, double min_sv, double max_sv_eq, double min_sv_eq,
+                      double max_sv_pt, double min_sv_pt);
 bool is_witness(int N, int n, vec_ref<const cplx> x, mat_ref<const cplx> lcoef, bool conditioned);
 
 void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int& nwitness,

@@ -14,7 +14,10 @@
 #include <vector>
 
 #include "LinTool.h"
+#include "WitSlice.h"
 #include "WrtSol_W.h"
+#include "real_types.h"
+#include "sysprep.h"
 
 namespace hc {
 namespace {
@@ -210,6 +213,82 @@ TEST(write_witness, TestsAreRelativeToThePoint) {
   EXPECT_FALSE(well_conditioned(1.0, 1e-13, 1.0, 1e-13));
   EXPECT_FALSE(well_conditioned(1e-9, 1e-9, 1.0, 1.0));
   EXPECT_TRUE(well_conditioned(1.0, 2e-8, 1.0, 1e-13));
+}
+
+// The plane quartic f = x^4 + y^4 - 3x^2 y + x - 1 given as {f, (x - 2y + 3) f}
+// and cut by a line drawn in a run that lost a witness point: the exact
+// point of f = 0 on the line near (208.6 + 150.5i, -41.1 - 254.6i), found
+// here by Newton in binary128 on {f, line}, is written, although the
+// Jacobian of the embedded system there is singular to 1e-14 unscaled and
+// to 1e-13 with its rows equilibrated (scaled to the point, 1e-11).
+TEST(write_witness, FarPointOfAnEquationGivenWithAMultipleOfIt) {
+  using qc = qcplx;
+  const cplx l1(3.7855803310697191E-02, 9.9928321218546534E-01),
+      l2(7.3545668794282548E-01, 6.7757173801758386E-01),
+      l3(1.5236036469598802E-01, 9.8832500690294467E-01);
+  qc x(208.59, 150.47), y(-41.10, -254.64);
+  const qc q1(l1.real(), l1.imag()), q2(l2.real(), l2.imag()), q3(l3.real(), l3.imag());
+  for (int it = 0; it < 30; ++it) {
+    const qc f = x * x * x * x + y * y * y * y - qreal(3) * x * x * y + x - qreal(1);
+    const qc fx = qreal(4) * x * x * x - qreal(6) * x * y + qreal(1);
+    const qc fy = qreal(4) * y * y * y - qreal(3) * x * x;
+    const qc g = q1 * x + q2 * y + q3;
+    const qc det = fx * q2 - fy * q1;
+    x -= (f * q2 - fy * g) / det;
+    y -= (fx * g - q1 * f) / det;
+  }
+  const cplx ex(static_cast<double>(x.real()), static_cast<double>(x.imag())),
+      ey(static_cast<double>(y.real()), static_cast<double>(y.imag()));
+  ASSERT_NEAR(std::abs(ex - cplx(208.594, 150.468)), 0.0, 1e-2);
+
+  // f's terms, then (x - 2y + 3) f expanded.
+  const std::vector<std::pair<std::pair<int, int>, double>> f1 = {
+      {{4, 0}, 1}, {{2, 1}, -3}, {{1, 0}, 1}, {{0, 4}, 1}, {{0, 0}, -1}};
+  const std::vector<std::pair<std::pair<int, int>, double>> f2 = {
+      {{5, 0}, 1},  {{4, 1}, -2}, {{4, 0}, 3}, {{3, 1}, -3}, {{2, 2}, 6},
+      {{2, 1}, -9}, {{2, 0}, 1},  {{1, 4}, 1}, {{1, 1}, -2}, {{1, 0}, 2},
+      {{0, 5}, -2}, {{0, 4}, 3},  {{0, 1}, 2}, {{0, 0}, -3}};
+  suppsys rd;
+  rd.n = 2;
+  rd.m = static_cast<int>(f1.size() + f2.size());
+  rd.nm = vec<int>{static_cast<int>(f1.size()), static_cast<int>(f2.size())};
+  rd.supp.assign(2, rd.m, 0);
+  rd.coef.assign(rd.m);
+  int col = 0;
+  for (const auto* eq : {&f1, &f2})
+    for (const auto& t : *eq) {
+      ++col;
+      rd.supp(1, col) = t.first.first;
+      rd.supp(2, col) = t.first.second;
+      rd.coef(col) = t.second;
+    }
+  rd.var = vec<std::string>{std::string("x") + std::string(19, ' '),
+                            std::string("y") + std::string(19, ' ')};
+  mat<cplx> zcoef(2, 1), lcoef(1, 3);
+  zcoef(1, 1) = cplx(7.4548090621660446E-01, 6.6652698254944653E-01);
+  zcoef(2, 1) = cplx(9.9888713545452423E-01, 4.7164505970645490E-02);
+  lcoef(1, 1) = l1;
+  lcoef(1, 2) = l2;
+  lcoef(1, 3) = l3;
+  suppsys emb;
+  embed_system(rd, 1, zcoef, lcoef, emb);
+  prepared_system sys;
+  prepare_system(emb, sys);
+  mat<cplx> sol(3, 1);
+  sol(1, 1) = ex;
+  sol(2, 1) = ey;
+  sol(3, 1) = 0.0;
+  std::ostringstream out;
+  int nwitness = -1;
+  write_witness(out, sys.n, sys.m, 2, 1, 1, nwitness, sys.supp, sys.oldcoef, sys.nm, sol, zcoef,
+                lcoef, rd.var);
+  EXPECT_EQ(nwitness, 1);
+  double re = 0, im = 0;
+  ASSERT_EQ(std::sscanf(out.str().c_str(), "(%lf ,%lf)", &re, &im), 2);
+  EXPECT_LT(std::abs(cplx(re, im) - ex), 1e-12 * std::abs(ex));
+  EXPECT_FALSE(well_conditioned(1.0, 1e-14, 1.0, 1e-13, 1.0, 1e-13)) << "singular in every scaling";
+  EXPECT_TRUE(well_conditioned(1.0, 1e-14, 1.0, 1e-13, 1.0, 1e-11));
+  EXPECT_FALSE(well_conditioned(1e-9, 1e-9, 1.0, 1.0, 1.0, 1.0)) << "a zero Jacobian";
 }
 
 TEST(wrtsln_w, WritesDataWitnessInTheWorkingDirectory) {
