@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "road.h"
-#include "systems_text.h"
+#include "standard_systems.h"
 
 namespace hc::test {
 namespace {
@@ -42,8 +42,8 @@ const std::vector<known_case>& cases() {
       // scaling brings both near 1 before the paths are followed.
       {"wide coefficients", "x^2 - 1.e+08; 1.e-08*x*y - 1", 2, 4, 2,
        {{c(1e4), c(1e4)}, {c(-1e4), c(-1e4)}}, 1e-10},
-      {"katsura-5", katsura(5), 6, 32, 32, {}, 0},
-      {"cyclic-5", cyclic(5), 5, 120, 70, {}, 0},
+      {"katsura-5", text(katsura(5)), 6, 32, 32, {}, 0},
+      {"cyclic-5", text(cyclic(5)), 5, 120, 70, {}, 0},
   };
   return all;
 }

@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "road.h"
-#include "systems_text.h"
+#include "standard_systems.h"
 
 namespace hc::test {
 namespace {
@@ -29,11 +29,11 @@ const std::vector<mv_case>& cases() {
       {"circle and hyperbola", "x^2 + y^2 - 5; x*y - 2", 2, 4, 4},
       // A binomial system x^A = c: |det A| = |2*3 - 1*1| = 5 roots.
       {"binomial", "x^2*y - 3; x*y^3 + 2", 2, 5, 5},
-      {"cyclic-5", cyclic(5), 5, 70, 70},
-      {"cyclic-6", cyclic(6), 6, 156, 156},
-      {"katsura-5", katsura(5), 6, 32, 32},
-      {"eco-6", eco(6), 6, 16, 16},
-      {"noon-4", noon(4), 4, 73, -1},
+      {"cyclic-5", text(cyclic(5)), 5, 70, 70},
+      {"cyclic-6", text(cyclic(6)), 6, 156, 156},
+      {"katsura-5", text(katsura(5)), 6, 32, 32},
+      {"eco-6", text(eco(6)), 6, 16, 16},
+      {"noon-4", text(noon(4)), 4, 73, -1},
   };
   return all;
 }
