@@ -260,32 +260,51 @@ int search::tomnext(int lev) {
   return in;
 }
 
-// Whether the lowest candidate of support s changes over the region of the
-// pairs chosen at levels 1..l (every relative row of those levels holds):
-// only then can s have an edge there.  With a the lowest candidate at the
-// current vertex, a candidate q proves it when it can get as low as a, that
-// is when (p_q - p_a)'alpha can reach w(a) - w(q): at once along a free
-// column of the vertex (the region holds the whole line), else by a descent
-// that stops as soon as it gets there.  A q whose descent ends above is
-// never lower than a, so never lowest: it leaves the candidates of the
-// levels below this pair.  The descents move the vertex within the region.
-bool search::lowest_varies(int s) {
-  int a = 0, cnt = 0;
-  double ga = 0.0;
+// The lowest candidate of support s at the vertex xv (0: none) and the
+// number of candidates; ga its lifted value, g(k) that of the k-th point of s
+// (candidates only).
+int search::lowest_candidate(int s, const double* xv, int& cnt, double& ga) {
+  int a = 0;
+  cnt = 0;
+  ga = 0.0;
   for (int p = sohd(s); p <= sotl(s); ++p) {
     if (tv(p) != 1) continue;
     ++cnt;
-    const double gp = lifted(p);
+    const double gp = lifted_at(p, xv);
+    g(p - sohd(s) + 1) = gp;
     if (a == 0 || gp < ga) {
       a = p;
       ga = gp;
     }
   }
+  return a;
+}
+
+// Whether the lowest candidate of support s changes over the region of the
+// pairs chosen at levels 1..l (every relative row of those levels holds):
+// only then can s have an edge there.  It does when another candidate is
+// strictly lower here than a0, the lowest at the vertex where the test of
+// the levels below began (both vertices lie in the region).  Otherwise, with
+// a the lowest candidate at the current vertex, a candidate q proves it when
+// it can get as low as a, that is when (p_q - p_a)'alpha can reach w(a) -
+// w(q): at once along a free column of the vertex (the region holds the
+// whole line), else by a descent that stops as soon as it gets there.  A q
+// whose descent ends above is never lower than a, so never lowest: it leaves
+// the candidates of the levels below this pair.  The descents move the vertex
+// within the region.
+bool search::lowest_varies(int s, int a0) {
+  int cnt = 0;
+  double ga = 0.0;
+  const int a = lowest_candidate(s, &x(1), cnt, ga);
   if (cnt < 2) return false;
+  if (a0 != 0 && a0 != a && ga < lifted(a0) - lp_eps_tight) return true;
   const int tl = sitl(l);
+  const long long here = nsteps;  // the values of lowest_candidate hold while equal
   for (int q = sohd(s); q <= sotl(s); ++q) {
     if (tv(q) != 1 || q == a) continue;
-    if (lifted(q) <= lifted(a) + lp_eps_tight) return true;
+    const bool kept = nsteps == here;
+    if ((kept ? g(q - sohd(s) + 1) : lifted(q)) <= (kept ? ga : lifted(a)) + lp_eps_tight)
+      return true;
     // f = (p_q - p_a; 0)
     int t = 0;
     for (int r = 1; r <= n; ++r) {
@@ -307,10 +326,32 @@ bool search::lowest_varies(int s) {
 
 // Whether every support of the levels below l can still have an edge on the
 // region of the pairs chosen so far; a partial cell for which some support
-// cannot is given up before its next level is opened.
+// cannot is given up before its next level is opened.  The supports are
+// tested in the order of their last such failure, the latest first: a
+// support that ended a partial cell lately is the likeliest to end this one,
+// and every test before the failing one is spent in vain.
 bool search::below_alive() {
-  for (int i = l + 1; i <= n; ++i)
-    if (!lowest_varies(si(i))) return false;
+  int cnt = 0;
+  for (int i = l + 1; i <= n; ++i) {
+    const int s = si(i);
+    int j = ++cnt;
+    while (j > 1 && lastfail(bord(j - 1)) < lastfail(s)) {
+      bord(j) = bord(j - 1);
+      --j;
+    }
+    bord(j) = s;
+  }
+  for (int r = 1; r <= N; ++r) x0(r) = x(r);
+  for (int t = 1; t <= cnt; ++t) {
+    // The first support is tested where the walk began: no earlier vertex.
+    int c = 0;
+    double g0 = 0.0;
+    const int a0 = t == 1 ? 0 : lowest_candidate(bord(t), &x0(1), c, g0);
+    if (!lowest_varies(bord(t), a0)) {
+      lastfail(bord(t)) = ++nfail;
+      return false;
+    }
+  }
   return true;
 }
 

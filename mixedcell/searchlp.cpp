@@ -84,6 +84,7 @@ bool search::lp(int hd, int tl, double stop) {
     equ(in) = 0;
     if (out > 0) equ(out) = out;
     for (int r = 1; r <= N; ++r) x(r) += theta * d(r, col);
+    ++nsteps;
     pivot(col, in);
     if (stopping && fdot(&x(1)) <= stop) return true;
     if (in >= hd) {

@@ -31,7 +31,8 @@
 //                          length 0 (not at the column of other); false if none
 //                          (searchlp.cpp)
 // search, inline helpers:
-//   lifted(p)              w(p) + x(1:n)'p, the lifted value of point p at x
+//   lifted(p)              w(p) + x(1:n)'p, the lifted value of point p at x;
+//                          lifted_at(p, xv) the same at xv(N)
 //   rates_at(i, pos)       where rate 0 of sorted position pos of level slot i
 //                          lies in lrate; rate c is c*mxc further on
 //   sosi_of(lev)           search number minus level number for level lev
@@ -63,12 +64,18 @@
 //   finish_pending()       finishes the tests the last tomnext left open
 //   tomnext(lev)           chooses the support of level lev+1 and returns its
 //                          anchor in level numbering (0: no cell below)
-//   lowest_varies(s)       whether two candidates of support s can each be
+//   lowest_candidate(s, xv, cnt, ga)  the lowest candidate of support s at
+//                          the vertex xv(N) (0: none), cnt the candidates, ga
+//                          its value; g(k) the value of the k-th point of s
+//   lowest_varies(s, a0)   whether two candidates of support s can each be
 //                          lowest somewhere on the region of the pairs chosen
-//                          so far (levels 1..l); drops from tv and sttv(:,l)
-//                          the candidates found never lower than the lowest
+//                          so far (levels 1..l); a0 the lowest at an earlier
+//                          vertex of the region (0: none); drops from tv and
+//                          sttv(:,l) the candidates found never lower than the
+//                          lowest
 //   below_alive()          lowest_varies for the support of every level below
-//                          l: false when some support can have no edge there
+//                          l, the last to fail first: false when some support
+//                          can have no edge there; bord(n), x0(N) work
 // searchwalk.cpp, the walk, in the order of its steps:
 //   allocate(rnk1)         sizes every array of the walk; rnk1 the rank of
 //                          support 1's start vertex
@@ -299,12 +306,17 @@ struct level_state {
 // numbering of level lev+1 and stmin(i) its lifted value.  g(mx) the lifted
 // values, cand(mx) the candidates, perm(mx) their order, gs(mx), racc(N)
 // work.  pend_lev: the lev of the tomnext whose tests are not all done (0:
-// none).
+// none).  lastfail(s) (n) when support s last ended a partial cell in
+// below_alive (0: never; nfail failures so far); bord(n) its order of the
+// supports and x0(N) the vertex where it began; nsteps the steps lp has
+// taken (the vertex has not moved while it stays the same).
 struct choice_work {
-  vec<double> g, gs, stmin, dt, lrate, racc;
-  vec<int> cand, perm, stin, lcnt, lnext, lstay, ldone;
+  vec<double> g, gs, stmin, dt, lrate, racc, x0;
+  vec<int> cand, perm, stin, lcnt, lnext, lstay, ldone, bord;
+  vec<long long> lastfail;
   mat<int> lpt;
   int Kd = 0, nzd = 0, mxc = 0, pend_lev = 0;
+  long long nfail = 0, nsteps = 0;
 
   void alloc(int n, int N, int mx) {
     g.assign(mx, 0.0);
@@ -322,6 +334,10 @@ struct choice_work {
     lpt.assign(mx, n, 0);
     stmin.assign(n, 0.0);
     stin.assign(n, 0);
+    bord.assign(n, 0);
+    x0.assign(N, 0.0);
+    lastfail.assign(n, 0);
+    nfail = 0;
   }
 };
 
@@ -350,8 +366,9 @@ struct search : sparse_points, level_program, level_state, choice_work {
   // g = w(p) + x'p over the nonzero exponents of p: the sum starts at
   // w(p) > 0 and, as in adot, the zero products change nothing; x(r) times
   // an exponent 1 is x(r) itself.
-  double lifted(int p) const {
-    const double* xv = &x(1);
+  double lifted(int p) const { return lifted_at(p, &x(1)); }
+  // The same at the vertex xv(N).
+  double lifted_at(int p, const double* xv) const {
     const int* ix = &pix(1, p);
     const double* vl = &pvl(1, p);
     double gv = w(p);
@@ -397,7 +414,8 @@ struct search : sparse_points, level_program, level_state, choice_work {
   int dominance(int i, int lev, int stop);
   void finish_pending();
   int tomnext(int lev);
-  bool lowest_varies(int s);
+  int lowest_candidate(int s, const double* xv, int& cnt, double& ga);
+  bool lowest_varies(int s, int a0);
   bool below_alive();
   // searchwalk.cpp
   void allocate(int rnk1);

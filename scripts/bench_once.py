@@ -11,8 +11,9 @@ CPU time.  Not a test.
 CASE is SYSTEM:OPTION for rootsolve (option 1 polyhedral, 2 linear) or
 SYSTEM:wK for witsolve with K hyperplanes.  SYSTEM: cyclic-N, katsura-N,
 noon-N, eco-N, tiny (0*x^2 + y - 1; x - y), double ((x-1)^2 (y+1);
-(y-2)(x+2), where the double root may stay twice), circle, sphere, twisted, quartic, fermat-D (x^D + y^D = 1 given
-as {f, (x - 2y + 3) f}), or any of these for witsolve.
+(y-2)(x+2), where the double root may stay twice), circle, bigcircle (radius
+1e6), sphere, twisted, quartic, fermat-D (x^D + y^D = 1 given as
+{f, (x - 2y + 3) f}), or any of these for witsolve.
 
 Oracles, independent of the solver: a written root counts when the system,
 evaluated here in binary floating point from the text, has a relative
@@ -97,6 +98,8 @@ def root_system(name):
 def witness_system(name):
     if name == "circle":
         return ["x^2 + y^2 - 1", "x^2 + y^2 - 1"], 2
+    if name == "bigcircle":
+        return ["x^2 + y^2 - 1.0e+12"] * 2, 2
     if name == "sphere":
         return ["x^2 + y^2 + z^2 - 1"] * 3, 2
     if name == "twisted":
@@ -205,6 +208,8 @@ def stats_of(err):
 def variables(eqs):
     seen = []
     for e in eqs:
+        # the exponent letter of a real (1.0e+12) is no variable
+        e = re.sub(r"\d+\.\d*[eE][+-]?\d+", "1", e)
         for v in re.findall(r"[A-Za-z_][A-Za-z_0-9]*", e):
             if v not in seen and v not in ("i", "I"):
                 seen.append(v)

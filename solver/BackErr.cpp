@@ -14,9 +14,9 @@ void abs_coef(int m, vec_ref<const cplx> coef, vec_ref<cplx> acoef) {
 
 void term_scale(int n, vec_ref<const cplx> acoef, vec_ref<const cplx> cfd, vec_ref<const cplx> x,
                 vec_ref<double> scale, term_scale_work& w, const evalcore& ev) {
-  for (int i = 1; i <= n; ++i) w.ax(i) = cplx(cabs(x(i)), 0.0);
-  ev.evahhx(n, acoef.data(), w.ax.data(), w.p.data(), cfd.data(), w.dp.data());
-  for (int i = 1; i <= n; ++i) scale(i) = w.p(i).real();
+  term_sums(n, x, scale, w, [&](vec_ref<const cplx> ax, vec_ref<cplx> p, mat_ref<cplx> dp) {
+    ev.evahhx(n, acoef.data(), ax.data(), p.data(), cfd.data(), dp.data());
+  });
 }
 
 }  // namespace hc

@@ -105,10 +105,12 @@ struct pair_check {
     if (budget < 2 * attempts) return;
     for (int c : stuck)
       if (!apart(sol.col(c), sol.col(a))) return;
-    jac(sol.col(a), jacob);
-    double max_sv = 0, min_sv = 0;
-    cqmaxminsv(n, jacob, max_sv, min_sv, kSvTol);
-    if (!(max_sv > kSvFloor && max_sv < kSvRatio * min_sv)) return;
+    if (rules.conditioned_only) {
+      jac(sol.col(a), jacob);
+      double max_sv = 0, min_sv = 0;
+      cqmaxminsv(n, jacob, max_sv, min_sv, kSvTol);
+      if (!(max_sv > kSvFloor && max_sv < kSvRatio * min_sv)) return;
+    }
     vcopy<cplx>(n, sol.col(a), rtx1);
     vcopy<cplx>(n, sol.col(b), rtx2);
     const int rtp1 = dat(1, a), rtr1 = dat(2, a), rtp2 = dat(1, b), rtr2 = dat(2, b);

@@ -28,11 +28,13 @@
 //       (for the conditioning of the first point of a pair);
 //       retrack(p, r, c3, rtrcx, stepcount, give_up) follows the path of dat
 //       rows 1 and 2 (cell p, start root r) again with corrector parameter c3
-//       (kept in every corrector call), into rtrcx(n); rules the attempts per pair in
-//       the first pass (buckets of at most 1000 members) and the second
-//       (sub-buckets by the second coordinate), and c3_of(ntr) the corrector
-//       parameter of attempt ntr.  Reseeds the platform generator and draws
-//       n numbers for the projection.  dat(6, >= nroot) rows 4 and 5 zeroed,
+//       (kept in every corrector call), into rtrcx(n); rules the attempts
+//       per pair in the first pass (buckets of at most 1000 members) and the
+//       second (sub-buckets by the second coordinate), c3_of(ntr) the
+//       corrector parameter of attempt ntr, and whether only pairs at a
+//       well-conditioned point are re-tracked (jac is not called otherwise).
+//       Reseeds the platform generator and draws n numbers for the
+//       projection.  dat(6, >= nroot) rows 4 and 5 zeroed,
 //       rows 3 to 5 updated; columns of sol(n, >= nroot) replaced when a pair
 //       separates.  A bucket of more than 1000 members is split by the second
 //       coordinate; for n = 1 it is paired within itself.
@@ -106,6 +108,10 @@ struct check_rules {
   int attempts1 = kMaxRetracks;  // per pair, first pass
   int attempts2 = kMaxRetracks;  // per pair, second pass
   double (*c3_of)(int ntr) = chksln_c3;
+  // Only pairs at a well-conditioned point are re-tracked (false: every
+  // coinciding pair, for a writer that drops badly conditioned points
+  // itself).
+  bool conditioned_only = true;
 };
 
 void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat_ref<cplx> sol,

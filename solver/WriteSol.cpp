@@ -21,14 +21,6 @@ constexpr double kRealTol = 1e-7;
 constexpr double kZeroMatrix = 1e-8, kZeroMatrixCond = 1e17;
 // Tolerance of the singular-value estimates.
 constexpr double kCondTol = 1e-5;
-// A polished point whose residual is above the polish's absolute bound is
-// still a root when its componentwise backward error is at most this many
-// machine epsilons.  Near a root the computed values are rounding noise
-// of the size eps times the term sums, which exceeds any absolute bound on
-// badly scaled systems (the Wilkinson polynomial of degree 12: 0.29 at 12);
-// measured, points at true roots stay below 1 eps, the tracker's end points
-// that are no roots lie above 2000 eps, so 100 keeps room on both sides.
-constexpr double kBackErrFactor = 100.0;
 
 const char* const kDashes = "---------------------------------------";
 const char* const kBanner = "===============>   ZARVIK-2.0   <===============";

@@ -1,5 +1,6 @@
 #include "FllCrvPol_W.h"
 
+#include "BackErr.h"
 #include "ChkSol_W.h"
 #include "QFllCrvPol.h"
 
@@ -77,29 +78,48 @@ void chksln_w(int N, int nc, int M, int nroot, mat_ref<const int> supp, vec_ref<
                            int& give_up) {
     retrack_cell(trk, nc, p, r, c3, rtrcx, stepcount, give_up);
   };
-  chksln_w_flow(N, M, nroot, supp, coef, nm, dat, sol, retrack);
+  chksln_w_flow(N, nroot, dat, sol, retrack);
 }
 
 namespace {
 // The final Newton of the polyhedral family on the target system evaluated
-// by evalpdp's scheme.
-void final_newton_w(int N, int M, vec_ref<const int> nm, mat_ref<const int> supp,
+// by evalpdp's scheme; accept(x, b) as fnlnwtn_t's second acceptance.
+template <class Accept>
+void final_newton_w(int N, vec_ref<const int> nm, mat_ref<const int> supp,
                     vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x,
-                    vec_ref<const int> maxdeg, bool& isgood, bool keep_eval) {
-  check_eval_args(N, M, supp, maxdeg, nm);
-  wit_eval_work<double> ew(N, maxdeg);
+                    wit_eval_work<double>& ew, bool& isgood, Accept&& accept) {
   track_work<double> w(N);
   auto target = [&](vec_ref<const cplx> z, vec_ref<cplx> p, mat_ref<cplx> dp) {
     wit_eval_t<double, true, false>(N, supp, nm, coef, coef, z, dp, p, p, ew);
   };
-  fnlnwtn_t<wit_rules, double>(N, target, a, b, x, isgood, keep_eval, w);
+  fnlnwtn_t<wit_rules, double>(N, target, a, b, x, isgood, true, w, accept);
 }
 }  // namespace
 
 void fnlnwtnsln_w(int N, int M, vec_ref<const int> nm, mat_ref<const int> supp,
                   vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x,
                   vec_ref<const int> maxdeg, bool& isgood) {
-  final_newton_w(N, M, nm, supp, coef, a, b, x, maxdeg, isgood, true);
+  check_eval_args(N, M, supp, maxdeg, nm);
+  wit_eval_work<double> ew(N, maxdeg);
+  final_newton_w(N, nm, supp, coef, a, b, x, ew, isgood,
+                 [](vec_ref<const cplx>, vec_ref<const cplx>) { return false; });
+}
+
+void fnlnwtnsln_w(int N, int M, vec_ref<const int> nm, mat_ref<const int> supp,
+                  vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x,
+                  vec_ref<const int> maxdeg, bool& isgood, vec_ref<const cplx> acoef,
+                  double factor) {
+  check_eval_args(N, M, supp, maxdeg, nm);
+  wit_eval_work<double> ew(N, maxdeg);
+  term_scale_work sw(N);
+  vec<double> scale(N);
+  auto small_backward_error = [&](vec_ref<const cplx> z, vec_ref<const cplx> p) {
+    term_sums(N, z, scale, sw, [&](vec_ref<const cplx> az, vec_ref<cplx> v, mat_ref<cplx> dv) {
+      wit_eval_t<double, true, false>(N, supp, nm, acoef, acoef, az, dv, v, v, ew);
+    });
+    return backerr_ok(N, p, scale, factor);
+  };
+  final_newton_w(N, nm, supp, coef, a, b, x, ew, isgood, small_backward_error);
 }
 
 }  // namespace hc

@@ -29,6 +29,11 @@
 //       when good a, b the Jacobian and values at the returned x.  nm(N),
 //       supp(N,M), coef(M), maxdeg(N) read.  (The paths' own final Newton is
 //       fnlnwtn_t in the path loop.)
+//   fnlnwtnsln_w(N, M, nm, supp, coef, a, b, x, maxdeg, isgood, acoef, factor)
+//       the same, and a polished point that moved little but fails the
+//       residual bound is still good when its values pass backerr_ok(factor)
+//       against the term sums of acoef(M) = |coef| at it (BackErr.h), found
+//       by the same interpreted evaluation.
 //
 //   wit_rules  the polyhedral rules with the first step's factors 15 and 10.
 //   wit_tracker  one tracker's work for a run (fcurve_w, or the re-tracks of
@@ -100,5 +105,10 @@ void chksln_w(int N, int nc, int M, int nroot, mat_ref<const int> supp, vec_ref<
 void fnlnwtnsln_w(int N, int M, vec_ref<const int> nm, mat_ref<const int> supp,
                   vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x,
                   vec_ref<const int> maxdeg, bool& isgood);
+
+void fnlnwtnsln_w(int N, int M, vec_ref<const int> nm, mat_ref<const int> supp,
+                  vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x,
+                  vec_ref<const int> maxdeg, bool& isgood, vec_ref<const cplx> acoef,
+                  double factor);
 
 }  // namespace hc

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "BackErr.h"
 #include "Eval.h"
 #include "FllCrvPol_W.h"
 #include "LinTool.h"
@@ -103,12 +104,14 @@ void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int
   mat<cplx> jacob(N, N), jeq(N, N);
   vec<double> scale(N);
   coef_scales(N, nm, oldcoef, scale);
+  vec<cplx> acoef(M);
+  abs_coef(M, oldcoef, acoef);
   nwitness = 0;
   for (int s = 1; s <= nroot; ++s) {
     vcopy<cplx>(N, sol.col(s), x);
     evalpdp(N, M, supp, oldcoef, maxdeg, x, nm, jacob, polyv);
     bool isgood = false;
-    fnlnwtnsln_w(N, M, nm, supp, oldcoef, jacob, polyv, x, maxdeg, isgood);
+    fnlnwtnsln_w(N, M, nm, supp, oldcoef, jacob, polyv, x, maxdeg, isgood, acoef, kBackErrFactor);
     if (!isgood) continue;
     double max_sv = 0, min_sv = 0, max_sv_eq = 0, min_sv_eq = 0;
     mcopy<cplx>(N, jacob.ref(), jeq);

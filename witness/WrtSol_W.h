@@ -14,9 +14,12 @@
 //       replaced only once complete (outfile.h); one that cannot be written
 //       ends the program with a message on standard error and status::output.
 //   write_witness(out, ...)  the same records to any stream.
-//   A point is a witness point when its polish succeeds, its Jacobian is
-//   well conditioned and its slack coordinates vanish, all judged relative to
-//   the point, so that witness points far from the origin pass as well:
+//   A point is a witness point when its polish succeeds (the polish's
+//   residual bound, or a componentwise backward error of at most
+//   kBackErrFactor machine epsilons, BackErr.h, as the writer of data.roots
+//   accepts a root), its Jacobian is well conditioned and its slack
+//   coordinates vanish, all judged relative to the point, so that witness
+//   points far from the origin or of large coefficients pass as well:
 //   slack_bound(n, j, x, lcoef)  max(1e-9, 1e-8 (sum_l |lcoef(j,l)| |x_l| +
 //       |lcoef(j,n+1)|)), the largest |z_j| that counts as zero: z_j is the
 //       residual that hyperplane j leaves at x(n).

@@ -4,9 +4,11 @@
 #include <errno.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
+#include "BackErr.h"
 #include "FllCrvPol_W.h"
 #include "fatal.h"
 #include "MixedCell.h"
@@ -224,6 +226,52 @@ TEST(retrace_w, RetrackOfAPathAndOfAMissingOne) {
       EXPECT_GT(stepcount, 0);
     } else {
       EXPECT_EQ(stepcount, 0);
+    }
+  }
+}
+
+// The polish of the witness writer: x1^2 - c, x2 - 1 with c = 986960440108877.5,
+// for which no double x1 near the root sqrt(c) = 3.14e7 has x1 x1 = c: every
+// value of the first equation there is a multiple of 0.125 (the spacing of
+// doubles near 1e15), above the residual bound 1e-4, while its backward
+// error is about 0.3 eps.  Accepted with the factor of the writers, not with
+// the residual bound alone nor with the factor 0.
+TEST(fnlnwtnsln_w, RootWhoseValuesAreRoundingNoiseAboveTheResidualBound) {
+  const double c = 986960440108877.5;
+  const int N = 2, M = 4;
+  vec<int> nm{2, 2}, maxdeg{2, 1};
+  mat<int> supp(N, M, 0);
+  supp(1, 1) = 2;
+  supp(2, 3) = 1;
+  vec<cplx> coef{1.0, -c, 1.0, -1.0}, acoef(M);
+  abs_coef(M, coef, acoef);
+  struct row {
+    const char* what;
+    bool rule;
+    double factor;
+    bool good;
+  };
+  const std::vector<row> rows = {
+      {"residual bound alone", false, 0, false},
+      {"backward error within 100 eps", true, kBackErrFactor, true},
+      {"backward error within 0 eps", true, 0, false},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    vec<cplx> x{std::sqrt(c), 1.0}, b(N);
+    mat<cplx> a(N, N);
+    evalpdp(N, M, supp, coef, maxdeg, x, nm, a, b);
+    ASSERT_GE(cabs(b(1)), 0.125);
+    bool isgood = !r.good;
+    if (r.rule)
+      fnlnwtnsln_w(N, M, nm, supp, coef, a, b, x, maxdeg, isgood, acoef, r.factor);
+    else
+      fnlnwtnsln_w(N, M, nm, supp, coef, a, b, x, maxdeg, isgood);
+    EXPECT_EQ(isgood, r.good);
+    if (r.good) {
+      EXPECT_NEAR(x(1).real(), std::sqrt(c), 1e-15 * std::sqrt(c));
+      EXPECT_EQ(x(2), cplx(1.0, 0.0));
+      EXPECT_GE(cabs(b(1)), 0.125);  // the values at the returned point
     }
   }
 }
