@@ -22,6 +22,7 @@
 #include "array.h"
 #include "cplx.h"
 #include "ec_check.h"
+#include "ref_eval.h"
 
 #ifndef EVALGEN_BIN
 #error "EVALGEN_BIN must name the evalgen program"
@@ -115,7 +116,7 @@ system_rd random_system(const gen_case& c) {
 // The system in the evaluator's numbering: normal order and completion.
 struct system_no {
   int n = 0, m = 0;
-  vec<int> nm, shd, stl;
+  vec<int> nm;
   mat<int> supp;
 };
 
@@ -139,20 +140,7 @@ system_no normal_form(const system_rd& r) {
   s.supp.assign(n, s.m);
   complete_supp(n, nm, supp, cnst, s.supp);
   s.nm = nm;
-  s.shd.assign(n);
-  s.stl.assign(n);
-  block_bounds(n, s.nm, s.shd, s.stl);
   return s;
-}
-
-// z^a with a(v) lowered by one when v > 0, by repeated multiplication.
-cplx monomial(const system_no& s, int k, const vec<cplx>& z, int v) {
-  cplx r(1.0, 0.0);
-  for (int j = 1; j <= s.n; ++j) {
-    const int e = s.supp(j, k) - (j == v ? 1 : 0);
-    for (int t = 0; t < e; ++t) r *= z(j);
-  }
-  return r;
 }
 
 // Direct values, Jacobian and t-derivative, each with the sum of the moduli
@@ -174,20 +162,8 @@ direct_eval evaluate(const system_no& s, const vec<cplx>& cf, const vec<cplx>& c
   d.dtmag.assign(n);
   d.dp.assign(n, n);
   d.dpmag.assign(n, n);
-  for (int i = 1; i <= n; ++i)
-    for (int k = s.shd(i); k <= s.stl(i); ++k) {
-      const cplx mo = monomial(s, k, z, 0);
-      d.p(i) += cf(k) * mo;
-      d.pmag(i) += std::abs(cf(k) * mo);
-      d.dt(i) += cft(k) * mo;
-      d.dtmag(i) += std::abs(cft(k) * mo);
-      for (int v = 1; v <= n; ++v) {
-        if (s.supp(v, k) == 0) continue;
-        const cplx t = static_cast<double>(s.supp(v, k)) * cf(k) * monomial(s, k, z, v);
-        d.dp(i, v) += t;
-        d.dpmag(i, v) += std::abs(t);
-      }
-    }
+  test::ref_eval(n, s.nm.data(), s.supp, cf.data(), cft.data(), z.data(), d.p.data(), d.dp.data(),
+                 d.dt.data(), d.pmag.data(), d.dpmag.data(), d.dtmag.data());
   return d;
 }
 

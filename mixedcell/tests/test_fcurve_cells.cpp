@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "../../solver/tests/poly_run.h"
 #include "LinTool.h"
 #include "MixedCell.h"
+#include "poly_run.h"
 
 namespace hc {
 namespace {

@@ -1,5 +1,6 @@
 #include "BiNomialSolver.h"
 #include "fatal.h"
+#include "ref_eval.h"
 
 #include <gtest/gtest.h>
 
@@ -67,12 +68,7 @@ mat<long long> product(const mat<int>& a, const mat<int>& v) {
   return p;
 }
 
-// z^e for an integer e by repeated products.
-cplx ipow(cplx z, int e) {
-  cplx r(1.0, 0.0);
-  for (int k = 0; k < std::abs(e); ++k) r *= z;
-  return e < 0 ? 1.0 / r : r;
-}
+using test::ipow;
 
 // ---------------------------------------------------------------- gcd
 
