@@ -19,6 +19,7 @@
 #include "MixedCell.h"
 #include "cellcheck.h"
 #include "prng.h"
+#include "scoped.h"
 #include "systems.h"
 
 namespace hc::testsys {
@@ -37,9 +38,10 @@ inline enumeration enumerate_fixed(const system& s0, std::uint64_t seed) {
   mat<int> mcl;
   int nc = 0, pm = 0;
   vec<int> crsp(m);
-  prng_fix_seed(seed);
-  mixedcell(s.n, m, s.nm, s.supp, e.w, mcl, nc, pm, crsp);
-  prng_clock_seed();
+  {
+    const test::scoped_seed fixed(seed);
+    mixedcell(s.n, m, s.nm, s.supp, e.w, mcl, nc, pm, crsp);
+  }
   vec<int> stdet(nc > 0 ? nc : 1);
   mixvol(s.n, m, nc, s.supp, mcl, stdet, e.mv);
   for (int p = 1; p <= nc; ++p) {

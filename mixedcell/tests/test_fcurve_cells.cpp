@@ -13,6 +13,7 @@
 #include "LinTool.h"
 #include "MixedCell.h"
 #include "poly_run.h"
+#include "scoped.h"
 
 namespace hc {
 namespace {
@@ -170,12 +171,13 @@ TEST(fcurveOnMixedCells, EveryChosenRootOnce) {
       vec<int> crsp(m);
       mat<int> mcl;
       int nc = 0, pm = 0;
-      prng_fix_seed(seed);
-      mixedcell(n, m, nm, supp, w, mcl, nc, pm, crsp);
+      {
+        const test::scoped_seed fixed(seed);
+        mixedcell(n, m, nm, supp, w, mcl, nc, pm, crsp);
+      }
       vec<int> stdet(nc);
       long long mv = 0;
       mixvol(n, m, nc, supp, mcl, stdet, mv);
-      prng_clock_seed();
       ASSERT_EQ(mv, static_cast<long long>(c.roots.size()));
 
       const vec<cplx> coef_q = polytest::start_coefs(m, seed + 100);

@@ -8,6 +8,7 @@
 #include "MixedCell.h"
 #include "cellcheck.h"
 #include "prng.h"
+#include "scoped.h"
 #include "systems.h"
 
 namespace hc {
@@ -28,7 +29,6 @@ struct outcome {
 
 // One enumeration with every property that holds for any lifting checked.
 outcome run_checked(const system& s0, std::uint64_t seed) {
-  prng_fix_seed(seed);
   system s = s0;
   const int n = s.n;
   int m = s.m();
@@ -37,8 +37,10 @@ outcome run_checked(const system& s0, std::uint64_t seed) {
   mat<int> mcl;
   int nc = -1, pm = -1;
   vec<int> crsp(m, 0);
-  mixedcell(n, m, s.nm, s.supp, out.w, mcl, nc, pm, crsp);
-  prng_clock_seed();
+  {
+    const test::scoped_seed fixed(seed);
+    mixedcell(n, m, s.nm, s.supp, out.w, mcl, nc, pm, crsp);
+  }
 
   // The caller's supports are unchanged.
   EXPECT_EQ(m, s0.m());

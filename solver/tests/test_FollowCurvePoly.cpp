@@ -16,6 +16,7 @@
 #include "FollowCurve.h"
 #include "fake_sparse_eval.h"
 #include "poly_run.h"
+#include "scoped.h"
 
 namespace hc {
 namespace {
@@ -232,9 +233,11 @@ TEST(chksln, RetracesTwoPathsThatEndTogetherAndSeparatesThem) {
   vec<cplx> cfd(5);
   build_cfd(2, 5, s.supp, s.coef, cfd);
   const vec<int> nm{2, 3};
-  prng_fix_seed(5);
-  chksln(2, 2, 5, r.nroot, s.supp, s.coef, coef_q, nm, r.dat, c.w, c.mcl, r.sol, cfd, fakesp::core);
-  prng_clock_seed();
+  {
+    const test::scoped_seed fixed(5);
+    chksln(2, 2, 5, r.nroot, s.supp, s.coef, coef_q, nm, r.dat, c.w, c.mcl, r.sol, cfd,
+           fakesp::core);
+  }
   for (int j = 1; j <= 4; ++j) {
     EXPECT_LT(polytest::dist(2, r.sol.col(j), {before(1, j), before(2, j)}), 1e-8) << j;
     EXPECT_EQ(r.dat(4, j), j <= 2 ? 1 : 0) << j;

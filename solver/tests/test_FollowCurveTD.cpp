@@ -13,6 +13,7 @@
 #include "FollowCurveTD.h"
 #include "fake_eval.h"
 #include "prng.h"
+#include "scoped.h"
 
 namespace hc {
 namespace {
@@ -148,10 +149,9 @@ run_result run_linear(const std::vector<equation>& eqs) {
   }
 
   run_result r{n, tdeg, -1, -1, mat<cplx>(n, tdeg), mat<int>(6, tdeg)};
-  prng_fix_seed(12345);
+  const test::scoped_seed fixed(12345);
   fcurvetd(n, m, tdeg, deg, supp, supp_q, coef, coef_q, nm, r.sol, bix, r.dat, r.nroot, r.blow_up,
            fake::sparse_core);
-  prng_clock_seed();
   return r;
 }
 

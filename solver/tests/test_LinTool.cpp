@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "prng.h"
+#include "scoped.h"
 
 namespace hc {
 namespace {
@@ -257,8 +258,7 @@ TEST(LinTool_cqqrsr, GivesTheTriangularFactor) {
 
 class LinTool_cqmaxminsv : public ::testing::Test {
  protected:
-  void SetUp() override { prng_fix_seed(20240607); }
-  void TearDown() override { prng_clock_seed(); }
+  const test::scoped_seed fixed_{20240607};
 };
 
 TEST_F(LinTool_cqmaxminsv, EstimatesOfMatricesWithKnownSingularValues) {

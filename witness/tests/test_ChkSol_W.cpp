@@ -7,6 +7,7 @@
 
 #include "ChkSol_W.h"
 #include "prng.h"
+#include "scoped.h"
 
 namespace hc {
 namespace {
@@ -46,9 +47,10 @@ checked run(const std::vector<cplx>& x1, const std::vector<cplx>& x2, bool separ
     stepcount = 7;
     gu = give_up;
   };
-  prng_fix_seed(11);
-  chksln_w_flow(N, nroot, c.dat, c.sol, retrack);
-  prng_clock_seed();
+  {
+    const test::scoped_seed fixed(11);
+    chksln_w_flow(N, nroot, c.dat, c.sol, retrack);
+  }
   return c;
 }
 

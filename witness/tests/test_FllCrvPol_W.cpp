@@ -15,6 +15,7 @@
 #include "QFllCrvPol.h"
 #include "QTrack.h"
 #include "prng.h"
+#include "scoped.h"
 #include "sysprep.h"
 
 namespace hc {
@@ -64,7 +65,7 @@ run_sys make(unsigned seed) {
   s.nm = p.nm;
   s.supp = p.supp;
   s.coef = p.coef;
-  prng_fix_seed(seed);
+  const test::scoped_seed fixed(seed);
   vec<int> nm = p.nm;
   mat<int> supp = p.supp;
   int mm = s.M;
@@ -77,7 +78,6 @@ run_sys make(unsigned seed) {
   vec<double> tmprv(s.M);
   s.coef_q.assign(s.M);
   start_coefficients(s.M, 100, tmprv, s.coef_q);
-  prng_clock_seed();
   return s;
 }
 
@@ -100,9 +100,10 @@ TEST(fcurve_w, FindsEveryChosenRootOnce) {
     mat<cplx> sol(3, 4);
     mat<int> dat(6, 4, 0);
     int nroot = -1;
-    prng_fix_seed(7);
-    fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot, sol, dat);
-    prng_clock_seed();
+    {
+      const test::scoped_seed fixed(7);
+      fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot, sol, dat);
+    }
     ASSERT_EQ(nroot, 4);
     std::vector<int> hit(4, 0);
     for (int j = 1; j <= nroot; ++j) {
@@ -206,9 +207,10 @@ TEST(retrace_w, RetrackOfAPathAndOfAMissingOne) {
   mat<cplx> sol(3, 4);
   mat<int> dat(6, 4, 0);
   int nroot = 0;
-  prng_fix_seed(7);
-  fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot, sol, dat);
-  prng_clock_seed();
+  {
+    const test::scoped_seed fixed(7);
+    fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot, sol, dat);
+  }
   ASSERT_GE(nroot, 1);
   struct row {
     int p, r, give_up;
