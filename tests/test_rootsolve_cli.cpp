@@ -47,9 +47,8 @@ const std::string& library_for(const std::string& input_num) {
   temp_dir dir;
   const proc_result gen = run_process({EVALGEN_BIN}, input_num, dir.path());
   EXPECT_EQ(gen.status, 0) << gen.err;
-  const std::string cmd = "cd '" + dir.path().string() +
-                          "' && gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so 2>&1";
-  EXPECT_EQ(std::system(cmd.c_str()), 0);
+  const proc_result cc = compile_evaluator(dir.path());
+  EXPECT_EQ(cc.status, 0) << cc.err;
   return made[input_num] = slurp(dir / "MEva.so");
 }
 

@@ -38,9 +38,6 @@ namespace fs = std::filesystem;
 // sum does not count against the routines): a few hundred roundings.
 constexpr double rel_tol = 1e-12;
 
-// The command that builds the library, as the user runs it.
-constexpr const char* fortran_cmd = "gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so";
-
 using evahhx_t = void (*)(int*, cplx*, cplx*, cplx*, cplx*, cplx*);
 using subexpo_t = void (*)(int*, cplx*, cplx*, cplx*, cplx*, cplx*, cplx*, cplx*);
 using coefhhthx_t = void (*)(cplx*, cplx*, cplx*, int*, cplx*, cplx*, double*, double*);
@@ -48,9 +45,11 @@ using coefhhthx_t = void (*)(cplx*, cplx*, cplx*, int*, cplx*, cplx*, double*, d
 using hc::test::slurp;
 using hc::test::temp_dir;
 
-int run_in(const fs::path& dir, const std::string& cmd) {
-  const std::string full = "cd '" + dir.string() + "' && " + cmd;
-  return std::system(full.c_str());
+// evalgen in `dir` with standard input from dir/input.num, as a user runs it.
+hc::test::proc_result run_evalgen(const temp_dir& dir) {
+  hc::test::proc_io io;
+  io.stdin_path = (dir / "input.num").string();
+  return hc::test::run_in(EVALGEN_BIN, {}, "", dir.path().string(), io);
 }
 
 // A system in support form as read: nm(n), supp(n, m), coef(m).
@@ -227,13 +226,15 @@ void check_case(const gen_case& c) {
     std::ofstream f(dir / "input.num");
     f << rd.input_num();
   }
-  ASSERT_EQ(run_in(dir.path(), std::string("'") + EVALGEN_BIN + "' < input.num"), 0);
+  const hc::test::proc_result generated = run_evalgen(dir);
+  ASSERT_EQ(generated.status, 0) << generated.err;
   if (c.expect_nested) {
     const std::string text = slurp(dir / "MEva.f90");
     EXPECT_TRUE(std::regex_search(text, std::regex("\n      T[0-9]+=(T[0-9]+\\*|[^\n]*\\*T)")))
         << "no nested temporary";
   }
-  ASSERT_EQ(run_in(dir.path(), fortran_cmd), 0);
+  const hc::test::proc_result cc = hc::test::compile_evaluator(dir.path());
+  ASSERT_EQ(cc.status, 0) << cc.err;
   generated_lib lib(dir / "MEva.so");
   ASSERT_TRUE(lib.ok()) << dlerror();
 
@@ -340,8 +341,7 @@ TEST(evalgen_run, UnreadableInputLeavesTheFileAlone) {
     std::ofstream g(dir / "input.num");
     g << "2\n1\n1\n1 0\n0 x\n";  // a letter where an exponent belongs
   }
-  const int rc = run_in(dir.path(), std::string("'") + EVALGEN_BIN + "' < input.num 2>/dev/null");
-  EXPECT_NE(rc, 0);
+  EXPECT_NE(run_evalgen(dir).status, 0);
   EXPECT_EQ(slurp(dir / "MEva.f90"), "earlier text\n");
 }
 
@@ -353,7 +353,8 @@ TEST(evalgen_run, ProgramReplacesAnExistingFile) {
     std::ofstream g(dir / "input.num");
     g << "1\n2\n1\n0\n(1,0)\n(-1,0)\nx\n";
   }
-  ASSERT_EQ(run_in(dir.path(), std::string("'") + EVALGEN_BIN + "' < input.num"), 0);
+  const hc::test::proc_result gen = run_evalgen(dir);
+  ASSERT_EQ(gen.status, 0) << gen.err;
   const std::string text = slurp(dir / "MEva.f90");
   EXPECT_EQ(text.find("earlier"), std::string::npos);
   EXPECT_EQ(text.substr(0, 40), "      SUBROUTINE EvaHHx(n,cf,z,p,cfd,dp)");
