@@ -25,6 +25,7 @@
 #include "ec_check.h"
 #include "ec_loader.h"
 #include "fatal.h"
+#include "path_data.h"
 #include "ffread.h"
 #include "ffwrite.h"
 #include "prng.h"
@@ -123,7 +124,7 @@ void linear_homotopy(const prepared_system& sys, vec_ref<const std::string> var,
   if (paths > 0) bisolvertd(n, 2 * n, coef_q, bix, paths, deg);
 
   mat<cplx> tmpsol(n, paths);
-  mat<int> dat(6, paths, 0);
+  mat<int> dat(kDatRows, paths, 0);
   paths_line(paths);
   fcurvetd(n, m, paths, deg, sys.supp, supp_q, sys.coef, coef_q, sys.nm, tmpsol, bix, dat,
            rc.nroot, rc.blow_up);
@@ -148,7 +149,7 @@ void polyhedral_homotopy(const prepared_system& sys, vec_ref<const std::string> 
   const int paths = static_cast<int>(mv);
 
   vec<double> tmprv(m);
-  mat<int> dat(6, paths, 0);
+  mat<int> dat(kDatRows, paths, 0);
   mat<cplx> tmpsol(n, paths);
   vec<cplx> coef_q(m);
   vec<cplx> cfd((n - 1) * m);

@@ -60,7 +60,7 @@ void write_roots(std::ostream& out, int n, int m, int& nroot, vec_ref<const cplx
   mat<cplx> a(n, n);
   abs_coef(m, coef, acoef);
   for (int s = 1; s <= nroot; ++s) {
-    if (dat(5, s) != 0) continue;
+    if (dat(kDatGaveUp, s) != 0) continue;
     vcopy<cplx>(n, sol.col(s), newsol);
     ev.evahhx(n, coef.data(), newsol.data(), b.data(), cfd.data(), a.data());
     bool isgood = false;

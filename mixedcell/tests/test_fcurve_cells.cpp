@@ -186,11 +186,11 @@ TEST(fcurveOnMixedCells, EveryChosenRootOnce) {
       EXPECT_EQ(r.blow_up, 0);
       std::set<std::pair<int, int>> starts;
       for (int j = 1; j <= r.nroot; ++j) {
-        const int p = r.dat(1, j), root = r.dat(2, j);
+        const int p = r.dat(kDatCell, j), root = r.dat(kDatStart, j);
         ASSERT_TRUE(p >= 1 && p <= nc) << "column " << j;
         EXPECT_TRUE(root >= 1 && root <= stdet(p)) << "column " << j;
         starts.insert({p, root});
-        EXPECT_EQ(r.dat(4, j), 0) << "distinct roots are not re-tracked";
+        EXPECT_EQ(r.dat(kDatRetracks, j), 0) << "distinct roots are not re-tracked";
       }
       EXPECT_EQ(starts.size(), c.roots.size()) << "each path from its own start root";
     }

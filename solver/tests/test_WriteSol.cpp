@@ -39,11 +39,11 @@ written write(const std::vector<std::vector<cplx>>& cols, const std::vector<cplx
   const int n = static_cast<int>(root.size());
   int nroot = static_cast<int>(cols.size());
   mat<cplx> sol(n, nroot);
-  mat<int> dat(6, nroot);
+  mat<int> dat(kDatRows, nroot);
   for (int j = 1; j <= nroot; ++j) {
     for (int i = 1; i <= n; ++i)
       sol(i, j) = cols[static_cast<std::size_t>(j - 1)][static_cast<std::size_t>(i - 1)];
-    if (!skip.empty()) dat(5, j) = skip[static_cast<std::size_t>(j - 1)];
+    if (!skip.empty()) dat(kDatGaveUp, j) = skip[static_cast<std::size_t>(j - 1)];
   }
   vec<std::string> var{std::string("x") + std::string(19, ' '),
                        std::string("yy") + std::string(18, ' ')};
@@ -148,7 +148,7 @@ struct wilkinson {
   std::vector<cplx> written_roots(const std::vector<cplx>& xs) {
     int nroot = static_cast<int>(xs.size());
     mat<cplx> sol(1, nroot);
-    mat<int> dat(6, nroot);
+    mat<int> dat(kDatRows, nroot);
     for (int j = 1; j <= nroot; ++j) sol(1, j) = xs[static_cast<std::size_t>(j - 1)];
     vec<std::string> var{std::string("x")};
     std::ostringstream out;
@@ -243,7 +243,7 @@ TEST(wrtslntd, WritesDataRootsInTheWorkingDirectory) {
   mat<cplx> sol(2, 1);
   sol(1, 1) = a[0];
   sol(2, 1) = a[1];
-  mat<int> dat(6, 1);
+  mat<int> dat(kDatRows, 1);
   vec<std::string> var{"x", "yy"};
   vec<cplx> coef, cfd;
   int nroot = 1, nreal = -1;

@@ -50,7 +50,7 @@ const cplx kUnwritten(-77, -77);
 inline run track(const system& s, vec_ref<const double> w, mat_ref<const int> mcl, int nc,
                  int paths, vec_ref<const cplx> coef_q) {
   fakesp::set_system(s.n, s.nm, s.supp);
-  run r{mat<cplx>(s.n, paths, kUnwritten), mat<int>(6, paths, 0), -1, -1};
+  run r{mat<cplx>(s.n, paths, kUnwritten), mat<int>(kDatRows, paths, 0), -1, -1};
   vec<int> nm(s.n);
   for (int i = 1; i <= s.n; ++i) nm(i) = s.nm[static_cast<std::size_t>(i - 1)];
   const test::scoped_seed fixed(99);  // the projection of the duplicate check

@@ -98,7 +98,7 @@ TEST(fcurve_w, FindsEveryChosenRootOnce) {
     run_sys s = make(seed);
     ASSERT_EQ(s.mv, 4);
     mat<cplx> sol(3, 4);
-    mat<int> dat(6, 4, 0);
+    mat<int> dat(kDatRows, 4, 0);
     int nroot = -1;
     {
       const test::scoped_seed fixed(7);
@@ -110,10 +110,10 @@ TEST(fcurve_w, FindsEveryChosenRootOnce) {
       const int r = which_root(s, sol.col(j));
       ASSERT_GE(r, 0) << "end point " << j << " is no chosen root";
       ++hit[static_cast<std::size_t>(r)];
-      EXPECT_GE(dat(1, j), 1);
-      EXPECT_LE(dat(1, j), s.nc);
-      EXPECT_GE(dat(2, j), 1);
-      EXPECT_EQ(dat(3, j), 0);  // the witness tracker keeps no step counts
+      EXPECT_GE(dat(kDatCell, j), 1);
+      EXPECT_LE(dat(kDatCell, j), s.nc);
+      EXPECT_GE(dat(kDatStart, j), 1);
+      EXPECT_EQ(dat(kDatSteps, j), 0);  // the witness tracker keeps no step counts
     }
     EXPECT_EQ(hit, std::vector<int>(4, 1));
   }
@@ -122,7 +122,7 @@ TEST(fcurve_w, FindsEveryChosenRootOnce) {
 TEST(fcurve_w_death, TooFewColumnsForThePathsEndTheProgram) {
   run_sys s = make(1);
   mat<cplx> sol(3, 3);
-  mat<int> dat(6, 3, 0);
+  mat<int> dat(kDatRows, 3, 0);
   int nroot = 0;
   EXPECT_EXIT(fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot, sol, dat),
               testing::ExitedWithCode(status::internal), "fewer columns");
@@ -205,7 +205,7 @@ TEST(wit_tracker, HandOverReplacesAGivenUpPathByItsBinary128End) {
 TEST(retrace_w, RetrackOfAPathAndOfAMissingOne) {
   run_sys s = make(1);
   mat<cplx> sol(3, 4);
-  mat<int> dat(6, 4, 0);
+  mat<int> dat(kDatRows, 4, 0);
   int nroot = 0;
   {
     const test::scoped_seed fixed(7);
@@ -215,7 +215,8 @@ TEST(retrace_w, RetrackOfAPathAndOfAMissingOne) {
   struct row {
     int p, r, give_up;
   };
-  for (const row& c : {row{dat(1, 1), dat(2, 1), 0}, row{s.nc + 1, 1, 1}, row{dat(1, 1), 99, 1}}) {
+  for (const row& c : {row{dat(kDatCell, 1), dat(kDatStart, 1), 0}, row{s.nc + 1, 1, 1},
+                       row{dat(kDatCell, 1), 99, 1}}) {
     SCOPED_TRACE(c.p);
     double c3 = 0.01;
     int stepcount = -1, give_up = -1;
