@@ -36,7 +36,7 @@ namespace hc {
 namespace {
 
 // The clock value runs over 0..99999.
-constexpr int trnd_modulus = 100000;
+constexpr int kTrndModulus = 100000;
 
 // The run's clock value: hundredths of a second since local midnight,
 // modulo 100000, as single-precision arithmetic gives it.  It offsets the
@@ -50,7 +50,7 @@ int clock_offset() {
   const float tsec = static_cast<float>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) +
                      static_cast<float>(ts.tv_nsec) * 1e-9f;
   const float hundredths = tsec * 100.0f;
-  return static_cast<int>(hundredths) % trnd_modulus;
+  return static_cast<int>(hundredths) % kTrndModulus;
 }
 
 // The homotopy chosen at the prompt, asked until 1 or 2 is entered.  A
@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
     hc::fatal(hc::status::usage, "usage: rootsolve_seeded SEED");
   }
   hc::prng_fix_seed(seed);
-  return hc::run(static_cast<int>(seed % hc::trnd_modulus));
+  return hc::run(static_cast<int>(seed % hc::kTrndModulus));
 }
 #else
 int main() { return hc::run(-1); }

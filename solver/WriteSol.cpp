@@ -76,7 +76,7 @@ void write_roots(std::ostream& out, int n, int m, int& nroot, vec_ref<const cplx
     if (max_sv < kZeroMatrix) {
       out << " The condition number = " << fmt_es(kZeroMatrixCond, 12, 3) << "   (zero matrix)\n";
     } else {
-      if (min_sv < mach_eps) min_sv = mach_eps;
+      if (min_sv < kMachEps) min_sv = kMachEps;
       out << " The condition number = " << fmt_es(max_sv / min_sv, 12, 3) << "\n";
     }
     ff_record(out, kDashes);

@@ -13,8 +13,8 @@ namespace hc::test {
 namespace {
 
 // Runs per system: each run draws another lifting and other start coefficients.
-constexpr int runs = 3;
-constexpr double residual_tol = 1e-8;
+constexpr int kRuns = 3;
+constexpr double kResidualTol = 1e-8;
 
 struct mv_case {
   const char* name;
@@ -47,11 +47,11 @@ TEST_P(road_polyhedral, FollowsMixedVolumePathsAndFindsEveryRoot) {
   const mv_case& k = cases()[static_cast<std::size_t>(GetParam())];
   SCOPED_TRACE(k.name);
   long long best = 0;
-  for (int run = 1; run <= runs; ++run) {
+  for (int run = 1; run <= kRuns; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
     temp_dir dir;
     const road_result r = run_road(dir, k.system, k.n, 1);
-    expect_consistent_run(r, k.mv, residual_tol);
+    expect_consistent_run(r, k.mv, kResidualTol);
     EXPECT_NE(r.solve.out.find(" The polyhedral homotopy method\n"), std::string::npos);
     EXPECT_LE(r.nroot, k.roots >= 0 ? k.roots : k.mv);
     best = std::max(best, r.nroot);

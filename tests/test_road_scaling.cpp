@@ -18,9 +18,9 @@ namespace hc::test {
 namespace {
 
 // Runs of each system: each draws other start coefficients.
-constexpr int runs = 3;
+constexpr int kRuns = 3;
 // Relative distance below which two roots are the same root.
-constexpr double same_root = 1e-6;
+constexpr double kSameRoot = 1e-6;
 
 struct scaled_case {
   const char* name;
@@ -96,7 +96,7 @@ std::vector<std::vector<std::vector<std::complex<double>>>> solve_runs(const std
                                                                        const scaled_case& k,
                                                                        int option, bool map_back) {
   std::vector<std::vector<std::vector<std::complex<double>>>> all;
-  for (int run = 1; run <= runs; ++run) {
+  for (int run = 1; run <= kRuns; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
     temp_dir dir;
     const road_result r = run_road(dir, system, k.n, option);
@@ -145,7 +145,7 @@ TEST_P(road_scaling, SameRootsAsTheUnscaledSystem) {
   ASSERT_NE(s, big.end()) << "no run of the scaled system found every root";
   for (const auto& x : *s) {
     int found = 0;
-    for (const auto& y : *p) found += rel_dist(x, y) < same_root;
+    for (const auto& y : *p) found += rel_dist(x, y) < kSameRoot;
     EXPECT_EQ(found, 1) << "scaled root " << x[0] << ", " << x[1];
   }
 }

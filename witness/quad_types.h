@@ -35,7 +35,7 @@ struct real_fn<qreal> {
 };
 
 // 2^-112, the binary128 machine epsilon: the floor of a pivot and of a
-// modulus in binary128, where double precision uses eps5.
+// modulus in binary128, where double precision uses kEps5.
 constexpr qreal kQFloor = 0x1p-112Q;
 
 inline void lin_solve(int n, mat_ref<qcplx> a, vec_ref<qcplx> b) {

@@ -36,7 +36,7 @@ namespace fs = std::filesystem;
 // Agreement asked of the generated routines with the direct evaluation,
 // relative to the sum of the moduli of the terms (so that cancellation in a
 // sum does not count against the routines): a few hundred roundings.
-constexpr double rel_tol = 1e-12;
+constexpr double kRelTol = 1e-12;
 
 using evahhx_t = void (*)(int*, cplx*, cplx*, cplx*, cplx*, cplx*);
 using subexpo_t = void (*)(int*, cplx*, cplx*, cplx*, cplx*, cplx*, cplx*, cplx*);
@@ -167,11 +167,11 @@ direct_eval evaluate(const system_no& s, const vec<cplx>& cf, const vec<cplx>& c
 }
 
 void expect_close(cplx got, cplx want, double mag, const std::string& what) {
-  EXPECT_LE(std::abs(got - want), rel_tol * mag + 1e-300)
+  EXPECT_LE(std::abs(got - want), kRelTol * mag + 1e-300)
       << what << ": got " << got << ", want " << want;
 }
 
-constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
 bool is_nan(cplx c) { return std::isnan(c.real()) && std::isnan(c.imag()); }
 
@@ -263,7 +263,7 @@ void check_case(const gen_case& c) {
       D(k) = 1.5 * (u(gen) + 1.0);
     }
     double sp = 0.5 * (u(gen) - 1.0);
-    vec<cplx> cfd(std::max(nd, 1), cplx(nan, nan));
+    vec<cplx> cfd(std::max(nd, 1), cplx(kNan, kNan));
     lib.coef(cf.data(), cft.data(), cfd.data(), &m, B.data(), G.data(), D.data(), &sp);
     for (int k = 1; k <= m; ++k) {
       const double eDs = std::exp(D(k) * sp), es = std::exp(sp);
@@ -285,8 +285,8 @@ void check_case(const gen_case& c) {
       }
 
     const direct_eval d = evaluate(s, cf, cft, z);
-    vec<cplx> p(n, cplx(nan, nan)), dt(n, cplx(nan, nan));
-    mat<cplx> dp(n, n, cplx(nan, nan));
+    vec<cplx> p(n, cplx(kNan, kNan)), dt(n, cplx(kNan, kNan));
+    mat<cplx> dp(n, n, cplx(kNan, kNan));
     lib.sub(&n, cf.data(), z.data(), p.data(), cfd.data(), cft.data(), dp.data(), dt.data());
     for (int i = 1; i <= n; ++i) {
       expect_close(p(i), d.p(i), d.pmag(i), "subexpo p(" + std::to_string(i) + ")");
@@ -298,14 +298,14 @@ void check_case(const gen_case& c) {
 
     // EvaHHx with plain random coefficients and their derivative
     // coefficients, unused entries NaN.
-    vec<cplx> cf2(m), cfd2(std::max(nd, 1), cplx(nan, nan));
+    vec<cplx> cf2(m), cfd2(std::max(nd, 1), cplx(kNan, kNan));
     for (int k = 1; k <= m; ++k) cf2(k) = rnd();
     for (int v = 2; v <= n; ++v)
       for (int k = 1; k <= m; ++k)
         if (s.supp(v, k) != 0) cfd2((v - 2) * m + k) = static_cast<double>(s.supp(v, k)) * cf2(k);
     const direct_eval d2 = evaluate(s, cf2, cf2, z);
-    vec<cplx> p2(n, cplx(nan, nan));
-    mat<cplx> dp2(n, n, cplx(nan, nan));
+    vec<cplx> p2(n, cplx(kNan, kNan));
+    mat<cplx> dp2(n, n, cplx(kNan, kNan));
     lib.eva(&n, cf2.data(), z.data(), p2.data(), cfd2.data(), dp2.data());
     for (int i = 1; i <= n; ++i) {
       expect_close(p2(i), d2.p(i), d2.pmag(i), "evahhx p(" + std::to_string(i) + ")");

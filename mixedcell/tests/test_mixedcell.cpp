@@ -19,7 +19,7 @@ using testsys::system;
 
 // Cells certified by their inner normal are lower than every other term by
 // at least this (liftings are generic, so real gaps are far larger).
-constexpr double certify_margin = 1e-9;
+constexpr double kCertifyMargin = 1e-9;
 
 struct outcome {
   std::set<cell> cells;
@@ -81,7 +81,7 @@ outcome run_checked(const system& s0, std::uint64_t seed) {
       c.push_back(a);
       c.push_back(b);
     }
-    EXPECT_GT(testsys::cell_margin(n, s.supp, s.nm, out.w, c), certify_margin) << "cell " << p;
+    EXPECT_GT(testsys::cell_margin(n, s.supp, s.nm, out.w, c), kCertifyMargin) << "cell " << p;
     EXPECT_TRUE(out.cells.insert(c).second) << "cell " << p << " found twice";
   }
 
@@ -156,7 +156,7 @@ TEST_P(BruteForce, SearchFindsExactlyTheBruteForceCells) {
   for (int t = 1; t <= kc.liftings; ++t) {
     SCOPED_TRACE("lifting seed " + std::to_string(t));
     const outcome o = run_checked(s, 77 + static_cast<std::uint64_t>(t));
-    const std::set<cell> bf = testsys::brute_force_cells(s.n, s.supp, s.nm, o.w, certify_margin);
+    const std::set<cell> bf = testsys::brute_force_cells(s.n, s.supp, s.nm, o.w, kCertifyMargin);
     EXPECT_EQ(o.cells, bf);
     if (mv0 < 0) mv0 = o.mv;
     EXPECT_EQ(o.mv, mv0) << "the mixed volume does not depend on the lifting";
