@@ -11,6 +11,7 @@
 // written may exceed the degree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <complex>
 #include <cstdio>
 #include <cstdlib>
@@ -41,8 +42,9 @@ struct outcome {
 
 // Runs witsolve in a new directory holding bin/input.num (unless input is
 // empty), with `answers` on standard input.  Whatever the run, witsolve
-// leaves its input as it was and nothing in the folder but data.witness (a
-// temporary of the writer is renamed or removed).
+// ends with a status of the table, leaves its input as it was and nothing
+// in the folder but data.witness (a temporary of the writer is renamed or
+// removed).
 outcome run(const std::string& input, const std::string& answers) {
   const test::temp_dir dir;
   if (!input.empty()) {
@@ -58,6 +60,11 @@ outcome run(const std::string& input, const std::string& answers) {
   if (!input.empty()) {
     EXPECT_EQ(test::slurp(dir / "bin" / "input.num"), input);
   }
+  const int known[] = {status::ok,    status::output,   status::input,
+                       status::size,  status::memory,   status::library,
+                       status::usage, status::data,     status::internal};
+  EXPECT_NE(std::find(std::begin(known), std::end(known), p.status), std::end(known))
+      << "status " << p.status << ": " << p.err;
   for (const auto& [name, text] : test::dir_files(dir.path().string()))
     EXPECT_TRUE(name == "bin" || name == "data.witness") << "left behind: " << name;
   return o;
