@@ -16,9 +16,9 @@ inline double cabs(cplx z) { return std::sqrt(z.real() * z.real() + z.imag() * z
 
 // The floor below which a pivot or a modulus is replaced: machine epsilon
 // times 1e-5, so that a singular matrix yields a huge but finite answer.
-constexpr double eps5 = 2.2204460492503133e-21;
+constexpr double kEps5 = 2.2204460492503133e-21;
 
 // Double-precision machine epsilon, 2^-52.
-constexpr double mach_eps = 2.220446049250313e-16;
+constexpr double kMachEps = 2.220446049250313e-16;
 
 }  // namespace hc

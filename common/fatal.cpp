@@ -16,8 +16,8 @@ namespace hc {
 namespace {
 
 // Hooks that run inside fatal; a handful is all the programs register.
-constexpr int max_hooks = 4;
-void (*g_hooks[max_hooks])() = {};
+constexpr int kMaxHooks = 4;
+void (*g_hooks[kMaxHooks])() = {};
 int g_nhooks = 0;
 
 // The fuzz targets' replacements of standard error and of the exit.
@@ -26,7 +26,7 @@ void (*g_stop)(int) = nullptr;
 
 // Memory kept back from the start and released when an allocation fails,
 // so that flushing standard output and writing the message find some.
-constexpr std::size_t reserve_bytes = 64 * 1024;
+constexpr std::size_t kReserveBytes = 64 * 1024;
 char* g_reserve = nullptr;
 
 void run_hooks() {
@@ -144,7 +144,7 @@ void fatal_errno(int exit_status, std::string_view what, int err) {
 }
 
 void catch_memory_exhaustion() {
-  if (g_reserve == nullptr) g_reserve = new char[reserve_bytes];
+  if (g_reserve == nullptr) g_reserve = new char[kReserveBytes];
   std::set_new_handler(memory_exhausted);
   std::set_terminate(uncaught);
 }
@@ -157,7 +157,7 @@ void intercept(void (*sink)(std::string_view line), void (*stop)(int exit_status
 void on_fatal(void (*hook)()) {
   for (int i = 0; i < g_nhooks; ++i)
     if (g_hooks[i] == hook) return;
-  if (g_nhooks < max_hooks) g_hooks[g_nhooks++] = hook;
+  if (g_nhooks < kMaxHooks) g_hooks[g_nhooks++] = hook;
 }
 
 }  // namespace hc

@@ -18,15 +18,15 @@ namespace hc {
 namespace {
 
 // Longest value text quoted in a message; longer texts are cut and marked.
-constexpr std::size_t max_quoted = 40;
+constexpr std::size_t kMaxQuoted = 40;
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 std::string quoted(std::string_view t) {
   std::string q = "\"";
-  if (t.size() > max_quoted) {
-    q.append(t.substr(0, max_quoted));
+  if (t.size() > kMaxQuoted) {
+    q.append(t.substr(0, kMaxQuoted));
     q += "...";
   } else {
     q.append(t);
@@ -254,8 +254,8 @@ std::string ffreader::read_name() {
   begin_read();
   to_value("a name");
   std::string_view t = take_word(false);
-  std::string s(t.substr(0, ffname_len));
-  s.resize(ffname_len, ' ');
+  std::string s(t.substr(0, kFfnameLen));
+  s.resize(kFfnameLen, ' ');
   sep_ = sep::after_value;
   return s;
 }

@@ -18,7 +18,7 @@
 //   complex  "(re,im)": two reals in parentheses separated by a comma; blanks
 //            and line ends may stand around the two numbers and the comma
 //   name     one word, ending at a blank, a comma or the line end; its first
-//            ffname_len characters are kept, padded with blanks to ffname_len
+//            kFfnameLen characters are kept, padded with blanks to kFfnameLen
 //
 // A value that cannot be read as the expected type, an empty value (two
 // commas with nothing between, or a comma before the first value of a read),
@@ -41,7 +41,7 @@
 namespace hc {
 
 // Names are kept to this many characters and padded with blanks to it.
-constexpr int ffname_len = 20;
+constexpr int kFfnameLen = 20;
 
 class ffreader {
  public:

@@ -10,19 +10,19 @@ namespace {
 
 // Field of the free-format values: a 32-bit integer in 12 characters (sign
 // and ten digits with one blank to spare).
-constexpr int ff_int_width = 12;
+constexpr int kFfIntWidth = 12;
 // A double in general format: 24 characters, 15 significant digits, three
 // exponent digits (enough for every double exponent).
-constexpr int ff_double_width = 24;
-constexpr int ff_double_digits = 15;
-constexpr int ff_double_expdigits = 3;
+constexpr int kFfDoubleWidth = 24;
+constexpr int kFfDoubleDigits = 15;
+constexpr int kFfDoubleExpdigits = 3;
 // A single-precision real: 15 characters, 7 digits, two exponent digits.
-constexpr int ff_single_width = 15;
-constexpr int ff_single_digits = 7;
-constexpr int ff_single_expdigits = 2;
+constexpr int kFfSingleWidth = 15;
+constexpr int kFfSingleDigits = 7;
+constexpr int kFfSingleExpdigits = 2;
 // The largest exponent that a scientific field writes with the letter E and
 // two digits; larger ones take three digits in place of the letter.
-constexpr int es_two_digit_max = 99;
+constexpr int kEsTwoDigitMax = 99;
 
 std::string stars(int w) { return std::string(static_cast<std::size_t>(w < 0 ? 0 : w), '*'); }
 
@@ -103,7 +103,7 @@ std::string fmt_es(double x, int w, int d) {
   split_e(print('e', d, x), mant, ex);
   const char* sign = ex < 0 ? "-" : "+";
   std::string s = mant;
-  if (ex >= -es_two_digit_max && ex <= es_two_digit_max)
+  if (ex >= -kEsTwoDigitMax && ex <= kEsTwoDigitMax)
     s += std::string("E") + sign + exp_digits(ex, 2);
   else
     s += sign + exp_digits(ex, 3);
@@ -135,14 +135,14 @@ std::string fmt_g(double x, int w, int d, int e) {
   return right(s, w);
 }
 
-std::string ff_value(int v) { return fmt_i(v, ff_int_width); }
+std::string ff_value(int v) { return fmt_i(v, kFfIntWidth); }
 
 std::string ff_value(double x) {
-  return fmt_g(x, ff_double_width, ff_double_digits, ff_double_expdigits);
+  return fmt_g(x, kFfDoubleWidth, kFfDoubleDigits, kFfDoubleExpdigits);
 }
 
 std::string ff_value(float x) {
-  return fmt_g(static_cast<double>(x), ff_single_width, ff_single_digits, ff_single_expdigits);
+  return fmt_g(static_cast<double>(x), kFfSingleWidth, kFfSingleDigits, kFfSingleExpdigits);
 }
 
 }  // namespace hc

@@ -18,11 +18,11 @@ namespace hc {
 namespace {
 
 // Output files open at the same time: at most the two of eqtrans.
-constexpr int max_pending = 4;
-out_file* g_pending[max_pending] = {};
+constexpr int kMaxPending = 4;
+out_file* g_pending[kMaxPending] = {};
 
 // Permission bits of a new file before the umask, as fopen gives them.
-constexpr mode_t new_file_mode = 0666;
+constexpr mode_t kNewFileMode = 0666;
 
 mode_t current_umask() {
   const mode_t u = ::umask(0);
@@ -49,9 +49,9 @@ void output_failed(const std::string& path, bool opening, int err) {
 }
 
 // Bytes gathered before one write to the file.
-constexpr std::size_t out_buf_len = 1 << 16;
+constexpr std::size_t kOutBufLen = 1 << 16;
 
-fd_buf::fd_buf() : buf_(out_buf_len) { setp(buf_.data(), buf_.data() + buf_.size()); }
+fd_buf::fd_buf() : buf_(kOutBufLen) { setp(buf_.data(), buf_.data() + buf_.size()); }
 
 bool fd_buf::flush_all() {
   const char* p = pbase();
@@ -131,12 +131,12 @@ bool out_file::open() {
   // refuse it, although a rename could replace it.
   if (exists && !in_place_ && ::access(target_.c_str(), W_OK) != 0) return false;
   if (in_place_) {
-    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, new_file_mode);
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
     if (fd < 0) return false;
     buf_.attach(fd);
     return true;
   }
-  mode_ = exists ? (st.st_mode & 07777) : (new_file_mode & ~current_umask());
+  mode_ = exists ? (st.st_mode & 07777) : (kNewFileMode & ~current_umask());
 
   std::string tmpl = target_ + ".XXXXXX";
   const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);

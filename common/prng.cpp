@@ -28,9 +28,9 @@ void prng_seed() { g_gen.seed(g_fixed ? *g_fixed : clock_seed()); }
 
 double prng_draw() {
   // 53 random bits, shifted by half a unit so that neither 0 nor 1 occurs.
-  constexpr double two_m53 = 1.0 / 9007199254740992.0;
+  constexpr double kTwoM53 = 1.0 / 9007199254740992.0;
   const std::uint64_t k = g_gen() >> 11;
-  return (static_cast<double>(k) + 0.5) * two_m53;
+  return (static_cast<double>(k) + 0.5) * kTwoM53;
 }
 
 void prng_fix_seed(std::uint64_t seed) { g_fixed = seed; }

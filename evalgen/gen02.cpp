@@ -28,7 +28,7 @@ namespace {
 // powers alone take 1.8 GB of MEva.f90 and the file stays below 2^31 bytes.
 // (A compiler gives up long before: a degree of 10^5 takes gfortran 90 s and
 // 3.5 GB, 10^6 does not compile in 24 GB.)
-constexpr long long max_powers = 1LL << 24;
+constexpr long long kMaxPowers = 1LL << 24;
 
 // The highest power of each variable over the terms, mdegv(n).
 void highest_powers(int n, int m, mat_ref<const int> supp, vec_ref<int> mdegv) {
@@ -49,10 +49,10 @@ void check_powers(int n, int m, mat_ref<const int> supp) {
     total += std::max(mdegv(i), 1);
     if (mdegv(i) > mdegv(worst)) worst = i;
   }
-  if (total > max_powers)
+  if (total > kMaxPowers)
     gen_fail("the evaluator would need " + std::to_string(total) +
              " powers of the variables (variable " + std::to_string(worst) + " up to degree " +
-             std::to_string(mdegv(worst)) + "), more than the " + std::to_string(max_powers) +
+             std::to_string(mdegv(worst)) + "), more than the " + std::to_string(kMaxPowers) +
              " it can be generated for");
 }
 
@@ -213,7 +213,7 @@ namespace {
 // Characters of a statement on one line: columns 7..71, so that with the
 // continuation mark in column 72 no line exceeds the 72 columns of the
 // classic source form.
-constexpr std::size_t stmt_width = 65;
+constexpr std::size_t kStmtWidth = 65;
 
 // A fixed line: six blanks and the text.
 void fixed_line(std::ostream& f, const char* text) { f << "      " << text << '\n'; }
@@ -230,19 +230,19 @@ std::size_t trimmed_length(const std::string& s) {
 
 void printftm(const std::string& stmt, std::ostream& funit) {
   const std::size_t len = trimmed_length(stmt);
-  if (len <= stmt_width) {
+  if (len <= kStmtWidth) {
     funit << "      " << stmt.substr(0, len) << '\n';
     return;
   }
-  funit << "      " << stmt.substr(0, stmt_width) << "&\n";
+  funit << "      " << stmt.substr(0, kStmtWidth) << "&\n";
   for (std::size_t c = 2;; ++c) {
-    const std::size_t lo = stmt_width * (c - 1);
+    const std::size_t lo = kStmtWidth * (c - 1);
     if (lo >= len) break;
-    std::string chunk = stmt.substr(lo, stmt_width);
+    std::string chunk = stmt.substr(lo, kStmtWidth);
     chunk.resize(trimmed_length(chunk));
     if (chunk.empty()) break;
     funit << "     &" << chunk;
-    if (stmt_width * c < len) funit << '&';
+    if (kStmtWidth * c < len) funit << '&';
     funit << '\n';
   }
 }

@@ -24,7 +24,7 @@ void check_read(const hc::suppsys& s) {
   for (int i = 1; i <= s.n; ++i) {
     if (s.nm(i) < 1) fuzz_fail("a count below 1");
     m += s.nm(i);
-    if (s.var(i).size() != static_cast<std::size_t>(hc::ffname_len)) fuzz_fail("a name's length");
+    if (s.var(i).size() != static_cast<std::size_t>(hc::kFfnameLen)) fuzz_fail("a name's length");
   }
   if (m != s.m || s.supp.rows() != s.n || s.supp.cols() != s.m || s.coef.size() != s.m)
     fuzz_fail("the number of terms");

@@ -69,7 +69,7 @@ void fuzz_fail(const char* what) {
 
 void run_budgeted(const std::function<void()>& f) {
   hc::intercept(check_line, stop);
-  g_left = alloc_budget;
+  g_left = kAllocBudget;
   g_counting = true;
   try {
     f();

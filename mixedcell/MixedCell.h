@@ -33,7 +33,7 @@
 //   mixvol(n, m, nc, supp, mcl, stdet, mv)  stdet(j) = |det| of cell j's edge
 //       matrix v(i,k) = supp(k, mcl(i,2j-1)) - supp(k, mcl(i,2j)); mv = the sum,
 //       accumulated in 64 bits.  supp(n,m), mcl(n,2nc), stdet(nc) out.  When
-//       mv exceeds mv_max (the number of paths a run can hold), it writes a
+//       mv exceeds kMvMax (the number of paths a run can hold), it writes a
 //       message to standard error and ends the program with a failure status.
 //   mixed_cells(n, m, nm, supp, w, mcl, nc, stdet)  the enumeration and the mixed
 //       volume as the drivers run them: mixedcell on copies of nm(n) and
@@ -55,7 +55,7 @@ namespace hc {
 
 // Paths are numbered by 32-bit integers throughout the tracker and its
 // arrays, so a mixed volume beyond this cannot be followed.
-constexpr long long mv_max = INT_MAX;
+constexpr long long kMvMax = INT_MAX;
 
 void mixedcell(int n, int& m, vec_ref<int> nm, mat_ref<int> supp, vec_ref<double> w,
                mat<int>& mcl, int& nc, int& pm, vec_ref<int> crsp);

@@ -22,13 +22,13 @@ namespace hc {
 // Rates below this modulus count as zero in entering and ratio tests: the
 // entries of the direction matrices are of order one, so 1e-6 separates a
 // real rate from rounding left over by a few hundred pivots.
-constexpr double lp_eps_rate = 1e-6;
+constexpr double kLpEpsRate = 1e-6;
 // A constraint within this of its bound is tight; also the tolerance of the
 // dominance test.  Lifting values are in [0,1), so 1e-10 is far above the
 // rounding of one dot product and far below any generic gap.
-constexpr double lp_eps_tight = 1e-10;
+constexpr double kLpEpsTight = 1e-10;
 // Start value of every ratio test: larger than any real step length.
-constexpr double lp_theta_start = 1e300;
+constexpr double kLpThetaStart = 1e300;
 
 template <class T>
 inline double lp_dot(int r0, int N, const double* dc, const T* a) {

@@ -23,8 +23,8 @@ void mixvol(int n, int m, int nc, mat_ref<const int> supp, mat_ref<const int> mc
     long long det = 0;
     intmatdet(n, v, det);
     if (det < 0) det = -det;
-    if (det > mv_max - mv) {
-      fatal(status::size, "mixed volume: more than " + std::to_string(mv_max) +
+    if (det > kMvMax - mv) {
+      fatal(status::size, "mixed volume: more than " + std::to_string(kMvMax) +
                               " start solutions, beyond the number of paths a run can follow");
     }
     stdet(j) = static_cast<int>(det);

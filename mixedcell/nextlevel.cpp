@@ -105,9 +105,9 @@ bool search::dominated(int i, int q) {
       const double* rq = base + (q - 1);
       bool dom = true;
       for (int z = nh; z < Kd && dom; ++z)
-        if (std::fabs(rp[z * mxc] - rq[z * mxc]) > lp_eps_tight) dom = false;
+        if (std::fabs(rp[z * mxc] - rq[z * mxc]) > kLpEpsTight) dom = false;
       for (int c = 0; c < nh && dom; ++c)
-        if (rp[c * mxc] - rq[c * mxc] > lp_eps_tight) dom = false;
+        if (rp[c * mxc] - rq[c * mxc] > kLpEpsTight) dom = false;
       if (dom) return true;
     }
     return false;
@@ -121,10 +121,10 @@ bool search::dominated(int i, int q) {
     std::uint64_t pass = 0;
     if (c >= nh) {
       for (int b = 0; b < top; ++b)
-        pass |= static_cast<std::uint64_t>(!(std::fabs(rc[b] - qv) > lp_eps_tight)) << b;
+        pass |= static_cast<std::uint64_t>(!(std::fabs(rc[b] - qv) > kLpEpsTight)) << b;
     } else {
       for (int b = 0; b < top; ++b)
-        pass |= static_cast<std::uint64_t>(!(rc[b] - qv > lp_eps_tight)) << b;
+        pass |= static_cast<std::uint64_t>(!(rc[b] - qv > kLpEpsTight)) << b;
     }
     live &= pass;
   }
@@ -297,13 +297,13 @@ bool search::lowest_varies(int s, int a0) {
   double ga = 0.0;
   const int a = lowest_candidate(s, &x(1), cnt, ga);
   if (cnt < 2) return false;
-  if (a0 != 0 && a0 != a && ga < lifted(a0) - lp_eps_tight) return true;
+  if (a0 != 0 && a0 != a && ga < lifted(a0) - kLpEpsTight) return true;
   const int tl = sitl(l);
   const long long here = nsteps;  // the values of lowest_candidate hold while equal
   for (int q = sohd(s); q <= sotl(s); ++q) {
     if (tv(q) != 1 || q == a) continue;
     const bool kept = nsteps == here;
-    if ((kept ? g(q - sohd(s) + 1) : lifted(q)) <= (kept ? ga : lifted(a)) + lp_eps_tight)
+    if ((kept ? g(q - sohd(s) + 1) : lifted(q)) <= (kept ? ga : lifted(a)) + kLpEpsTight)
       return true;
     // f = (p_q - p_a; 0)
     int t = 0;
@@ -315,8 +315,8 @@ bool search::lowest_varies(int s, int a0) {
     }
     fnz = t;
     for (int z = 1; z <= nz; ++z)
-      if (std::fabs(fdot(&d(1, zind(z)))) > lp_eps_tight) return true;
-    const double stop = w(a) - w(q) + lp_eps_tight;
+      if (std::fabs(fdot(&d(1, zind(z)))) > kLpEpsTight) return true;
+    const double stop = w(a) - w(q) + kLpEpsTight;
     if (lp(tl + 1, tl, stop) || fdot(&x(1)) <= stop) return true;
     tv(q) = 0;
     sttv(q, l) = 0;

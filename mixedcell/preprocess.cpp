@@ -76,11 +76,11 @@ void convex(int N, int M, mat_ref<const double> a, vec_ref<const double> b, vec_
       stpn(j) = 0;
       if (equ(j) != 1) continue;
       const double s = lp_dot(ii, N, &d(1, ii), acol(j));
-      if (s > lp_eps_rate) {
+      if (s > kLpEpsRate) {
         ++pos;
         stpn(j) = 1;
         stah(j) = s;
-      } else if (s < -lp_eps_rate) {
+      } else if (s < -kLpEpsRate) {
         ++neg;
         stpn(j) = -1;
         stah(j) = s;
@@ -88,7 +88,7 @@ void convex(int N, int M, mat_ref<const double> a, vec_ref<const double> b, vec_
     }
     if (pos == 0 && neg == 0) continue;
     const bool plus = neg >= 1 && (pos == 0 || neg <= pos);
-    double theta = lp_theta_start;
+    double theta = kLpThetaStart;
     int in = 0;
     for (int j = 1; j <= M; ++j) {
       if (stpn(j) != (plus ? -1 : 1)) continue;
@@ -117,18 +117,18 @@ void convex(int N, int M, mat_ref<const double> a, vec_ref<const double> b, vec_
     for (;;) {
       int c = 0;
       for (int cc = 1; cc <= N; ++cc)
-        if (lp_dot(1, N, &d(1, cc), acol(j)) < -lp_eps_rate) {
+        if (lp_dot(1, N, &d(1, cc), acol(j)) < -kLpEpsRate) {
           c = cc;
           break;
         }
       if (c == 0) break;
       const int out = dind(c);
-      double theta = lp_theta_start;
+      double theta = kLpThetaStart;
       int in = 0;
       for (int jj = 1; jj <= M; ++jj) {
         if (equ(jj) != 1) continue;
         const double s = lp_dot(1, N, &d(1, c), acol(jj));
-        if (s >= -lp_eps_rate) continue;
+        if (s >= -kLpEpsRate) continue;
         const double t = (b(jj) - lp_dot(1, N, &x(1), acol(jj))) / s;
         if (t < theta) {
           theta = t;

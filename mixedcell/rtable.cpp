@@ -49,7 +49,7 @@ namespace {
 // A program to make one point tight or two points tight at once never needs
 // more pivots than this per target unless it cycles on a degenerate vertex;
 // then the target is left where it is (its pair is decided by the objective).
-constexpr int max_pivots_per_target = 10000;
+constexpr int kMaxPivotsPerTarget = 10000;
 
 // One program of the table: N unknowns, M points (local numbers) with their
 // global numbers glob(M); equ(k) = 1 not in the basis, 0 in the basis.
@@ -78,7 +78,7 @@ struct rt_prog {
   // The first column along which f decreases, 0 if none.
   int entering(const double* f) const {
     for (int c = 1; c <= N; ++c)
-      if (rate(c, f) < -lp_eps_rate) return c;
+      if (rate(c, f) < -kLpEpsRate) return c;
     return 0;
   }
   // Point e becomes basic at column c after a step theta along d(:,c).
@@ -121,17 +121,17 @@ void extend(rt_prog& p, bool structured) {
     for (int k = 1; k <= p.M; ++k) {
       if (p.equ(k) == 0) continue;
       hk(k) = lp_dot(r0, N, &p.d(1, i), p.ak(k));
-      if (hk(k) > lp_eps_rate) ++pos;
-      else if (hk(k) < -lp_eps_rate) ++neg;
+      if (hk(k) > kLpEpsRate) ++pos;
+      else if (hk(k) < -kLpEpsRate) ++neg;
     }
     if (pos == 0 && neg == 0) continue;
     ++p.rnk;
     const bool plus = neg > 0 && (pos == 0 || neg <= pos);
-    double theta = lp_theta_start;
+    double theta = kLpThetaStart;
     int e = 0;
     for (int k = 1; k <= p.M; ++k) {
       if (p.equ(k) == 0) continue;
-      if (plus ? !(hk(k) < -lp_eps_rate) : !(hk(k) > lp_eps_rate)) continue;
+      if (plus ? !(hk(k) < -kLpEpsRate) : !(hk(k) > kLpEpsRate)) continue;
       const double ax = lp_dot(r0, N, &p.x(1), p.ak(k));
       const double t = plus ? (p.b(k) - ax) / hk(k) : (ax - p.b(k)) / hk(k);
       if (t < theta) {
@@ -156,7 +156,7 @@ void extend(rt_prog& p, bool structured) {
 template <class Mark>
 void make_tight(rt_prog& p, double thr, Mark&& mark) {
   for (int k = 1; k <= p.M; ++k) {
-    for (int it = 0; p.equ(k) != 0 && it < max_pivots_per_target; ++it) {
+    for (int it = 0; p.equ(k) != 0 && it < kMaxPivotsPerTarget; ++it) {
       const int c = p.entering(p.ak(k));
       if (c == 0) break;
       double theta = p.slack(k) / p.rate(c, p.ak(k));
@@ -182,21 +182,21 @@ void make_tight(rt_prog& p, double thr, Mark&& mark) {
 // the optimum.  mark(e) after every change.  Two points that are both in the
 // basis of the final vertex are tight there by construction, so the pair is
 // compatible whatever the residual: after long warm-started steps rounding
-// can leave more than lp_eps_tight at such a vertex.
+// can leave more than kLpEpsTight at such a vertex.
 template <class Mark>
 bool pair_program(rt_prog& p, int pp, int qq, Mark&& mark) {
   const int N = p.N;
   vec<double> f(N);
   for (int r = 1; r <= N; ++r) f(r) = p.a(r, pp) + p.a(r, qq);
-  for (int it = 0; it < max_pivots_per_target; ++it) {
+  for (int it = 0; it < kMaxPivotsPerTarget; ++it) {
     const int c = p.entering(&f(1));
     if (c == 0) break;
-    double theta = lp_theta_start;
+    double theta = kLpThetaStart;
     int e = 0;
     for (int l = 1; l <= p.M; ++l) {
       if (p.equ(l) == 0) continue;
       const double s = p.rate(c, p.ak(l));
-      if (s < -lp_eps_rate) {
+      if (s < -kLpEpsRate) {
         const double t = p.slack(l) / s;
         if (t < theta) {
           theta = t;
@@ -211,7 +211,7 @@ bool pair_program(rt_prog& p, int pp, int qq, Mark&& mark) {
     mark(e);
   }
   if (p.equ(pp) == 0 && p.equ(qq) == 0) return true;
-  return std::fabs(p.b(pp) + p.b(qq) - lp_dot(1, N, &p.x(1), &f(1))) <= lp_eps_tight;
+  return std::fabs(p.b(pp) + p.b(qq) - lp_dot(1, N, &p.x(1), &f(1))) <= kLpEpsTight;
 }
 
 void build_support(rt_prog& p, int n, int hd, int M, mat_ref<const int> supp,
@@ -250,7 +250,7 @@ void checktii(rt_prog& p, mat_ref<int> tab) {
   };
   for (int c = 1; c <= N; ++c)
     if (p.dind(c) != 0) mark(p.dind(c));
-  make_tight(p, -lp_eps_tight, mark);
+  make_tight(p, -kLpEpsTight, mark);
   for (int q1 = 1; q1 <= p.M - 1; ++q1)
     for (int q2 = q1 + 1; q2 <= p.M; ++q2)
       if (tab(p.glob(q1), p.glob(q2)) == -1) decide_pair(p, tab, q1, q2, mark);
@@ -314,7 +314,7 @@ void checktij(const rt_prog& pi, int n, int hdj, int mj, mat_ref<const int> supp
   };
   for (int c = 1; c <= N; ++c)
     if (p.dind(c) != 0 && p.dind(c) > mi) mark(p.dind(c));
-  make_tight(p, -lp_eps_rate, mark);
+  make_tight(p, -kLpEpsRate, mark);
   for (int q1 = 1; q1 <= mi; ++q1)
     for (int q2 = mi + 1; q2 <= M; ++q2)
       if (tab(p.glob(q1), p.glob(q2)) == -1) decide_pair(p, tab, q1, q2, mark);
@@ -344,7 +344,7 @@ void checkt1(rt_prog& p, mat_ref<int> tab, mat_ref<int> svkt, lp_store& sv) {
   auto mark = [&](int) {
     if (mark_basic(key + 1)) save(++key);
   };
-  make_tight(p, -lp_eps_rate, mark);
+  make_tight(p, -kLpEpsRate, mark);
   for (int q1 = 1; q1 <= M - 1; ++q1)
     for (int q2 = q1 + 1; q2 <= M; ++q2) {
       if (tab(q1, q2) != -1) continue;
@@ -357,7 +357,7 @@ void checkt1(rt_prog& p, mat_ref<int> tab, mat_ref<int> svkt, lp_store& sv) {
           if (p.equ(t) == 0) continue;
           const int other = t == q1 ? q2 : q1;
           int cb = 0;
-          double rb = lp_eps_rate;
+          double rb = kLpEpsRate;
           for (int c = 1; c <= N; ++c) {
             if (p.dind(c) == other) continue;
             const double r = std::fabs(p.rate(c, p.ak(t)));

@@ -54,22 +54,22 @@ void level_program::pivot(int c, int k) {
 // descent ends as soon as f'x <= stop.  True when it ended there, or found
 // no blocking point, or ran out of pivots: f'x may then go below stop.
 bool search::lp(int hd, int tl, double stop) {
-  const bool stopping = stop > -lp_theta_start;
-  for (int it = 0; it < max_lp_pivots; ++it) {
+  const bool stopping = stop > -kLpThetaStart;
+  for (int it = 0; it < kMaxLpPivots; ++it) {
     int c = 0;
     for (int cc = 1; cc <= nnt; ++cc)
-      if (fdot(&d(1, ntind(cc))) < -lp_eps_rate) {
+      if (fdot(&d(1, ntind(cc))) < -kLpEpsRate) {
         c = cc;
         break;
       }
     if (c == 0) return false;
     const int col = ntind(c), out = dind(col);
-    double theta = lp_theta_start;
+    double theta = kLpThetaStart;
     int in = 0;
     for (int k = 1; k <= tl; ++k) {
       if (equ(k) <= 0) continue;
       const double s = drate(col, k);
-      if (s < -lp_eps_rate) {
+      if (s < -kLpEpsRate) {
         const double t = slack(k) / s;
         if (t < theta) {
           theta = t;
@@ -113,7 +113,7 @@ bool search::lp(int hd, int tl, double stop) {
 bool level_program::make_basic(int t, int other) {
   if (equ(t) == 0) return true;
   int cb = 0;
-  double rb = lp_eps_rate;
+  double rb = kLpEpsRate;
   for (int c = 1; c <= nnt; ++c) {
     const int col = ntind(c);
     if (dind(col) == other) continue;
@@ -145,16 +145,16 @@ int search::extend_rnk(int lp1, int hd, int tl) {
         if (equ(k) <= 0) continue;
         const double s = drate(ii, k);
         stah(k) = s;
-        if (s > lp_eps_rate) ++pos;
-        else if (s < -lp_eps_rate) ++neg;
+        if (s > kLpEpsRate) ++pos;
+        else if (s < -kLpEpsRate) ++neg;
       }
       if (pos == 0 && neg == 0) continue;
       const bool plus = neg >= 1 && (pos == 0 || neg <= pos);
-      double theta = lp_theta_start;
+      double theta = kLpThetaStart;
       int in = 0;
       for (int k = hd; k <= tl; ++k) {
         if (equ(k) <= 0) continue;
-        if (plus ? !(stah(k) < -lp_eps_rate) : !(stah(k) > lp_eps_rate)) continue;
+        if (plus ? !(stah(k) < -kLpEpsRate) : !(stah(k) > kLpEpsRate)) continue;
         const double ax = adot(&x(1), k);
         const double t = plus ? (b(k) - ax) / stah(k) : (ax - b(k)) / stah(k);
         if (t < theta) {

@@ -110,10 +110,10 @@ namespace hc {
 namespace cellsearch {
 
 // The cell table numbers its 2 nc columns by 32-bit integers.
-constexpr int max_cells = INT_MAX / 2;
+constexpr int kMaxCells = INT_MAX / 2;
 // Pivots of one program before it is taken as cycling on a degenerate vertex
 // (then the test stops where it is and its objective decides).
-constexpr int max_lp_pivots = 100000;
+constexpr int kMaxLpPivots = 100000;
 
 // The points (search numbering) as their nonzero exponents in row order:
 // pnz(m) of them, 0-based rows pix(n,m), values pvl(n,m) as doubles.
@@ -387,8 +387,8 @@ struct search : sparse_points, level_program, level_state, choice_work {
   }
 
   void emit(int j2, int k2) {
-    if (nc >= max_cells) {
-      fatal(status::size, "mixed-cell search: more than " + std::to_string(max_cells) +
+    if (nc >= kMaxCells) {
+      fatal(status::size, "mixed-cell search: more than " + std::to_string(kMaxCells) +
                               " mixed cells, beyond what the cell table can number");
     }
     ++nc;
@@ -405,7 +405,7 @@ struct search : sparse_points, level_program, level_state, choice_work {
   }
 
   // searchlp.cpp
-  bool lp(int hd, int tl, double stop = -lp_theta_start);
+  bool lp(int hd, int tl, double stop = -kLpThetaStart);
   int extend_rnk(int lp1, int hd, int tl);
   // nextlevel.cpp
   void sort_lifted(int cnt);

@@ -92,7 +92,7 @@ void search::examine() {
       // vertices) proves the pair whatever the final residual says.
       if (tk(j, k) != -1) continue;
       const double rr = fdot(&x(1)) - (b(k) + b(j));
-      if (std::fabs(rr) <= lp_eps_tight && make_basic(j, k) && make_basic(k, j)) {
+      if (std::fabs(rr) <= kLpEpsTight && make_basic(j, k) && make_basic(k, j)) {
         tk(j, k) = ++nkey;
         save(l, nkey);
       } else {

@@ -46,56 +46,30 @@ mpmath.mp.dps = 40
 # ---------------------------------------------------------------------------
 # Systems in ordinary notation, and the known number of isolated roots.
 
-def cyclic(n):
-    eqs = []
-    for k in range(1, n):
-        eqs.append(" + ".join("*".join(f"x{(i + j) % n + 1}" for j in range(k)) for i in range(n)))
-    eqs.append("*".join(f"x{i + 1}" for i in range(n)) + " - 1")
-    return eqs
-
-
-def katsura(n):
-    eqs = []
-    for m in range(n):
-        terms = [f"x{abs(l)}*x{abs(m - l)}" for l in range(-n, n + 1) if abs(m - l) <= n]
-        eqs.append(" + ".join(terms) + f" - x{m}")
-    eqs.append("x0" + "".join(f" + 2*x{l}" for l in range(1, n + 1)) + " - 1")
-    return eqs
-
-
-def noon(n):
-    eqs = []
-    for i in range(1, n + 1):
-        sq = " + ".join(f"x{j}^2" for j in range(1, n + 1) if j != i)
-        eqs.append(f"x{i}*({sq}) - 1.1*x{i} + 1")
-    return eqs
-
-
-def eco(n):
-    eqs = []
-    for k in range(1, n):
-        inner = "".join(f" + x{i}*x{i + k}" for i in range(1, n - k))
-        eqs.append(f"(x{k}{inner})*x{n} - {k}")
-    eqs.append(" + ".join(f"x{i}" for i in range(1, n)) + " + 1")
-    return eqs
+def standard(build, name):
+    """The equations of a standard system, from the table the tests use
+    (tests/support/standard_systems.h), printed by the build's system_text."""
+    p = subprocess.run([f"{build}/tests/system_text", name], capture_output=True, text=True)
+    if p.returncode != 0:
+        raise SystemExit(p.stderr.strip() or f"system_text {name} failed")
+    return [e.strip() for e in p.stdout.split(";\n")]
 
 
 KNOWN = {"cyclic-8:w1": 144, "cyclic-10": 34940, "cyclic-5": 70, "cyclic-6": 156, "cyclic-7": 924, "katsura-5": 32, "katsura-8": 256,
          "noon-4": 73, "noon-5": 233, "eco-6": 16, "eco-7": 32, "tiny": 1, "double": 2}
 
 
-def root_system(name):
+def root_system(build, name):
     if name == "tiny":
         return ["0*x^2 + y - 1", "x - y"]
     if name == "double":
         return ["(x-1)^2*(y+1)", "(y-2)*(x+2)"]
-    kind, n = name.rsplit("-", 1)
-    return {"cyclic": cyclic, "katsura": katsura, "noon": noon, "eco": eco}[kind](int(n))
+    return standard(build, name)
 
 
 # Witness cases: the equations (as text for eqtrans) and the degree; the
 # exact points come from the univariate cut (see exact_witness).
-def witness_system(name):
+def witness_system(build, name):
     if name == "circle":
         return ["x^2 + y^2 - 1", "x^2 + y^2 - 1"], 2
     if name == "bigcircle":
@@ -111,7 +85,7 @@ def witness_system(name):
         f = f"x^{d} + y^{d} - 1"
         return [f, f"(x - 2*y + 3)*({f})"], d
     if name.startswith("cyclic-"):
-        return cyclic(int(name.split("-")[1])), None
+        return standard(build, name), None
     raise SystemExit(f"unknown witness system {name}")
 
 
@@ -220,7 +194,7 @@ def variables(eqs):
 # One run.
 
 def run_roots(build, name, option):
-    eqs = root_system(name)
+    eqs = root_system(build, name)
     names = variables(eqs)
     n = len(names)
     with tempfile.TemporaryDirectory() as d:
@@ -306,7 +280,7 @@ def univariate_roots(eq, names, p0, dirv):
 
 
 def run_witness(build, name, k):
-    eqs, degree = witness_system(name)
+    eqs, degree = witness_system(build, name)
     names = variables(eqs)
     n = len(names)
     with tempfile.TemporaryDirectory() as d:

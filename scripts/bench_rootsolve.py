@@ -8,11 +8,11 @@ start coefficients.
     scripts/bench_rootsolve.py [--option 1|2] [--build DIR] [SYSTEM ...]
 
 SYSTEM names: katsura-N, cyclic-N, noon-N, eco-N, dense-N-D (N random dense
-equations of degree D in N variables, seeded for repeatability).
+equations of degree D in N variables, seeded for repeatability), the table of
+the tests (tests/support/standard_systems.h).
 """
 import argparse
 import os
-import random
 import re
 import subprocess
 import sys
@@ -20,64 +20,13 @@ import tempfile
 import time
 
 
-def katsura(n):
-    x = lambda i: f"x{i}"
-    eqs = []
-    for m in range(n):
-        terms = []
-        for l in range(-n, n + 1):
-            a, b = abs(l), abs(m - l)
-            if b <= n:
-                terms.append(f"{x(a)}*{x(b)}")
-        eqs.append(" + ".join(terms) + f" - {x(m)}")
-    eqs.append(x(0) + "".join(f" + 2*{x(l)}" for l in range(1, n + 1)) + " - 1")
-    return ";\n".join(eqs) + "\n"
-
-
-def cyclic(n):
-    eqs = []
-    for k in range(1, n):
-        eqs.append(" + ".join("*".join(f"x{(i + j) % n + 1}" for j in range(k)) for i in range(n)))
-    eqs.append("*".join(f"x{i + 1}" for i in range(n)) + " - 1")
-    return ";\n".join(eqs) + "\n"
-
-
-def noon(n):
-    eqs = []
-    for i in range(1, n + 1):
-        sq = " + ".join(f"x{j}^2" for j in range(1, n + 1) if j != i)
-        eqs.append(f"x{i}*({sq}) - 1.1*x{i} + 1")
-    return ";\n".join(eqs) + "\n"
-
-
-def eco(n):
-    eqs = []
-    for k in range(1, n):
-        inner = "".join(f" + x{i}*x{i + k}" for i in range(1, n - k))
-        eqs.append(f"(x{k}{inner})*x{n} - {k}")
-    eqs.append(" + ".join(f"x{i}" for i in range(1, n)) + " + 1")
-    return ";\n".join(eqs) + "\n"
-
-
-def dense(n, d, seed=1):
-    rng = random.Random(seed)
-    monos = [()]
-    for _ in range(d):
-        monos = sorted({tuple(sorted(m + (v,))) for m in monos for v in range(1, n + 1)} | set(monos))
-    eqs = []
-    for _ in range(n):
-        terms = []
-        for mono in monos:
-            c = f"({rng.uniform(-1, 1):.6f} + {rng.uniform(-1, 1):.6f}*i)"
-            terms.append(c + "".join(f"*x{v}" for v in mono))
-        eqs.append(" + ".join(terms))
-    return ";\n".join(eqs) + "\n"
-
-
-def system_text(name):
-    parts = name.split("-")
-    kind, args = parts[0], [int(a) for a in parts[1:]]
-    return {"katsura": katsura, "cyclic": cyclic, "noon": noon, "eco": eco, "dense": dense}[kind](*args)
+def system_text(build, name):
+    """A standard system in ordinary notation, from the table the tests use
+    (tests/support/standard_systems.h), printed by the build's system_text."""
+    p = subprocess.run([f"{build}/tests/system_text", name], capture_output=True, text=True)
+    if p.returncode != 0:
+        sys.exit(p.stderr.strip() or f"system_text {name} failed")
+    return p.stdout
 
 
 def count(text, label):
@@ -100,7 +49,7 @@ def prepare(build, text, d):
 
 def run(build, name, option):
     with tempfile.TemporaryDirectory() as d:
-        prepare(build, system_text(name), d)
+        prepare(build, system_text(build, name), d)
         t = time.perf_counter()
         p = subprocess.run([f"{build}/solver/rootsolve"], input=f"{option}\n", capture_output=True,
                            text=True, cwd=d)

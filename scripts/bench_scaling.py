@@ -64,7 +64,7 @@ def main():
     a = ap.parse_args()
     build = os.path.abspath(a.build)
     for name, known, va, eb in CASES:
-        text = bench.system_text(name)
+        text = bench.system_text(build, name)
         for option in a.option:
             plain = roots(build, text, option, a.runs)
             sc = roots(build, scaled(text, va, eb), option, a.runs)

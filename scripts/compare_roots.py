@@ -29,10 +29,10 @@ import bench_rootsolve as bench  # noqa: E402
 import bench_wilkinson as wilk  # noqa: E402
 
 
-def text_of(name):
+def text_of(build, name):
     if name.startswith("wilkinson-"):
         return wilk.system_text(int(name.split("-")[1]), False)
-    return bench.system_text(name)
+    return bench.system_text(build, name)
 
 
 def solve(build, d, option, seed):
@@ -96,8 +96,9 @@ def main():
           f"  roots base -> new in the runs that differ")
     for name in a.systems:
         with tempfile.TemporaryDirectory() as db, tempfile.TemporaryDirectory() as dn:
-            bench.prepare(base, text_of(name), db)
-            bench.prepare(new, text_of(name), dn)
+            text = text_of(new, name)  # the base build may predate the table's printer
+            bench.prepare(base, text, db)
+            bench.prepare(new, text, dn)
             for option in a.option:
                 same = added = 0
                 diffs = []

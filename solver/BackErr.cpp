@@ -4,7 +4,7 @@ namespace hc {
 
 bool backerr_ok(int n, vec_ref<const cplx> p, vec_ref<const double> scale, double factor) {
   for (int i = 1; i <= n; ++i)
-    if (!(cabs(p(i)) <= factor * mach_eps * scale(i))) return false;  // a NaN fails too
+    if (!(cabs(p(i)) <= factor * kMachEps * scale(i))) return false;  // a NaN fails too
   return true;
 }
 

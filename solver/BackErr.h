@@ -7,7 +7,7 @@
 // are, and it does not change when variables or equations are rescaled.
 //
 //   backerr_ok(n, p, scale, factor)  true when |p(i)| <= factor eps scale(i)
-//       for every i = 1..n, eps = 2^-52 (mach_eps); false when some p(i) or
+//       for every i = 1..n, eps = 2^-52 (kMachEps); false when some p(i) or
 //       scale(i) is NaN.  p(n) the values of the system at the point,
 //       scale(n) the term sums above; both read.
 //   abs_coef(m, coef, acoef)  acoef(k) = (|coef(k)|, 0), k = 1..m; coef(m)

@@ -16,17 +16,17 @@ namespace hc {
 namespace {
 
 // The double nearest to 2 pi: one full turn added per root of a level.
-constexpr double two_pi = 6.283185307179586;
+constexpr double kTwoPi = 6.283185307179586;
 
 // A size reduction acts only on entries of at least this modulus; smaller
 // ones (up to 3) are already small enough for the gcd steps.
-constexpr int size_reduce_below = 4;
+constexpr int kSizeReduceBelow = 4;
 
 // The text written when a row before the last has no pivot left.
-constexpr const char* singular_text = " det = 0 !  ";
+constexpr const char* kSingularText = " det = 0 !  ";
 
 // Solutions of one binomial system are columns of int-indexed arrays.
-constexpr long long max_columns = INT_MAX;
+constexpr long long kMaxColumns = INT_MAX;
 
 [[noreturn]] void fail(int exit_status, const char* what, long long value, long long limit) {
   fatal(exit_status, std::string("binomial solver: ") + what + " (" + std::to_string(value) +
@@ -42,16 +42,16 @@ long long abs64(long long v) { return v < 0 ? -v : v; }
 // already pass 2^31 although the final L and V are small.  Wider arithmetic
 // gives exactly the 32-bit results whenever those are exact, and the right
 // ones where 32 bits would have wrapped.  Every value is kept below
-// wide_limit in modulus, so that |x|, 2|x| and x + y never overflow.
+// kWideLimit in modulus, so that |x|, 2|x| and x + y never overflow.
 using wide = __int128;
-constexpr wide wide_limit = static_cast<wide>(1) << 124;
+constexpr wide kWideLimit = static_cast<wide>(1) << 124;
 
 [[noreturn]] void fail_wide() {
   fatal(status::size, "binomial solver: integer reduction overflows: entries beyond 2^124");
 }
 
 wide checked(wide x) {
-  if (x > wide_limit || x < -wide_limit) fail_wide();
+  if (x > kWideLimit || x < -kWideLimit) fail_wide();
   return x;
 }
 
@@ -177,7 +177,7 @@ int reduce(work& wk) {
       }
     }
     if (piv == 0) {
-      ff_record(std::cout, singular_text);
+      ff_record(std::cout, kSingularText);
       return 0;
     }
     if (piv != k) {
@@ -189,7 +189,7 @@ int reduce(work& wk) {
     // Size reduction of the rest of row k by the pivot.
     for (int j = k + 1; j <= n; ++j) {
       wide f = 0;
-      if (tabs(wk.M(k, j)) >= size_reduce_below && size_multiplier(wk.M(k, k), wk.M(k, j), f))
+      if (tabs(wk.M(k, j)) >= kSizeReduceBelow && size_multiplier(wk.M(k, k), wk.M(k, j), f))
         wk.sub_column(j, k, f, k);
     }
 
@@ -212,7 +212,7 @@ int reduce(work& wk) {
     if (wk.M(i, i) == 0) continue;
     for (int j = 1; j <= i - 1; ++j) {
       wide f = 0;
-      if (tabs(wk.M(i, j)) >= size_reduce_below && size_multiplier(wk.M(i, i), wk.M(i, j), f))
+      if (tabs(wk.M(i, j)) >= kSizeReduceBelow && size_multiplier(wk.M(i, i), wk.M(i, j), f))
         wk.sub_column(j, i, f, i);
     }
   }
@@ -266,7 +266,7 @@ void list_solutions(int n, mat_ref<cplx> x, mat_ref<double> y, mat_ref<const int
       double theta = arg;
       for (int k = 1; k <= i - 1; ++k) theta -= y(k, tl) * l(i, k);
       for (int t = 1; t <= di; ++t) {
-        const double ang = (theta + t * two_pi) / l(i, i);
+        const double ang = (theta + t * kTwoPi) / l(i, i);
         const int s0 = hd + (t - 1) * sub;
         for (int s = s0; s <= s0 + sub - 1; ++s) y(i, s) = ang;
       }
@@ -295,7 +295,7 @@ void normalise(int n, vec_ref<cplx> c, vec_ref<double> lnc) {
 // The number of solutions as a column count, after checking that it is one
 // and that x (n rows) has room for them.
 int solution_columns(int n, long long det, mat_ref<const cplx> x) {
-  if (det > max_columns) fail(status::size, "too many solutions for one binomial system", det, max_columns);
+  if (det > kMaxColumns) fail(status::size, "too many solutions for one binomial system", det, kMaxColumns);
   if (x.rows() < n) fail(status::internal, "solution array has too few rows", x.rows(), n);
   if (x.cols() < det) fail(status::internal, "solution array has fewer columns than solutions", x.cols(), det);
   return static_cast<int>(det);

@@ -90,8 +90,8 @@ struct pair_check {
     retrack(p, r, c3, rtx, stepcount, give_up);
     ++retracks;
     --budget;
-    dat(3, c) += stepcount;
-    dat(4, c) += 1;
+    dat(kDatSteps, c) += stepcount;
+    dat(kDatRetracks, c) += 1;
     return give_up;
   }
 
@@ -115,7 +115,8 @@ struct pair_check {
     }
     vcopy<cplx>(n, sol.col(a), rtx1);
     vcopy<cplx>(n, sol.col(b), rtx2);
-    const int rtp1 = dat(1, a), rtr1 = dat(2, a), rtp2 = dat(1, b), rtr2 = dat(2, b);
+    const int rtp1 = dat(kDatCell, a), rtr1 = dat(kDatStart, a);
+    const int rtp2 = dat(kDatCell, b), rtr2 = dat(kDatStart, b);
     int give_up1 = 0, give_up2 = 0;  // of the last attempt
     int ntr = 1;
     for (; ntr <= attempts && !apart(rtx1, rtx2); ++ntr) {
@@ -138,8 +139,8 @@ struct pair_check {
         !lost_root(a, b, give_up1, give_up2)) {
       vcopy<cplx>(n, rtx1, sol.col(a));
       vcopy<cplx>(n, rtx2, sol.col(b));
-      dat(5, a) = give_up1;
-      dat(5, b) = give_up2;
+      dat(kDatGaveUp, a) = give_up1;
+      dat(kDatGaveUp, b) = give_up2;
     } else {
       ++unsplit;
       stuck.push_back(a);
@@ -190,7 +191,7 @@ void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat
   vec<int> cnt(kBuckets);
   bucket_index ind;
   gp2digit(n, sol, nroot, cnt, ind);
-  for (int j = 1; j <= nroot; ++j) dat(4, j) = dat(5, j) = 0;
+  for (int j = 1; j <= nroot; ++j) dat(kDatRetracks, j) = dat(kDatGaveUp, j) = 0;
 
   for (int b = 1; b <= kBuckets; ++b)
     if (cnt(b) <= kBucketSplit)

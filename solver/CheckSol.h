@@ -71,6 +71,7 @@
 #include "Eval.h"
 #include "array.h"
 #include "cplx.h"
+#include "path_data.h"
 
 namespace hc {
 

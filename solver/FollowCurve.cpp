@@ -19,7 +19,8 @@ void check_track_args(int n, int m, int nc, mat_ref<const int> mcl, mat_ref<cons
   if (n < 1 || m < 0 || nc < 0) track_fail("the tracker was given no system or a negative size");
   if (mcl.rows() < n || mcl.cols() / 2 < nc)
     track_fail("the mixed-cell table holds fewer cells than given");
-  if (sol.rows() < n || dat.rows() < 6) track_fail("the end-point or path-data array is too short");
+  if (sol.rows() < n || dat.rows() < kDatRows)
+    track_fail("the end-point or path-data array is too short");
 }
 
 // ---------------------------------------------------------------------------

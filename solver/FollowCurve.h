@@ -87,7 +87,7 @@ struct poly_rules : step_rules {
   static constexpr double cap_far = -0.15, cap_mid = -0.05, cap_mid_step = 0.05, cap_snap = 1e-16,
                           acc_t = -0.1;
   // End game.
-  static constexpr double eg_call_t = -1e-4, eg_active_t = -1e-8, eg_growth = 5e4, eg_zero = eps5;
+  static constexpr double eg_call_t = -1e-4, eg_active_t = -1e-8, eg_growth = 5e4, eg_zero = kEps5;
   // The final Newton keeps iterating on a residual of exactly 0.
   static constexpr bool stop_at_zero = false;
 

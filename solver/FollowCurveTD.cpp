@@ -104,7 +104,7 @@ void fcurvetd(int n, int m, int tdeg, vec_ref<const int> deg, mat_ref<const int>
     fatal(status::internal, "the number of paths " + std::to_string(tdeg) + " is negative");
   if (bix.rows() < n || bix.cols() < tdeg) too_small("the start-root array", tdeg);
   if (sol.rows() < n || sol.cols() < tdeg) too_small("the end-point array", tdeg);
-  if (dat.rows() < 6 || dat.cols() < tdeg) too_small("the path-data array", tdeg);
+  if (dat.rows() < kDatRows || dat.cols() < tdeg) too_small("the path-data array", tdeg);
 
   vec<cplx> cfd((n - 1) * m);
   build_cfd(n, m, supp, coef, cfd);
@@ -121,8 +121,8 @@ void fcurvetd(int n, int m, int tdeg, vec_ref<const int> deg, mat_ref<const int>
       if (!isgood) continue;
       ++nroot;
       vcopy<cplx>(n, trk.s.x.ref(), sol.col(nroot));
-      dat(2, nroot) = r;
-      dat(3, nroot) = trk.s.stepcount;
+      dat(kDatStart, nroot) = r;
+      dat(kDatSteps, nroot) = trk.s.stepcount;
     }
   }
   chkslntd(n, m, deg, nroot, supp, supp_q, coef, coef_q, nm, dat, sol, bix, cfd.ref(), tmpi, ev);

@@ -49,7 +49,7 @@ struct td_rules : step_rules {
   static constexpr double frt_c1 = 15.0, frt_c2 = 10.0;
   static constexpr double acc_t = 0.9;
   static constexpr double eg_call_dist = 1e-4, eg_active_dist = 1e-8, eg_growth = 1e4,
-                          eg_zero = mach_eps;
+                          eg_zero = kMachEps;
   static constexpr bool stop_at_zero = true;
 
   template <class Real>

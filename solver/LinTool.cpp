@@ -17,20 +17,20 @@ namespace {
 
 // Above this largest modulus the 2-norm is taken of the vector divided by
 // that modulus, so that the squares of large entries cannot overflow.
-constexpr double norm_scale_above = 1e5;
+constexpr double kNormScaleAbove = 1e5;
 
 // Each power iteration of the singular-value estimate costs two matrix
 // products or two triangular solves; eight of them give the few correct
 // digits the condition test of a root needs.
-constexpr int sv_max_iter = 8;
+constexpr int kSvMaxIter = 8;
 
 // A diagonal entry of R below this in the scaling fit means the supports do
 // not determine some combination of the scaling exponents.
-constexpr double lsq_rank_tol = 1e-12;
+constexpr double kLsqRankTol = 1e-12;
 
 // The double nearest e: the scale factor of a term is this raised to the
 // fitted logarithm, through the power function.
-constexpr double e_base = 2.718281828459045;
+constexpr double kEBase = 2.718281828459045;
 
 // y = R x (full product, columns in increasing order: every y(i) is summed
 // over increasing k from 0).
@@ -54,10 +54,10 @@ void matvec_h(int n, mat_ref<const cplx> r, vec_ref<const cplx> x, vec_ref<cplx>
   }
 }
 
-// s = ||x||, floored at eps5, and x := x (1/s); returns s.
+// s = ||x||, floored at kEps5, and x := x (1/s); returns s.
 double normalise(int n, vec_ref<cplx> x) {
   double s = cqnormv(n, x);
-  if (s < eps5) s = eps5;
+  if (s < kEps5) s = kEps5;
   const double inv = 1.0 / s;
   for (int i = 1; i <= n; ++i) x(i) = x(i) * inv;
   return s;
@@ -78,7 +78,7 @@ void start_vector(int n, vec_ref<const double> tmp1, vec_ref<const double> tmp2,
 
 }  // namespace
 
-void cqaxb(int n, mat_ref<cplx> a, vec_ref<cplx> b) { cqaxb_t<double>(n, a, b, eps5); }
+void cqaxb(int n, mat_ref<cplx> a, vec_ref<cplx> b) { cqaxb_t<double>(n, a, b, kEps5); }
 
 double cqnormm(int m, int n, mat_ref<const cplx> mat, int info) {
   return cqnormm_t<double>(m, n, mat, info);
@@ -92,7 +92,7 @@ double cqnormv(int n, vec_ref<const cplx> v) {
     if (d > maxv) maxv = d;
   }
   double s = 0.0;
-  if (maxv > norm_scale_above) {
+  if (maxv > kNormScaleAbove) {
     const double inv = 1.0 / maxv;
     for (int i = 1; i <= n; ++i) {
       const double d = cabs(v(i) * inv);
@@ -111,14 +111,14 @@ void cqhousevec(int m, int n, vec_ref<const cplx> v, vec_ref<cplx> w, cplx& c) {
   (void)m;
   const double av = cabs(v(1));
   const double nv = cqnormv(n, v);
-  if (av > mach_eps)
+  if (av > kMachEps)
     c = -(v(1) / av) * nv;
   else
     c = cplx(-nv, 0.0);
   for (int i = 1; i <= n; ++i) w(i) = v(i);
   w(1) = w(1) - c;
   const double s = cqnormv(n, w);
-  if (s > mach_eps) {
+  if (s > kMachEps) {
     const double inv = 1.0 / s;
     for (int i = 1; i <= n; ++i) w(i) = w(i) * inv;
   }
@@ -151,7 +151,7 @@ void cqmaxminsv(int n, mat_ref<cplx> r, double& max_sv, double& min_sv, double t
   }
   cqqrsr(n, r);
   for (int i = 1; i <= n; ++i)
-    if (cabs(r(i, i)) < eps5) r(i, i) = cplx(eps5, 0.0);
+    if (cabs(r(i, i)) < kEps5) r(i, i) = cplx(kEps5, 0.0);
   mat_ref<const cplx> rr = r;
 
   prng_seed();
@@ -163,7 +163,7 @@ void cqmaxminsv(int n, mat_ref<cplx> r, double& max_sv, double& min_sv, double t
   // Largest: power steps on R^H R.
   start_vector(n, tmp1, tmp2, x);
   double s = 0.0, s_prev = 0.0;
-  for (int j = 1; j <= sv_max_iter; ++j) {
+  for (int j = 1; j <= kSvMaxIter; ++j) {
     matvec(n, rr, x, y);
     std::swap(x, y);
     normalise(n, x);
@@ -180,7 +180,7 @@ void cqmaxminsv(int n, mat_ref<cplx> r, double& max_sv, double& min_sv, double t
   start_vector(n, tmp1, tmp2, x);
   s = 0.0;
   s_prev = 0.0;
-  for (int j = 1; j <= sv_max_iter; ++j) {
+  for (int j = 1; j <= kSvMaxIter; ++j) {
     x(1) = x(1) / std::conj(rr(1, 1));
     for (int i = 2; i <= n; ++i) {
       const cplx* ri = rr.col(i).data();
@@ -210,7 +210,7 @@ void housevec(int m, int n, vec_ref<const double> x, double& c, vec_ref<double> 
   for (int i = 2; i <= n; ++i) s = s + x(i) * x(i);
   w(1) = 1.0;
   for (int i = 2; i <= n; ++i) w(i) = x(i);
-  if (s < mach_eps) {
+  if (s < kMachEps) {
     beta = 0.0;
     c = x(1);
     return;
@@ -261,7 +261,7 @@ void lsqrt(int m, int n, mat_ref<double> a, vec_ref<double> b, int& info) {
     for (int q = 0; q < len; ++q) bj[q] = bj[q] - t * wd[q];
   }
   for (int j = 1; j <= n; ++j) {
-    if (std::fabs(a(j, j)) < lsq_rank_tol) {
+    if (std::fabs(a(j, j)) < kLsqRankTol) {
       info = 1;
       for (int r = 0; r < m; ++r) b.data()[r] = 0.0;
       return;
@@ -296,10 +296,10 @@ void sclcoef(int n, int m, vec_ref<const int> nm, mat_ref<const int> supp, vec_r
   // count grows with the square of the term counts, so it is checked
   // against what the array layer (int indices) and memory can hold.
   const std::int64_t rows = sclcoef_rows(n, m, nm);
-  constexpr std::int64_t max_rows = std::numeric_limits<int>::max();
+  constexpr std::int64_t kMaxRows = std::numeric_limits<int>::max();
   const std::int64_t max_entries =
       static_cast<std::int64_t>(std::numeric_limits<std::ptrdiff_t>::max() / sizeof(double));
-  if (rows > max_rows || rows > max_entries / nu) fit_too_large(rows, nu);
+  if (rows > kMaxRows || rows > max_entries / nu) fit_too_large(rows, nu);
   const int M = static_cast<int>(rows);
   mat<double> A;
   vec<double> bv;
@@ -344,7 +344,7 @@ void sclcoef(int n, int m, vec_ref<const int> nm, mat_ref<const int> supp, vec_r
     for (int k = shd(i); k <= stl(i); ++k) {
       double s = sclc(n + i);
       for (int j = 1; j <= n; ++j) s = s + supp(j, k) * sclc(j);
-      coef(k) = coef(k) * std::pow(e_base, s);
+      coef(k) = coef(k) * std::pow(kEBase, s);
     }
   }
 }

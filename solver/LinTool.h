@@ -2,16 +2,16 @@
 //
 // Complex routines work on n x n matrices (n = number of variables); the
 // scaling fit works on one tall real matrix.  Moduli are hc::cabs (unscaled
-// sqrt(re^2 + im^2)); a pivot or diagonal entry below eps5 is replaced by
-// (eps5, 0) instead of failing, so a singular matrix gives a huge answer.
+// sqrt(re^2 + im^2)); a pivot or diagonal entry below kEps5 is replaced by
+// (kEps5, 0) instead of failing, so a singular matrix gives a huge answer.
 //
 //   cqaxb(n, a, b)  b := x with a x = b; Gaussian elimination with partial
 //       pivoting on the modulus (the first row of largest modulus wins),
-//       pivots below eps5 set to (eps5, 0).  a(n,n) is destroyed: its upper
+//       pivots below kEps5 set to (kEps5, 0).  a(n,n) is destroyed: its upper
 //       triangle holds the eliminated matrix, its lower one the multipliers.
 //       b(n) overwritten.  No allocation.
 //   cqaxb_t<Real>(n, a, b, floor)  the same over the real type, pivots below
-//       floor set to (floor, 0): cqaxb is cqaxb_t<double> with eps5; the
+//       floor set to (floor, 0): cqaxb is cqaxb_t<double> with kEps5; the
 //       binary128 solve uses 2^-112.
 //   cqnormm(m, n, mat, info)  info = 1: max_j sum_i |mat(i,j)|; info = -1:
 //       max_i sum_j |mat(i,j)|; any other info: 0.  mat(m,n) read only.
@@ -19,20 +19,20 @@
 //   cqnormv(n, v)  ||v||_2; when max|v(i)| > 1e5 computed as
 //       maxv * sqrt(sum |v(i)/maxv|^2).  v(n) read only; 0 for n = 0.
 //   cqhousevec(m, n, v, w, c)  c = -(v(1)/|v(1)|) ||v|| (c = -||v|| when
-//       |v(1)| <= mach_eps), w = (v - c e1) / ||v - c e1|| (left unnormalised
-//       when that norm is <= mach_eps); (I - 2 w w^H) v = c e1.  v(n) read,
+//       |v(1)| <= kMachEps), w = (v - c e1) / ||v - c e1|| (left unnormalised
+//       when that norm is <= kMachEps); (I - 2 w w^H) v = c e1.  v(n) read,
 //       w(n) and c written; m is not used.
 //   cqqrsr(m, a)  a(m,m) := R of a = Q R by Householder reflections
 //       (upper triangular, exact zeros below the diagonal); Q is not kept.
 //   cqmaxminsv(n, r, max_sv, min_sv, tol)  estimates of the largest and the
 //       smallest singular value of r(n,n): R from cqqrsr with diagonal
-//       entries below eps5 set to (eps5, 0), then at most 8 power steps on
+//       entries below kEps5 set to (kEps5, 0), then at most 8 power steps on
 //       R^H R and at most 8 on (R^H R)^-1 from a random start vector, each
 //       stopping when |s - s_prev| < tol s.  r is destroyed.  Reseeds and
 //       draws 2n numbers from the platform generator (prng_seed, prng_draw).
 //   housevec(m, n, x, c, w, beta)  real Householder vector of x(n):
 //       (I - beta w w^T) x = c e1 with w(1) = 1; beta = 0 and c = x(1) when
-//       sum_{i>=2} x(i)^2 < mach_eps.  x read, w(n), c, beta written; m is
+//       sum_{i>=2} x(i)^2 < kMachEps.  x read, w(n), c, beta written; m is
 //       not used.
 //   lsqrt(m, n, a, b, info)  least squares min ||a y - b||_2 by Householder
 //       QR: y in b(1..n).  a(m,n) and b(m) overwritten.  info = 1 when a is

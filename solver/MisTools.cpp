@@ -132,29 +132,29 @@ void complete_coef(int n, vec_ref<const int> nm, vec_ref<const int> cnst,
 // dran2: two multiplicative congruential generators (moduli 2147483563 and
 // 2147483399, the classic 32-bit pair) combined through a shuffle table.  All
 // arithmetic is 32-bit with truncating division; the products stay within 32
-// bits for every idum in 1..IM1-1.
+// bits for every idum in 1..kIm1-1.
 namespace {
-constexpr int IM1 = 2147483563;
-constexpr int IM2 = 2147483399;
-constexpr int IMM1 = IM1 - 1;
-constexpr int IA1 = 40014;
-constexpr int IA2 = 40692;
-constexpr int IQ1 = 53668;
-constexpr int IQ2 = 52774;
-constexpr int IR1 = 12211;
-constexpr int IR2 = 3791;
-constexpr int NTAB = 32;
-constexpr int NDIV = 1 + IMM1 / NTAB;
-// AM is 2^-31 (1 + 2^-23): the single-precision 1/IM1 widened to double.
-constexpr double AM = 4.656613428188905e-10;
+constexpr int kIm1 = 2147483563;
+constexpr int kIm2 = 2147483399;
+constexpr int kImm1 = kIm1 - 1;
+constexpr int kIa1 = 40014;
+constexpr int kIa2 = 40692;
+constexpr int kIq1 = 53668;
+constexpr int kIq2 = 52774;
+constexpr int kIr1 = 12211;
+constexpr int kIr2 = 3791;
+constexpr int kNtab = 32;
+constexpr int kNdiv = 1 + kImm1 / kNtab;
+// kAm is 2^-31 (1 + 2^-23): the single-precision 1/kIm1 widened to double.
+constexpr double kAm = 4.656613428188905e-10;
 // 1 minus the single-precision value nearest to 1.2e-7, in double: the result
 // never reaches 1.
-constexpr double RNMX = 0.9999998800000043;
+constexpr double kRnmx = 0.9999998800000043;
 
 struct dran2_state {
   int idum2 = 123456789;
   int iy = 0;
-  int iv[NTAB] = {};
+  int iv[kNtab] = {};
 };
 dran2_state g_dran2;
 
@@ -171,20 +171,20 @@ double dran2(int& idum) {
     idum = (idum == std::numeric_limits<int>::min()) ? std::numeric_limits<int>::max()
                                                       : std::max(-idum, 1);
     s.idum2 = idum;
-    for (int j = NTAB + 8; j >= 1; --j) {
-      advance(idum, IA1, IQ1, IR1, IM1);
-      if (j <= NTAB) s.iv[j - 1] = idum;
+    for (int j = kNtab + 8; j >= 1; --j) {
+      advance(idum, kIa1, kIq1, kIr1, kIm1);
+      if (j <= kNtab) s.iv[j - 1] = idum;
     }
     s.iy = s.iv[0];
   }
-  advance(idum, IA1, IQ1, IR1, IM1);
-  advance(s.idum2, IA2, IQ2, IR2, IM2);
-  const int j = 1 + s.iy / NDIV;
+  advance(idum, kIa1, kIq1, kIr1, kIm1);
+  advance(s.idum2, kIa2, kIq2, kIr2, kIm2);
+  const int j = 1 + s.iy / kNdiv;
   s.iy = s.iv[j - 1] - s.idum2;
   s.iv[j - 1] = idum;
-  if (s.iy < 1) s.iy += IMM1;
-  const double x = AM * s.iy;
-  return x < RNMX ? x : RNMX;
+  if (s.iy < 1) s.iy += kImm1;
+  const double x = kAm * s.iy;
+  return x < kRnmx ? x : kRnmx;
 }
 
 void dran2_reset() { g_dran2 = dran2_state{}; }

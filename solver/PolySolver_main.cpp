@@ -25,6 +25,7 @@
 #include "ec_check.h"
 #include "ec_loader.h"
 #include "fatal.h"
+#include "path_data.h"
 #include "ffread.h"
 #include "ffwrite.h"
 #include "prng.h"
@@ -35,7 +36,7 @@ namespace hc {
 namespace {
 
 // The clock value runs over 0..99999.
-constexpr int trnd_modulus = 100000;
+constexpr int kTrndModulus = 100000;
 
 // The run's clock value: hundredths of a second since local midnight,
 // modulo 100000, as single-precision arithmetic gives it.  It offsets the
@@ -49,7 +50,7 @@ int clock_offset() {
   const float tsec = static_cast<float>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) +
                      static_cast<float>(ts.tv_nsec) * 1e-9f;
   const float hundredths = tsec * 100.0f;
-  return static_cast<int>(hundredths) % trnd_modulus;
+  return static_cast<int>(hundredths) % kTrndModulus;
 }
 
 // The homotopy chosen at the prompt, asked until 1 or 2 is entered.  A
@@ -123,7 +124,7 @@ void linear_homotopy(const prepared_system& sys, vec_ref<const std::string> var,
   if (paths > 0) bisolvertd(n, 2 * n, coef_q, bix, paths, deg);
 
   mat<cplx> tmpsol(n, paths);
-  mat<int> dat(6, paths, 0);
+  mat<int> dat(kDatRows, paths, 0);
   paths_line(paths);
   fcurvetd(n, m, paths, deg, sys.supp, supp_q, sys.coef, coef_q, sys.nm, tmpsol, bix, dat,
            rc.nroot, rc.blow_up);
@@ -148,7 +149,7 @@ void polyhedral_homotopy(const prepared_system& sys, vec_ref<const std::string> 
   const int paths = static_cast<int>(mv);
 
   vec<double> tmprv(m);
-  mat<int> dat(6, paths, 0);
+  mat<int> dat(kDatRows, paths, 0);
   mat<cplx> tmpsol(n, paths);
   vec<cplx> coef_q(m);
   vec<cplx> cfd((n - 1) * m);
@@ -217,7 +218,7 @@ int main(int argc, char** argv) {
     hc::fatal(hc::status::usage, "usage: rootsolve_seeded SEED");
   }
   hc::prng_fix_seed(seed);
-  return hc::run(static_cast<int>(seed % hc::trnd_modulus));
+  return hc::run(static_cast<int>(seed % hc::kTrndModulus));
 }
 #else
 int main() { return hc::run(-1); }

@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "LinTool.h"
+#include "path_data.h"
+#include "vec_ops.h"
 
 namespace hc {
 
 void inverse(int n, mat_ref<const cplx> jacob, mat_ref<cplx> jinv, copy_work& w) {
   // Gauss-Jordan on [jacob | I] with cqaxb's pivoting: the first row of
-  // largest modulus, a pivot below eps5 replaced by (eps5, 0).
+  // largest modulus, a pivot below kEps5 replaced by (kEps5, 0).
   mat_ref<cplx> a = w.tmpa;
   mcopy<cplx>(n, jacob, a);
   for (int j = 1; j <= n; ++j)
@@ -29,7 +31,7 @@ void inverse(int n, mat_ref<const cplx> jacob, mat_ref<cplx> jinv, copy_work& w)
         std::swap(a(i, k), a(p, k));
         std::swap(jinv(i, k), jinv(p, k));
       }
-    if (cabs(a(i, i)) < eps5) a(i, i) = cplx(eps5, 0.0);
+    if (cabs(a(i, i)) < kEps5) a(i, i) = cplx(kEps5, 0.0);
     const cplx piv = a(i, i);
     for (int k = 1; k <= n; ++k) {
       a(i, k) /= piv;
@@ -52,7 +54,7 @@ void root_reach(int n, mat_ref<const cplx> jinv, vec_ref<const double> scale, do
   for (int i = 1; i <= n; ++i) {
     double s = 0.0;
     for (int j = 1; j <= n; ++j) s += cabs(jinv(i, j)) * scale(j);
-    rho(i) = factor * mach_eps * s;
+    rho(i) = factor * kMachEps * s;
   }
 }
 
@@ -103,7 +105,7 @@ int mark_copies(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> 
   vec<double> be(nroot), lo(nroot), hi(nroot);
   std::vector<int> roots;
   for (int j = 1; j <= nroot; ++j) {
-    if (dat(5, j) != 0) continue;
+    if (dat(kDatGaveUp, j) != 0) continue;
     ev.evahhx(n, coef.data(), sol.col(j).data(), w.p.data(), cfd.data(), w.ja.data());
     term_scale(n, acoef, cfd, sol.col(j), w.scale, w.ts, ev);
     if (!backerr_ok(n, w.p, w.scale, kBackErrFactor)) continue;
@@ -112,7 +114,7 @@ int mark_copies(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> 
     double key = 0.0, reach = 0.0, b = 0.0;
     for (int i = 1; i <= n; ++i) {
       key += tmprv(i) * sol(i, j).real();
-      reach += tmprv(i) * (rho(i, j) + (n + 1) * mach_eps * cabs(sol(i, j)));
+      reach += tmprv(i) * (rho(i, j) + (n + 1) * kMachEps * cabs(sol(i, j)));
       if (w.scale(i) > 0) b = std::max(b, cabs(w.p(i)) / w.scale(i));
     }
     if (!(std::isfinite(key) && std::isfinite(reach))) continue;
@@ -129,18 +131,18 @@ int mark_copies(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> 
   int marked = 0;
   for (int j : roots) {
     active.erase(std::remove_if(active.begin(), active.end(),
-                                [&](int k) { return hi(k) < lo(j) || dat(5, k) != 0; }),
+                                [&](int k) { return hi(k) < lo(j) || dat(kDatGaveUp, k) != 0; }),
                  active.end());
     for (int k : active) {
-      if (dat(5, k) != 0) continue;
+      if (dat(kDatGaveUp, k) != 0) continue;
       const int a = std::min(j, k), b = std::max(j, k);
       if (!one_root(n, sol.col(a), sol.col(b), rho.col(a), rho.col(b), jac, w)) continue;
       const int copy = be(a) > be(b) ? a : b;
-      dat(5, copy) = kCopyMark;
+      dat(kDatGaveUp, copy) = kCopyMark;
       ++marked;
       if (copy == j) break;
     }
-    if (dat(5, j) == 0) active.push_back(j);
+    if (dat(kDatGaveUp, j) == 0) active.push_back(j);
   }
   return marked;
 }

@@ -15,7 +15,7 @@
 //
 //   copy_work  the work of the routines below, sized by n.
 //   inverse(n, jacob, jinv, w)  jinv(n,n) = jacob(n,n)^-1 by Gauss-Jordan
-//       elimination with the pivoting of cqaxb (a pivot below eps5 is
+//       elimination with the pivoting of cqaxb (a pivot below kEps5 is
 //       replaced, so a singular jacob gives huge entries).  jacob read.
 //   root_reach(n, jinv, scale, factor, rho)  rho(i) = factor eps sum_j
 //       |jinv(i,j)| scale(j): to first order, how far coordinate i of a point

@@ -60,7 +60,7 @@ void write_roots(std::ostream& out, int n, int m, int& nroot, vec_ref<const cplx
   mat<cplx> a(n, n);
   abs_coef(m, coef, acoef);
   for (int s = 1; s <= nroot; ++s) {
-    if (dat(5, s) != 0) continue;
+    if (dat(kDatGaveUp, s) != 0) continue;
     vcopy<cplx>(n, sol.col(s), newsol);
     ev.evahhx(n, coef.data(), newsol.data(), b.data(), cfd.data(), a.data());
     bool isgood = false;
@@ -76,7 +76,7 @@ void write_roots(std::ostream& out, int n, int m, int& nroot, vec_ref<const cplx
     if (max_sv < kZeroMatrix) {
       out << " The condition number = " << fmt_es(kZeroMatrixCond, 12, 3) << "   (zero matrix)\n";
     } else {
-      if (min_sv < mach_eps) min_sv = mach_eps;
+      if (min_sv < kMachEps) min_sv = kMachEps;
       out << " The condition number = " << fmt_es(max_sv / min_sv, 12, 3) << "\n";
     }
     ff_record(out, kDashes);

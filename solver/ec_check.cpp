@@ -20,19 +20,19 @@ namespace {
 
 // Guard entries after every array: far more than a library generated for a
 // slightly larger system reaches, and a bounded cost for the largest ones.
-constexpr int guard_len = 4096;
+constexpr int kGuardLen = 4096;
 // Points at which the evaluators are compared.
-constexpr int test_points = 2;
+constexpr int kTestPoints = 2;
 // Rounding allowed per term and unit of its degree (plus n and the term
 // count of its equation, for the products of the variables and the sum).
-constexpr double eval_tol = 16 * mach_eps;
+constexpr double kEvalTol = 16 * kMachEps;
 // Rounding allowed in coefhhthx_'s formula, relative to the sizes of its
 // terms (one exponential, a few products).
-constexpr double coef_tol = 64 * mach_eps;
+constexpr double kCoefTol = 64 * kMachEps;
 // The draws are fixed: the check must give the same answer on every run.
-constexpr std::uint64_t check_seed = 20240613;
+constexpr std::uint64_t kCheckSeed = 20240613;
 // Message of a library that fits.
-constexpr const char* fits_text = "fits";
+constexpr const char* kFitsText = "fits";
 
 // A quiet NaN whose payload names the array it guards, so that an entry
 // written with a value of another array is told from one left alone.
@@ -53,7 +53,7 @@ struct guarded {
   int len;
   double mark;
   guarded(int n, std::uint32_t id)
-      : buf(static_cast<std::size_t>(n) + guard_len, fill(marker(id))), len(n), mark(marker(id)) {}
+      : buf(static_cast<std::size_t>(n) + kGuardLen, fill(marker(id))), len(n), mark(marker(id)) {}
   static T fill(double x) {
     if constexpr (std::is_same_v<T, double>)
       return x;
@@ -126,7 +126,7 @@ direct evaluate(const system_view& s, const std::vector<long double>& theta,
     long double phase = 0;
     for (int j = 1; j <= n; ++j) phase += s.supp(j, k) * theta[static_cast<std::size_t>(j - 1)];
     const double weight =
-        eval_tol * (s.deg[static_cast<std::size_t>(k - 1)] + n + s.nm(i) + 1);
+        kEvalTol * (s.deg[static_cast<std::size_t>(k - 1)] + n + s.nm(i) + 1);
     auto mono = [&](long double ph) {
       const long double r = std::fmod(ph, two_pi);
       return cplx(static_cast<double>(std::cos(r)), static_cast<double>(std::sin(r)));
@@ -183,11 +183,11 @@ std::string evalcore_misfit(int n, int m, vec_ref<const int> nm, mat_ref<const i
     s.deg.push_back(d);
   }
   const int nd = (n - 1) * m;
-  std::mt19937_64 gen(check_seed);
+  std::mt19937_64 gen(kCheckSeed);
   std::uniform_real_distribution<double> angle(0.0, 2.0 * M_PI);
 
   // evahhx_ and subexpo_ at random points.
-  for (int point = 0; point < test_points; ++point) {
+  for (int point = 0; point < kTestPoints; ++point) {
     std::vector<long double> theta(static_cast<std::size_t>(n));
     guarded<cplx> z(n, id_z), cf(m, id_cf), cft(m, id_cft), cfd(nd, id_cfd);
     std::vector<cplx> cfv(static_cast<std::size_t>(m)), cftv(cfv);
@@ -248,8 +248,8 @@ std::string evalcore_misfit(int n, int m, vec_ref<const int> nm, mat_ref<const i
       const double eds = std::exp(dd(k) * sv);
       const cplx want = (b(k) + ges) * eds;
       const double size = (1.0 + es) * eds * (1.0 + dd(k));
-      if (!close(cf(k), want, coef_tol * size) ||
-          !close(cft(k), dd(k) * want + ges * eds, coef_tol * size))
+      if (!close(cf(k), want, kCoefTol * size) ||
+          !close(cft(k), dd(k) * want + ges * eds, kCoefTol * size))
         return "coefhhthx_: the coefficient of term " + std::to_string(k) + " differs";
     }
     for (int v = 2; v <= n; ++v)
@@ -260,7 +260,7 @@ std::string evalcore_misfit(int n, int m, vec_ref<const int> nm, mat_ref<const i
           if (!same_bits(got.real(), zero_mark) || !same_bits(got.imag(), zero_mark))
             return "coefhhthx_: it writes a derivative coefficient this system does not have";
         } else if (!close(got, static_cast<double>(e) * cf(k),
-                          coef_tol * e * cabs(cf(k)))) {
+                          kCoefTol * e * cabs(cf(k)))) {
           return "coefhhthx_: the derivative coefficient of term " + std::to_string(k) +
                  " in variable " + std::to_string(v) + " differs";
         }
@@ -284,7 +284,7 @@ std::string check_evalcore(int n, int m, vec_ref<const int> nm, mat_ref<const in
   if (pid == 0) {
     ::close(fd[0]);
     std::string why = evalcore_misfit(n, m, nm, supp, evalcore_lib());
-    if (why.empty()) why = fits_text;
+    if (why.empty()) why = kFitsText;
     ssize_t rc = ::write(fd[1], why.data(), why.size());
     (void)rc;
     ::_exit(0);
@@ -311,7 +311,7 @@ std::string check_evalcore(int n, int m, vec_ref<const int> nm, mat_ref<const in
     fatal(status::memory, "out of memory while checking ./MEva.so");
   if (!WIFEXITED(wst) || WEXITSTATUS(wst) != 0)
     return "its test evaluation ended with status " + std::to_string(WEXITSTATUS(wst));
-  if (msg == fits_text) return "";
+  if (msg == kFitsText) return "";
   return msg.empty() ? "its test evaluation gave no answer" : msg;
 }
 

@@ -40,6 +40,7 @@
 #include "Eval.h"
 #include "array.h"
 #include "cplx.h"
+#include "path_data.h"
 #include "track_steps.h"
 
 namespace hc {
@@ -147,9 +148,9 @@ void track_cells(Tracker& trk, int nc, mat_ref<cplx> sol, mat_ref<int> dat, int&
       if (!isgood) continue;
       ++nroot;
       vcopy<cplx>(n, trk.state().x.ref(), sol.col(nroot));
-      dat(1, nroot) = p;
-      dat(2, nroot) = r;
-      if (keep_steps) dat(3, nroot) = trk.state().stepcount;
+      dat(kDatCell, nroot) = p;
+      dat(kDatStart, nroot) = r;
+      if (keep_steps) dat(kDatSteps, nroot) = trk.state().stepcount;
     }
   }
 }

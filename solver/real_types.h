@@ -1,18 +1,16 @@
-// The number types of the trackers and the real functions the templates
-// call on them: double, and IEEE binary128 (GCC's __float128 with the
-// functions of libquadmath) for the re-tracking of hard paths.  Every
-// template over the real type finds these overloads by ordinary lookup, so
-// they are declared here, before any template that calls them.
+// The real functions the tracking templates call on their real type, through
+// one table per type: real_fn<double> here, real_fn<qreal> (binary128) in
+// the witness code (quad_types.h), the only place that needs it.  A template
+// instantiated for a type whose table is not declared fails to compile
+// rather than falling back to the double functions by a silent conversion.
 //
-//   qreal, qcplx  binary128 and its complex numbers.
-//   r_sqrt, r_log, r_abs, r_exp  sqrt, log, |.|, e^. of double and binary128.
-//   zabs(z)  |z| = sqrt(re^2 + im^2), unscaled, of any complex type.
+//   real_fn<Real>  sqrt, log, abs, exp and neg_inf of Real
+//   r_sqrt, r_log, r_abs, r_exp(v)  sqrt, log, |.|, e^. of any real type
+//       with a table
+//   zabs(z)  |z| = sqrt(re^2 + im^2), unscaled, of any complex type
 //   neg_inf<Real>()  minus infinity of the real type (binary128 has no
-//       numeric_limits of its own).
-//   kQFloor  2^-112, the binary128 floor of a pivot and of a modulus.
+//       numeric_limits of its own)
 #pragma once
-
-#include <quadmath.h>
 
 #include <cmath>
 #include <complex>
@@ -20,18 +18,34 @@
 
 namespace hc {
 
-using qreal = __float128;
-using qcplx = std::complex<__float128>;
+template <class Real>
+struct real_fn;
 
-inline double r_sqrt(double v) { return std::sqrt(v); }
-inline double r_log(double v) { return std::log(v); }
-inline double r_abs(double v) { return std::fabs(v); }
-inline double r_exp(double v) { return std::exp(v); }
+template <>
+struct real_fn<double> {
+  static double sqrt(double v) { return std::sqrt(v); }
+  static double log(double v) { return std::log(v); }
+  static double abs(double v) { return std::fabs(v); }
+  static double exp(double v) { return std::exp(v); }
+  static constexpr double neg_inf() { return -std::numeric_limits<double>::infinity(); }
+};
 
-inline qreal r_sqrt(qreal v) { return sqrtq(v); }
-inline qreal r_log(qreal v) { return logq(v); }
-inline qreal r_abs(qreal v) { return fabsq(v); }
-inline qreal r_exp(qreal v) { return expq(v); }
+template <class Real>
+inline Real r_sqrt(Real v) {
+  return real_fn<Real>::sqrt(v);
+}
+template <class Real>
+inline Real r_log(Real v) {
+  return real_fn<Real>::log(v);
+}
+template <class Real>
+inline Real r_abs(Real v) {
+  return real_fn<Real>::abs(v);
+}
+template <class Real>
+inline Real r_exp(Real v) {
+  return real_fn<Real>::exp(v);
+}
 
 template <class Real>
 inline Real zabs(const std::complex<Real>& z) {
@@ -40,15 +54,7 @@ inline Real zabs(const std::complex<Real>& z) {
 
 template <class Real>
 constexpr Real neg_inf() {
-  return -std::numeric_limits<Real>::infinity();
+  return real_fn<Real>::neg_inf();
 }
-template <>
-constexpr qreal neg_inf<qreal>() {
-  return -HUGE_VALQ;
-}
-
-// 2^-112, the binary128 machine epsilon: the floor of a pivot and of a
-// modulus in binary128, where double precision uses eps5.
-constexpr qreal kQFloor = 0x1p-112Q;
 
 }  // namespace hc

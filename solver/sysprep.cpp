@@ -37,7 +37,7 @@ void prepare_system(suppsys& rd, prepared_system& p) {
 
 // The start angles spread over [0, 1.6) radians; the factor is the
 // single-precision value nearest to 1.6, widened to double.
-constexpr double start_angle_factor = 1.600000023841858;
+constexpr double kStartAngleFactor = 1.600000023841858;
 
 void start_coefficients(int K, int trnd, vec_ref<double> tmprv, vec_ref<cplx> coef_q) {
   prng_seed();
@@ -47,15 +47,15 @@ void start_coefficients(int K, int trnd, vec_ref<double> tmprv, vec_ref<cplx> co
     tmprv(k) = (tmprv(k) + dran2(idum)) * 0.5;
   }
   for (int k = 1; k <= K; ++k) {
-    const double theta = start_angle_factor * tmprv(k);
+    const double theta = kStartAngleFactor * tmprv(k);
     coef_q(k) = cplx(std::cos(theta), std::sin(theta));
   }
 }
 
 void unscale(int n, int nroot, vec_ref<const double> sclc, mat_ref<cplx> sol) {
-  constexpr double e = 2.718281828459045;
+  constexpr double kEBase = 2.718281828459045;
   vec<double> factor(n);
-  for (int i = 1; i <= n; ++i) factor(i) = std::pow(e, sclc(i));
+  for (int i = 1; i <= n; ++i) factor(i) = std::pow(kEBase, sclc(i));
   for (int j = 1; j <= nroot; ++j)
     for (int i = 1; i <= n; ++i) sol(i, j) *= factor(i);
 }

@@ -10,8 +10,9 @@
 //   ev.at(x, t, jacob, polyv, polyt)      H, dH/dx, dH/dt at (x, t), t new
 //   ev.same_t(x, t, jacob, polyv, polyt)  the same at the t of the last at()
 // The templates are over the real type (double, or binary128 for the
-// re-tracking of hard paths: real_types.h and Eval.h give both their
-// lin_solve, colnorm1, r_sqrt, r_log and r_abs).  Work arrays are one
+// re-tracking of hard paths: real_types.h gives r_sqrt, r_log and r_abs of
+// a type with a real_fn table, vec_ops.h the double lin_solve and colnorm1,
+// the witness code's quad_types.h those of binary128).  Work arrays are one
 // track_work per tracker call: no step allocates.
 //
 // The corrector's constants and policy flags are members of the rules type;
@@ -45,6 +46,7 @@
 #include "Eval.h"
 #include "array.h"
 #include "cplx.h"
+#include "vec_ops.h"
 
 namespace hc {
 

@@ -15,9 +15,6 @@
 
 namespace hc::test {
 
-// The command that turns MEva.f90 into ./MEva.so.
-inline const char* const fortran_compile = "gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so";
-
 struct root_record {
   std::vector<std::complex<double>> x;
   double residual = 0, condition = 0;
@@ -78,7 +75,7 @@ inline road_result run_road(const temp_dir& dir, const std::string& system, int 
   spit(dir / "input.num", eq.out);
   const proc_result gen = run_process({EVALGEN_BIN}, eq.out, dir.path());
   EXPECT_EQ(gen.status, 0) << gen.err;
-  const proc_result cc = run_process({"/bin/sh", "-c", fortran_compile}, "", dir.path());
+  const proc_result cc = compile_evaluator(dir.path());
   EXPECT_EQ(cc.status, 0) << cc.err;
   r.solve = run_process({ROOTSOLVE_BIN}, std::to_string(option) + "\n", dir.path());
   const std::string& out = r.solve.out;

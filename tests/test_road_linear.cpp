@@ -7,15 +7,15 @@
 #include <cmath>
 
 #include "road.h"
-#include "systems_text.h"
+#include "standard_systems.h"
 
 namespace hc::test {
 namespace {
 
 // Runs per system: each run draws other start coefficients.
-constexpr int runs = 3;
+constexpr int kRuns = 3;
 // A polished root of a well-conditioned system has a residual near rounding.
-constexpr double residual_tol = 1e-8;
+constexpr double kResidualTol = 1e-8;
 
 struct known_case {
   const char* name;
@@ -42,8 +42,8 @@ const std::vector<known_case>& cases() {
       // scaling brings both near 1 before the paths are followed.
       {"wide coefficients", "x^2 - 1.e+08; 1.e-08*x*y - 1", 2, 4, 2,
        {{c(1e4), c(1e4)}, {c(-1e4), c(-1e4)}}, 1e-10},
-      {"katsura-5", katsura(5), 6, 32, 32, {}, 0},
-      {"cyclic-5", cyclic(5), 5, 120, 70, {}, 0},
+      {"katsura-5", text(katsura(5)), 6, 32, 32, {}, 0},
+      {"cyclic-5", text(cyclic(5)), 5, 120, 70, {}, 0},
   };
   return all;
 }
@@ -71,11 +71,11 @@ TEST_P(road_linear, FindsEveryRoot) {
   const known_case& k = cases()[static_cast<std::size_t>(GetParam())];
   SCOPED_TRACE(k.name);
   long long best = 0;
-  for (int run = 1; run <= runs; ++run) {
+  for (int run = 1; run <= kRuns; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
     temp_dir dir;
     const road_result r = run_road(dir, k.system, k.n, 2);
-    expect_consistent_run(r, k.paths, residual_tol);
+    expect_consistent_run(r, k.paths, kResidualTol);
     EXPECT_LE(r.nroot, k.roots);
     for (std::size_t a = 0; a < r.roots.size(); ++a)
       for (std::size_t b = a + 1; b < r.roots.size(); ++b)

@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "road.h"
-#include "systems_text.h"
+#include "standard_systems.h"
 
 namespace hc::test {
 namespace {
@@ -52,10 +52,10 @@ const std::vector<once_case>& cases() {
       // (1, 2) is reached by two paths and may stay twice.
       {"(x-1)^2 (y+1); (y-2)(x+2)", "(x-1)^2*(y+1); (y-2)*(x+2)", 2, 2, 6, 6, 2, false,
        {{cx(-2), cx(-1)}}, {cx(1), cx(2)}},
-      {"cyclic-6, linear", cyclic(6), 6, 2, 4, 720, 156, false, {}, {}},
-      {"cyclic-6, polyhedral", cyclic(6), 6, 1, 2, 156, 156, false, {}, {}},
+      {"cyclic-6, linear", text(cyclic(6)), 6, 2, 4, 720, 156, false, {}, {}},
+      {"cyclic-6, polyhedral", text(cyclic(6)), 6, 1, 2, 156, 156, false, {}, {}},
       // 20 to 40 paths to infinity were pulled onto large roots on every run.
-      {"cyclic-7, linear", cyclic(7), 7, 2, 2, 5040, 924, false, {}, {}},
+      {"cyclic-7, linear", text(cyclic(7)), 7, 2, 2, 5040, 924, false, {}, {}},
   };
   return all;
 }

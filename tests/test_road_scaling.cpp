@@ -12,15 +12,15 @@
 #include <sstream>
 
 #include "road.h"
-#include "systems_text.h"
+#include "standard_systems.h"
 
 namespace hc::test {
 namespace {
 
 // Runs of each system: each draws other start coefficients.
-constexpr int runs = 3;
+constexpr int kRuns = 3;
 // Relative distance below which two roots are the same root.
-constexpr double same_root = 1e-6;
+constexpr double kSameRoot = 1e-6;
 
 struct scaled_case {
   const char* name;
@@ -33,13 +33,13 @@ struct scaled_case {
 
 const std::vector<scaled_case>& cases() {
   static const std::vector<scaled_case> all = {
-      {"katsura-5", katsura(5), 6, 0, 32, 32, 32, {8, -8, 4, -4, 0, 2}, {-8, 8, 0, 3, -5, 1}},
-      {"cyclic-5 mixed", cyclic(5), 5, 1, 70, 120, 70, {8, -8, 3, -3, 0}, {0, 8, -8, 5, 2}},
-      {"cyclic-5 large roots", cyclic(5), 5, 1, 70, 120, 70, {-8, -8, -8, -8, -8}, {8, 8, 8, 8, 8}},
+      {"katsura-5", text(katsura(5)), 6, 0, 32, 32, 32, {8, -8, 4, -4, 0, 2}, {-8, 8, 0, 3, -5, 1}},
+      {"cyclic-5 mixed", text(cyclic(5)), 5, 1, 70, 120, 70, {8, -8, 3, -3, 0}, {0, 8, -8, 5, 2}},
+      {"cyclic-5 large roots", text(cyclic(5)), 5, 1, 70, 120, 70, {-8, -8, -8, -8, -8}, {8, 8, 8, 8, 8}},
       // Its largest roots have term sums near 1e4: multiplied by 1e8 their
       // values are rounding noise above any fixed residual bound.
-      {"dense-3-4 mixed", dense(3, 4, 7), 3, 1, 64, 64, 64, {-8, 3, 8}, {8, 8, 8}},
-      {"dense-3-4 opposite", dense(3, 4, 7), 3, 1, 64, 64, 64, {8, -8, 0}, {8, -8, 8}},
+      {"dense-3-4 mixed", text(dense({4, 4, 4}, 7)), 3, 1, 64, 64, 64, {-8, 3, 8}, {8, 8, 8}},
+      {"dense-3-4 opposite", text(dense({4, 4, 4}, 7)), 3, 1, 64, 64, 64, {8, -8, 0}, {8, -8, 8}},
   };
   return all;
 }
@@ -96,7 +96,7 @@ std::vector<std::vector<std::vector<std::complex<double>>>> solve_runs(const std
                                                                        const scaled_case& k,
                                                                        int option, bool map_back) {
   std::vector<std::vector<std::vector<std::complex<double>>>> all;
-  for (int run = 1; run <= runs; ++run) {
+  for (int run = 1; run <= kRuns; ++run) {
     SCOPED_TRACE("run " + std::to_string(run));
     temp_dir dir;
     const road_result r = run_road(dir, system, k.n, option);
@@ -145,7 +145,7 @@ TEST_P(road_scaling, SameRootsAsTheUnscaledSystem) {
   ASSERT_NE(s, big.end()) << "no run of the scaled system found every root";
   for (const auto& x : *s) {
     int found = 0;
-    for (const auto& y : *p) found += rel_dist(x, y) < same_root;
+    for (const auto& y : *p) found += rel_dist(x, y) < kSameRoot;
     EXPECT_EQ(found, 1) << "scaled root " << x[0] << ", " << x[1];
   }
 }

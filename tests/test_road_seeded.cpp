@@ -5,14 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "road.h"
-#include "systems_text.h"
+#include "standard_systems.h"
 
 namespace hc::test {
 namespace {
 
 TEST(rootsolve_seeded, OneSeedOneFile) {
   temp_dir dir;
-  run_road(dir, cyclic(5), 5, 1);  // input.num and MEva.so
+  run_road(dir, text(cyclic(5)), 5, 1);  // input.num and MEva.so
   for (const char* option : {"1\n", "2\n"}) {
     SCOPED_TRACE(option);
     std::string files[2];

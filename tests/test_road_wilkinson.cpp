@@ -15,11 +15,11 @@ namespace hc::test {
 namespace {
 
 // Runs per option: each draws other start coefficients.
-constexpr int runs12 = 10, runs16 = 5;
+constexpr int kRuns12 = 10, kRuns16 = 5;
 // The writer accepts a componentwise backward error of at most this many
 // machine epsilons.
-constexpr double backerr_factor = 100.0;
-constexpr double eps = 2.220446049250313e-16;
+constexpr double kBackerrFactor = 100.0;
+constexpr double kEps = 2.220446049250313e-16;
 
 // W_N in ordinary notation; with `points` each coefficient is written with
 // a trailing point (exact below 2^53), else as an integer literal.
@@ -35,7 +35,7 @@ std::string wilkinson(int N, bool points) {
   return s + "\n";
 }
 
-// How far a point with backward error at most backerr_factor eps can lie
+// How far a point with backward error at most kBackerrFactor eps can lie
 // from the root k, to first order: factor eps sum_j |c_j| k^j / |W_N'(k)|,
 // with sum_j |c_j| k^j = (k+1)...(k+N) and |W_N'(k)| = (k-1)! (N-k)!.
 double root_radius(int N, int k) {
@@ -44,7 +44,7 @@ double root_radius(int N, int k) {
     s *= k + j;
     if (j != k) d *= std::abs(k - j);
   }
-  return backerr_factor * eps * s / d;
+  return kBackerrFactor * kEps * s / d;
 }
 
 // The integers that the points of one run approximate; each point must lie
@@ -69,7 +69,7 @@ class road_wilkinson : public ::testing::TestWithParam<int> {};
 // 1e-6 of its integer, on every run.
 TEST_P(road_wilkinson, Degree12KeepsEveryRoot) {
   const int option = GetParam();
-  for (int run = 1; run <= runs12; ++run) {
+  for (int run = 1; run <= kRuns12; ++run) {
     SCOPED_TRACE("option " + std::to_string(option) + ", run " + std::to_string(run));
     temp_dir dir;
     const road_result r = run_road(dir, wilkinson(12, false), 1, option);
@@ -90,7 +90,7 @@ TEST_P(road_wilkinson, Degree12KeepsEveryRoot) {
 // the root is written once.
 TEST_P(road_wilkinson, Degree16KeepsOnlyRoots) {
   const int option = GetParam();
-  for (int run = 1; run <= runs16; ++run) {
+  for (int run = 1; run <= kRuns16; ++run) {
     SCOPED_TRACE("option " + std::to_string(option) + ", run " + std::to_string(run));
     temp_dir dir;
     const road_result r = run_road(dir, wilkinson(16, true), 1, option);

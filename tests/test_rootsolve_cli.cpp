@@ -47,9 +47,8 @@ const std::string& library_for(const std::string& input_num) {
   temp_dir dir;
   const proc_result gen = run_process({EVALGEN_BIN}, input_num, dir.path());
   EXPECT_EQ(gen.status, 0) << gen.err;
-  const std::string cmd = "cd '" + dir.path().string() +
-                          "' && gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so 2>&1";
-  EXPECT_EQ(std::system(cmd.c_str()), 0);
+  const proc_result cc = compile_evaluator(dir.path());
+  EXPECT_EQ(cc.status, 0) << cc.err;
   return made[input_num] = slurp(dir / "MEva.so");
 }
 
@@ -182,11 +181,11 @@ std::vector<cli_case> refusal_cases() {
   // Memory exhausted: 2^26 paths need about 27 GB of end points, more than
   // an address space of 4 GB holds; standard output is flushed first.
   const file_map big = lib(powers_input(26, 2), powers_input(26, 2));
-  constexpr unsigned long long four_gb = 4ULL << 30;
+  constexpr unsigned long long kFourGb = 4ULL << 30;
   c.push_back({"memory exhausted, linear homotopy", {}, "2\n", linear,
-               "rootsolve: out of memory\n", status::memory, big, big, "", four_gb});
+               "rootsolve: out of memory\n", status::memory, big, big, "", kFourGb});
   c.push_back({"memory exhausted, polyhedral homotopy", {}, "1\n", polyhedral,
-               "rootsolve: out of memory\n", status::memory, big, big, "", four_gb});
+               "rootsolve: out of memory\n", status::memory, big, big, "", kFourGb});
   return c;
 }
 

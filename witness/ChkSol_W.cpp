@@ -1,6 +1,7 @@
 #include "ChkSol_W.h"
 
 #include "WitEval.h"
+#include "path_data.h"
 
 namespace hc {
 
@@ -13,7 +14,7 @@ double witness_c3(int ntr) {
 
 void chksln_w_flow(int N, int nroot, mat_ref<int> dat, mat_ref<cplx> sol,
                    const retrack_fn& retrack) {
-  if (sol.rows() < N || sol.cols() < nroot || dat.rows() < 6 || dat.cols() < nroot)
+  if (sol.rows() < N || sol.cols() < nroot || dat.rows() < kDatRows || dat.cols() < nroot)
     wit_fail("the end points or their path data hold fewer columns than the check is given");
   // The writer drops the points whose Jacobian is badly conditioned; a
   // witness point far from the origin is badly conditioned to the check's

@@ -1,9 +1,9 @@
 // The binary128 twins of the witness tracker's routines.  They are the
 // shared tracking templates (track_steps.h) instantiated with binary128
-// (real_types.h, and the binary128 lin_solve and colnorm1 of Eval.h), with
-// these binary128 pieces:
-//   lin_solve and colnorm1 of Eval.h in binary128 (pivots below 2^-112
-//       become (2^-112, 0); the largest column sum of moduli).
+// (quad_types.h: its real functions, lin_solve and colnorm1), with these
+// binary128 pieces:
+//   lin_solve and colnorm1 of quad_types.h (pivots below 2^-112 become
+//       (2^-112, 0); the largest column sum of moduli).
 //   q_rules  the polyhedral rules with binary128 constants: the accuracy
 //       1e-10 sqrt(max(1, |jacob|_1) max(1, max|x|)) (first step, step
 //       update, start of the loop; double precision uses 1e-7), the end
@@ -26,7 +26,7 @@
 #include "Eval.h"
 #include "FollowCurve.h"
 #include "WitPolyEval.h"
-#include "real_types.h"
+#include "quad_types.h"
 #include "track_steps.h"
 
 namespace hc {

@@ -11,6 +11,7 @@
 #include "FllCrvPol_W.h"
 #include "MixedCell.h"
 #include "WitEval.h"
+#include "path_data.h"
 #include "WitSlice.h"
 #include "WrtSol_W.h"
 #include "array.h"
@@ -60,7 +61,7 @@ int run() {
   mat<int> dat;
   mat<cplx> tmpsol;
   try {
-    dat.assign(6, paths, 0);
+    dat.assign(kDatRows, paths, 0);
     tmpsol.assign(N, paths);
   } catch (const std::bad_alloc&) {
     fatal(status::memory, "no memory for the end points of " + std::to_string(paths) + " paths");

@@ -10,7 +10,7 @@
 namespace hc {
 namespace {
 
-constexpr double inf = std::numeric_limits<double>::infinity();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 const double nan = std::nan("");
 
 struct real_case {
@@ -43,10 +43,10 @@ TEST(ffwrite, ScientificFields) {
       {-1.0, 10, 3, "-1.000E+00"},
       {-1.0, 9, 3, "*********"},
       {nan, 12, 3, "         NaN"},
-      {inf, 12, 3, "    Infinity"},
-      {-inf, 12, 3, "   -Infinity"},
-      {inf, 5, 3, "  Inf"},
-      {-inf, 3, 3, "***"},
+      {kInf, 12, 3, "    Infinity"},
+      {-kInf, 12, 3, "   -Infinity"},
+      {kInf, 5, 3, "  Inf"},
+      {-kInf, 3, 3, "***"},
   };
   for (const auto& c : cases) EXPECT_EQ(fmt_es(c.x, c.w, c.d), c.text) << c.x;
 }
@@ -66,7 +66,7 @@ TEST(ffwrite, FixedPointFields) {
       {-0.5, 6, 5, "******"},
       {3.0, 5, 0, "   3."},
       {nan, 16, 5, "             NaN"},
-      {-inf, 16, 5, "       -Infinity"},
+      {-kInf, 16, 5, "       -Infinity"},
   };
   for (const auto& c : cases) EXPECT_EQ(fmt_f(c.x, c.w, c.d), c.text) << c.x;
 }
@@ -102,8 +102,8 @@ TEST(ffwrite, DoubleInGeneralFormat) {
       {-1e300, " -0.100000000000000E+301"},
       {5e-324, "  0.494065645841247E-323"},
       {nan, "                     NaN"},
-      {inf, "                Infinity"},
-      {-inf, "               -Infinity"},
+      {kInf, "                Infinity"},
+      {-kInf, "               -Infinity"},
   };
   for (const auto& c : cases) EXPECT_EQ(ff_value(c.x), c.text) << c.x;
 }

@@ -22,6 +22,7 @@
 #include "array.h"
 #include "cplx.h"
 #include "ec_check.h"
+#include "ref_eval.h"
 
 #ifndef EVALGEN_BIN
 #error "EVALGEN_BIN must name the evalgen program"
@@ -35,10 +36,7 @@ namespace fs = std::filesystem;
 // Agreement asked of the generated routines with the direct evaluation,
 // relative to the sum of the moduli of the terms (so that cancellation in a
 // sum does not count against the routines): a few hundred roundings.
-constexpr double rel_tol = 1e-12;
-
-// The command that builds the library, as the user runs it.
-constexpr const char* fortran_cmd = "gfortran -shared -fPIC -O0 MEva.f90 -o MEva.so";
+constexpr double kRelTol = 1e-12;
 
 using evahhx_t = void (*)(int*, cplx*, cplx*, cplx*, cplx*, cplx*);
 using subexpo_t = void (*)(int*, cplx*, cplx*, cplx*, cplx*, cplx*, cplx*, cplx*);
@@ -47,9 +45,11 @@ using coefhhthx_t = void (*)(cplx*, cplx*, cplx*, int*, cplx*, cplx*, double*, d
 using hc::test::slurp;
 using hc::test::temp_dir;
 
-int run_in(const fs::path& dir, const std::string& cmd) {
-  const std::string full = "cd '" + dir.string() + "' && " + cmd;
-  return std::system(full.c_str());
+// evalgen in `dir` with standard input from dir/input.num, as a user runs it.
+hc::test::proc_result run_evalgen(const temp_dir& dir) {
+  hc::test::proc_io io;
+  io.stdin_path = (dir / "input.num").string();
+  return hc::test::run_in(EVALGEN_BIN, {}, "", dir.path().string(), io);
 }
 
 // A system in support form as read: nm(n), supp(n, m), coef(m).
@@ -115,7 +115,7 @@ system_rd random_system(const gen_case& c) {
 // The system in the evaluator's numbering: normal order and completion.
 struct system_no {
   int n = 0, m = 0;
-  vec<int> nm, shd, stl;
+  vec<int> nm;
   mat<int> supp;
 };
 
@@ -139,20 +139,7 @@ system_no normal_form(const system_rd& r) {
   s.supp.assign(n, s.m);
   complete_supp(n, nm, supp, cnst, s.supp);
   s.nm = nm;
-  s.shd.assign(n);
-  s.stl.assign(n);
-  block_bounds(n, s.nm, s.shd, s.stl);
   return s;
-}
-
-// z^a with a(v) lowered by one when v > 0, by repeated multiplication.
-cplx monomial(const system_no& s, int k, const vec<cplx>& z, int v) {
-  cplx r(1.0, 0.0);
-  for (int j = 1; j <= s.n; ++j) {
-    const int e = s.supp(j, k) - (j == v ? 1 : 0);
-    for (int t = 0; t < e; ++t) r *= z(j);
-  }
-  return r;
 }
 
 // Direct values, Jacobian and t-derivative, each with the sum of the moduli
@@ -174,29 +161,17 @@ direct_eval evaluate(const system_no& s, const vec<cplx>& cf, const vec<cplx>& c
   d.dtmag.assign(n);
   d.dp.assign(n, n);
   d.dpmag.assign(n, n);
-  for (int i = 1; i <= n; ++i)
-    for (int k = s.shd(i); k <= s.stl(i); ++k) {
-      const cplx mo = monomial(s, k, z, 0);
-      d.p(i) += cf(k) * mo;
-      d.pmag(i) += std::abs(cf(k) * mo);
-      d.dt(i) += cft(k) * mo;
-      d.dtmag(i) += std::abs(cft(k) * mo);
-      for (int v = 1; v <= n; ++v) {
-        if (s.supp(v, k) == 0) continue;
-        const cplx t = static_cast<double>(s.supp(v, k)) * cf(k) * monomial(s, k, z, v);
-        d.dp(i, v) += t;
-        d.dpmag(i, v) += std::abs(t);
-      }
-    }
+  test::ref_eval(n, s.nm.data(), s.supp, cf.data(), cft.data(), z.data(), d.p.data(), d.dp.data(),
+                 d.dt.data(), d.pmag.data(), d.dpmag.data(), d.dtmag.data());
   return d;
 }
 
 void expect_close(cplx got, cplx want, double mag, const std::string& what) {
-  EXPECT_LE(std::abs(got - want), rel_tol * mag + 1e-300)
+  EXPECT_LE(std::abs(got - want), kRelTol * mag + 1e-300)
       << what << ": got " << got << ", want " << want;
 }
 
-constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
 bool is_nan(cplx c) { return std::isnan(c.real()) && std::isnan(c.imag()); }
 
@@ -251,13 +226,15 @@ void check_case(const gen_case& c) {
     std::ofstream f(dir / "input.num");
     f << rd.input_num();
   }
-  ASSERT_EQ(run_in(dir.path(), std::string("'") + EVALGEN_BIN + "' < input.num"), 0);
+  const hc::test::proc_result generated = run_evalgen(dir);
+  ASSERT_EQ(generated.status, 0) << generated.err;
   if (c.expect_nested) {
     const std::string text = slurp(dir / "MEva.f90");
     EXPECT_TRUE(std::regex_search(text, std::regex("\n      T[0-9]+=(T[0-9]+\\*|[^\n]*\\*T)")))
         << "no nested temporary";
   }
-  ASSERT_EQ(run_in(dir.path(), fortran_cmd), 0);
+  const hc::test::proc_result cc = hc::test::compile_evaluator(dir.path());
+  ASSERT_EQ(cc.status, 0) << cc.err;
   generated_lib lib(dir / "MEva.so");
   ASSERT_TRUE(lib.ok()) << dlerror();
 
@@ -286,7 +263,7 @@ void check_case(const gen_case& c) {
       D(k) = 1.5 * (u(gen) + 1.0);
     }
     double sp = 0.5 * (u(gen) - 1.0);
-    vec<cplx> cfd(std::max(nd, 1), cplx(nan, nan));
+    vec<cplx> cfd(std::max(nd, 1), cplx(kNan, kNan));
     lib.coef(cf.data(), cft.data(), cfd.data(), &m, B.data(), G.data(), D.data(), &sp);
     for (int k = 1; k <= m; ++k) {
       const double eDs = std::exp(D(k) * sp), es = std::exp(sp);
@@ -308,8 +285,8 @@ void check_case(const gen_case& c) {
       }
 
     const direct_eval d = evaluate(s, cf, cft, z);
-    vec<cplx> p(n, cplx(nan, nan)), dt(n, cplx(nan, nan));
-    mat<cplx> dp(n, n, cplx(nan, nan));
+    vec<cplx> p(n, cplx(kNan, kNan)), dt(n, cplx(kNan, kNan));
+    mat<cplx> dp(n, n, cplx(kNan, kNan));
     lib.sub(&n, cf.data(), z.data(), p.data(), cfd.data(), cft.data(), dp.data(), dt.data());
     for (int i = 1; i <= n; ++i) {
       expect_close(p(i), d.p(i), d.pmag(i), "subexpo p(" + std::to_string(i) + ")");
@@ -321,14 +298,14 @@ void check_case(const gen_case& c) {
 
     // EvaHHx with plain random coefficients and their derivative
     // coefficients, unused entries NaN.
-    vec<cplx> cf2(m), cfd2(std::max(nd, 1), cplx(nan, nan));
+    vec<cplx> cf2(m), cfd2(std::max(nd, 1), cplx(kNan, kNan));
     for (int k = 1; k <= m; ++k) cf2(k) = rnd();
     for (int v = 2; v <= n; ++v)
       for (int k = 1; k <= m; ++k)
         if (s.supp(v, k) != 0) cfd2((v - 2) * m + k) = static_cast<double>(s.supp(v, k)) * cf2(k);
     const direct_eval d2 = evaluate(s, cf2, cf2, z);
-    vec<cplx> p2(n, cplx(nan, nan));
-    mat<cplx> dp2(n, n, cplx(nan, nan));
+    vec<cplx> p2(n, cplx(kNan, kNan));
+    mat<cplx> dp2(n, n, cplx(kNan, kNan));
     lib.eva(&n, cf2.data(), z.data(), p2.data(), cfd2.data(), dp2.data());
     for (int i = 1; i <= n; ++i) {
       expect_close(p2(i), d2.p(i), d2.pmag(i), "evahhx p(" + std::to_string(i) + ")");
@@ -364,8 +341,7 @@ TEST(evalgen_run, UnreadableInputLeavesTheFileAlone) {
     std::ofstream g(dir / "input.num");
     g << "2\n1\n1\n1 0\n0 x\n";  // a letter where an exponent belongs
   }
-  const int rc = run_in(dir.path(), std::string("'") + EVALGEN_BIN + "' < input.num 2>/dev/null");
-  EXPECT_NE(rc, 0);
+  EXPECT_NE(run_evalgen(dir).status, 0);
   EXPECT_EQ(slurp(dir / "MEva.f90"), "earlier text\n");
 }
 
@@ -377,7 +353,8 @@ TEST(evalgen_run, ProgramReplacesAnExistingFile) {
     std::ofstream g(dir / "input.num");
     g << "1\n2\n1\n0\n(1,0)\n(-1,0)\nx\n";
   }
-  ASSERT_EQ(run_in(dir.path(), std::string("'") + EVALGEN_BIN + "' < input.num"), 0);
+  const hc::test::proc_result gen = run_evalgen(dir);
+  ASSERT_EQ(gen.status, 0) << gen.err;
   const std::string text = slurp(dir / "MEva.f90");
   EXPECT_EQ(text.find("earlier"), std::string::npos);
   EXPECT_EQ(text.substr(0, 40), "      SUBROUTINE EvaHHx(n,cf,z,p,cfd,dp)");

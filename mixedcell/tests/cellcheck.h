@@ -111,7 +111,7 @@ enum class exact_verdict { cell, not_a_cell, undecided };
 
 // Lifting values are dyadic: prng_draw gives odd multiples of 2^-54 and a
 // removed term is lifted to 2.0, so w 2^54 is an integer for all of them.
-constexpr int lift_scale_bits = 54;
+constexpr int kLiftScaleBits = 54;
 
 // Whether c is a mixed cell, in exact integer arithmetic: the edge matrix V
 // (row i = p_i - q_i) is inverted fraction-free (Gauss-Jordan with exact
@@ -124,7 +124,7 @@ inline exact_verdict exact_cell(int n, mat_ref<const int> supp, vec_ref<const in
                                 vec_ref<const double> w, const cell& c) {
   using i128 = __int128;
   const auto W = [&](int k, i128& out) {
-    const double s = std::ldexp(w(k), lift_scale_bits);
+    const double s = std::ldexp(w(k), kLiftScaleBits);
     if (!(s >= 0.0 && s < 9.2e18) || s != std::floor(s)) return false;
     out = static_cast<i128>(static_cast<std::int64_t>(s));
     return true;

@@ -29,7 +29,7 @@ using namespace hc;
 namespace {
 
 // Margin of the certificate in doubles, used where the integers overflow.
-constexpr double certify_margin = 1e-9;
+constexpr double kCertifyMargin = 1e-9;
 
 void run(const std::string& name, const testsys::system& s, int seed) {
   const testsys::enumeration e = testsys::enumerate_fixed(s, static_cast<std::uint64_t>(seed));
@@ -38,7 +38,7 @@ void run(const std::string& name, const testsys::system& s, int seed) {
     const testsys::exact_verdict v = testsys::exact_cell(s.n, s.supp, s.nm, e.w, c);
     if (v == testsys::exact_verdict::not_a_cell ||
         (v == testsys::exact_verdict::undecided &&
-         !(testsys::cell_margin(s.n, s.supp, s.nm, e.w, c) > certify_margin)))
+         !(testsys::cell_margin(s.n, s.supp, s.nm, e.w, c) > kCertifyMargin)))
       ++bad;
   }
   std::vector<testsys::cell> sorted = e.cells;

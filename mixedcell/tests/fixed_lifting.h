@@ -19,6 +19,7 @@
 #include "MixedCell.h"
 #include "cellcheck.h"
 #include "prng.h"
+#include "scoped.h"
 #include "systems.h"
 
 namespace hc::testsys {
@@ -37,9 +38,10 @@ inline enumeration enumerate_fixed(const system& s0, std::uint64_t seed) {
   mat<int> mcl;
   int nc = 0, pm = 0;
   vec<int> crsp(m);
-  prng_fix_seed(seed);
-  mixedcell(s.n, m, s.nm, s.supp, e.w, mcl, nc, pm, crsp);
-  prng_clock_seed();
+  {
+    const test::scoped_seed fixed(seed);
+    mixedcell(s.n, m, s.nm, s.supp, e.w, mcl, nc, pm, crsp);
+  }
   vec<int> stdet(nc > 0 ? nc : 1);
   mixvol(s.n, m, nc, s.supp, mcl, stdet, e.mv);
   for (int p = 1; p <= nc; ++p) {
@@ -54,19 +56,19 @@ inline enumeration enumerate_fixed(const system& s0, std::uint64_t seed) {
 }
 
 // FNV-1a over the bytes of each value, least significant first.
-constexpr std::uint64_t fnv_offset = 1469598103934665603ull;
-constexpr std::uint64_t fnv_prime = 1099511628211ull;
+constexpr std::uint64_t kFnvOffset = 1469598103934665603ull;
+constexpr std::uint64_t kFnvPrime = 1099511628211ull;
 
 inline std::uint64_t fnv_mix(std::uint64_t h, long long v) {
   for (int i = 0; i < 8; ++i) {
     h ^= static_cast<std::uint64_t>(v >> (8 * i)) & 0xffu;
-    h *= fnv_prime;
+    h *= kFnvPrime;
   }
   return h;
 }
 
 inline std::uint64_t list_digest(const std::vector<cell>& cells) {
-  std::uint64_t h = fnv_mix(fnv_offset, static_cast<long long>(cells.size()));
+  std::uint64_t h = fnv_mix(kFnvOffset, static_cast<long long>(cells.size()));
   for (const cell& c : cells)
     for (std::size_t side = 0; side < 2; ++side)
       for (std::size_t i = side; i < c.size(); i += 2) h = fnv_mix(h, c[i]);

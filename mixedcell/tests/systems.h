@@ -1,8 +1,9 @@
-// Supports of the standard test systems, read order and normal order.
+// Supports of the test systems, read order and normal order.
 //
 // Each generator returns the supports of a square system as the reader would
 // see them (n, nm(n), supp(n,m): equation blocks one after another); only the
-// supports matter, so coefficients are not built.  normal_form() applies the
+// supports matter, so coefficients are not kept.  The standard systems come
+// from the shared table (standard_systems.h).  normal_form() applies the
 // driver's preparation: equations by ascending term count, terms in
 // descending lexicographic order, and a zero column completing every equation
 // whose last term is not constant.
@@ -15,6 +16,7 @@
 #include "MisTools.h"
 #include "array.h"
 #include "cplx.h"
+#include "standard_systems.h"
 
 namespace hc::testsys {
 
@@ -67,102 +69,25 @@ inline system normal_form(system s) {
   return t;
 }
 
-inline monomial unit(int n, std::initializer_list<int> vars) {
-  monomial e(static_cast<std::size_t>(n), 0);
-  for (int v : vars) e[static_cast<std::size_t>(v)] += 1;
-  return e;
-}
-
-// sum_i prod_{j<k} x_{(i+j) mod n} for k = 1..n-1, and x_1...x_n - 1.
-inline system cyclic(int n) {
+// The supports of a standard system (standard_systems.h), its terms in the
+// order the table gives them.
+inline system supports(const test::poly_system& p) {
   std::vector<std::vector<monomial>> eqs;
-  for (int k = 1; k <= n - 1; ++k) {
-    std::vector<monomial> eq;
-    for (int i = 0; i < n; ++i) {
-      monomial e(static_cast<std::size_t>(n), 0);
-      for (int j = 0; j < k; ++j) e[static_cast<std::size_t>((i + j) % n)] += 1;
-      eq.push_back(e);
-    }
-    eqs.push_back(eq);
+  for (const test::poly_equation& eq : p.eqs) {
+    std::vector<monomial> terms;
+    for (const test::poly_term& t : eq) terms.push_back(t.e);
+    eqs.push_back(terms);
   }
-  eqs.push_back({monomial(static_cast<std::size_t>(n), 1), monomial(static_cast<std::size_t>(n), 0)});
-  return from_equations(n, eqs);
+  return from_equations(p.n(), eqs);
 }
 
-// x_i (sum_{j != i} x_j^2) - 1.1 x_i + 1, i = 1..n.
-inline system noon(int n) {
-  std::vector<std::vector<monomial>> eqs;
-  for (int i = 0; i < n; ++i) {
-    std::vector<monomial> eq;
-    for (int j = 0; j < n; ++j)
-      if (j != i) eq.push_back(unit(n, {i, j, j}));
-    eq.push_back(unit(n, {i}));
-    eq.push_back(unit(n, {}));
-    eqs.push_back(eq);
-  }
-  return from_equations(n, eqs);
-}
-
-// (x_k + sum_{i=1}^{n-k-1} x_i x_{i+k}) x_n - k, k = 1..n-1; sum x_i + 1.
-inline system eco(int n) {
-  std::vector<std::vector<monomial>> eqs;
-  const int xn = n - 1;
-  for (int k = 1; k <= n - 1; ++k) {
-    std::vector<monomial> eq;
-    eq.push_back(unit(n, {k - 1, xn}));
-    for (int i = 1; i <= n - k - 1; ++i) eq.push_back(unit(n, {i - 1, i + k - 1, xn}));
-    eq.push_back(unit(n, {}));
-    eqs.push_back(eq);
-  }
-  std::vector<monomial> last;
-  for (int i = 1; i <= n - 1; ++i) last.push_back(unit(n, {i - 1}));
-  last.push_back(unit(n, {}));
-  eqs.push_back(last);
-  return from_equations(n, eqs);
-}
-
-// Variables x_0..x_n (n+1 of them): sum_{l=-n}^{n} x_|l| x_|m-l| - x_m for
-// m = 0..n-1 (indices beyond n are zero), and sum_{l=-n}^{n} x_|l| - 1.
-inline system katsura(int n) {
-  const int nv = n + 1;
-  std::vector<std::vector<monomial>> eqs;
-  for (int mm = 0; mm <= n - 1; ++mm) {
-    std::vector<monomial> eq;
-    for (int l = -n; l <= n; ++l) {
-      const int i = l < 0 ? -l : l, j = mm - l < 0 ? l - mm : mm - l;
-      if (j <= n) eq.push_back(unit(nv, {i, j}));
-    }
-    eq.push_back(unit(nv, {mm}));
-    eqs.push_back(eq);
-  }
-  std::vector<monomial> last;
-  for (int i = 0; i <= n; ++i) last.push_back(unit(nv, {i}));
-  last.push_back(unit(nv, {}));
-  eqs.push_back(last);
-  return from_equations(nv, eqs);
-}
-
+inline system cyclic(int n) { return supports(test::cyclic(n)); }
+inline system noon(int n) { return supports(test::noon(n)); }
+inline system eco(int n) { return supports(test::eco(n)); }
+// Variables x_0..x_n: n + 1 of them.
+inline system katsura(int n) { return supports(test::katsura(n)); }
 // Every monomial of total degree <= deg[i] in equation i.
-inline system dense(const std::vector<int>& deg) {
-  const int n = static_cast<int>(deg.size());
-  std::vector<std::vector<monomial>> eqs;
-  for (int d : deg) {
-    std::vector<monomial> eq;
-    monomial e(static_cast<std::size_t>(n), 0);
-    // Odometer over exponent vectors with entries 0..d, keeping total <= d.
-    for (;;) {
-      int tot = 0;
-      for (int v : e) tot += v;
-      if (tot <= d) eq.push_back(e);
-      int r = 0;
-      while (r < n && e[static_cast<std::size_t>(r)] == d) e[static_cast<std::size_t>(r++)] = 0;
-      if (r == n) break;
-      ++e[static_cast<std::size_t>(r)];
-    }
-    eqs.push_back(eq);
-  }
-  return from_equations(n, eqs);
-}
+inline system dense(const std::vector<int>& deg) { return supports(test::dense(deg)); }
 
 // x^A = c: equation i has the terms x^(row i of A) and 1.
 inline system binomial(int n, const std::vector<int>& a_rowwise) {

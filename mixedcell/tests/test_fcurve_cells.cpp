@@ -10,9 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "../../solver/tests/poly_run.h"
 #include "LinTool.h"
 #include "MixedCell.h"
+#include "poly_run.h"
+#include "scoped.h"
 
 namespace hc {
 namespace {
@@ -170,12 +171,13 @@ TEST(fcurveOnMixedCells, EveryChosenRootOnce) {
       vec<int> crsp(m);
       mat<int> mcl;
       int nc = 0, pm = 0;
-      prng_fix_seed(seed);
-      mixedcell(n, m, nm, supp, w, mcl, nc, pm, crsp);
+      {
+        const test::scoped_seed fixed(seed);
+        mixedcell(n, m, nm, supp, w, mcl, nc, pm, crsp);
+      }
       vec<int> stdet(nc);
       long long mv = 0;
       mixvol(n, m, nc, supp, mcl, stdet, mv);
-      prng_clock_seed();
       ASSERT_EQ(mv, static_cast<long long>(c.roots.size()));
 
       const vec<cplx> coef_q = polytest::start_coefs(m, seed + 100);
@@ -184,11 +186,11 @@ TEST(fcurveOnMixedCells, EveryChosenRootOnce) {
       EXPECT_EQ(r.blow_up, 0);
       std::set<std::pair<int, int>> starts;
       for (int j = 1; j <= r.nroot; ++j) {
-        const int p = r.dat(1, j), root = r.dat(2, j);
+        const int p = r.dat(kDatCell, j), root = r.dat(kDatStart, j);
         ASSERT_TRUE(p >= 1 && p <= nc) << "column " << j;
         EXPECT_TRUE(root >= 1 && root <= stdet(p)) << "column " << j;
         starts.insert({p, root});
-        EXPECT_EQ(r.dat(4, j), 0) << "distinct roots are not re-tracked";
+        EXPECT_EQ(r.dat(kDatRetracks, j), 0) << "distinct roots are not re-tracked";
       }
       EXPECT_EQ(starts.size(), c.roots.size()) << "each path from its own start root";
     }

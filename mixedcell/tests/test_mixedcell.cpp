@@ -8,6 +8,7 @@
 #include "MixedCell.h"
 #include "cellcheck.h"
 #include "prng.h"
+#include "scoped.h"
 #include "systems.h"
 
 namespace hc {
@@ -18,7 +19,7 @@ using testsys::system;
 
 // Cells certified by their inner normal are lower than every other term by
 // at least this (liftings are generic, so real gaps are far larger).
-constexpr double certify_margin = 1e-9;
+constexpr double kCertifyMargin = 1e-9;
 
 struct outcome {
   std::set<cell> cells;
@@ -28,7 +29,6 @@ struct outcome {
 
 // One enumeration with every property that holds for any lifting checked.
 outcome run_checked(const system& s0, std::uint64_t seed) {
-  prng_fix_seed(seed);
   system s = s0;
   const int n = s.n;
   int m = s.m();
@@ -37,8 +37,10 @@ outcome run_checked(const system& s0, std::uint64_t seed) {
   mat<int> mcl;
   int nc = -1, pm = -1;
   vec<int> crsp(m, 0);
-  mixedcell(n, m, s.nm, s.supp, out.w, mcl, nc, pm, crsp);
-  prng_clock_seed();
+  {
+    const test::scoped_seed fixed(seed);
+    mixedcell(n, m, s.nm, s.supp, out.w, mcl, nc, pm, crsp);
+  }
 
   // The caller's supports are unchanged.
   EXPECT_EQ(m, s0.m());
@@ -79,7 +81,7 @@ outcome run_checked(const system& s0, std::uint64_t seed) {
       c.push_back(a);
       c.push_back(b);
     }
-    EXPECT_GT(testsys::cell_margin(n, s.supp, s.nm, out.w, c), certify_margin) << "cell " << p;
+    EXPECT_GT(testsys::cell_margin(n, s.supp, s.nm, out.w, c), kCertifyMargin) << "cell " << p;
     EXPECT_TRUE(out.cells.insert(c).second) << "cell " << p << " found twice";
   }
 
@@ -154,7 +156,7 @@ TEST_P(BruteForce, SearchFindsExactlyTheBruteForceCells) {
   for (int t = 1; t <= kc.liftings; ++t) {
     SCOPED_TRACE("lifting seed " + std::to_string(t));
     const outcome o = run_checked(s, 77 + static_cast<std::uint64_t>(t));
-    const std::set<cell> bf = testsys::brute_force_cells(s.n, s.supp, s.nm, o.w, certify_margin);
+    const std::set<cell> bf = testsys::brute_force_cells(s.n, s.supp, s.nm, o.w, kCertifyMargin);
     EXPECT_EQ(o.cells, bf);
     if (mv0 < 0) mv0 = o.mv;
     EXPECT_EQ(o.mv, mv0) << "the mixed volume does not depend on the lifting";

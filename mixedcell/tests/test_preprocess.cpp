@@ -5,6 +5,7 @@
 
 #include "MixedCell.h"
 #include "prng.h"
+#include "scoped.h"
 #include "systems.h"
 
 namespace hc {
@@ -39,7 +40,7 @@ TEST(RmInterior, KeepsExactlyTheVertices) {
   for (const c& t : cases) {
     SCOPED_TRACE(t.name);
     for (int seed = 1; seed <= 10; ++seed) {
-      prng_fix_seed(static_cast<std::uint64_t>(seed));
+      const test::scoped_seed fixed(static_cast<std::uint64_t>(seed));
       prng_seed();
       const system& s = t.sys;
       const int n = s.n;
@@ -57,7 +58,6 @@ TEST(RmInterior, KeepsExactlyTheVertices) {
       }
     }
   }
-  prng_clock_seed();
 }
 
 // With two points at the same largest distance, the first starts the walk:

@@ -21,22 +21,22 @@ namespace {
 
 // Significant digits of a coefficient in input.num, FILE.coef (round trip of
 // a double) and in the symbolic listing.
-constexpr int coef_digits = 16;
-constexpr int sym_digits = 6;
+constexpr int kCoefDigits = 16;
+constexpr int kSymDigits = 6;
 // Decimal exponents below these are written in scientific form: 16-digit
 // coefficients switch at 1e-6, the symbolic listing at 1e-5 (as C's %g).
-constexpr int coef_sci_below = -5;
-constexpr int sym_sci_below = -4;
+constexpr int kCoefSciBelow = -5;
+constexpr int kSymSciBelow = -4;
 
 // Exit status when the input is not a system that can be converted (a syntax
 // error, a refused operation, a coefficient that is not finite), and when an
 // output cannot be opened or written: the table of fatal.h.
-constexpr int exit_bad_input = status::data;
-constexpr int exit_output = status::output;
+constexpr int kExitBadInput = status::data;
+constexpr int kExitOutput = status::output;
 
 // Room for one number: at most 17 digits, a sign, a point, up to 20 leading
 // zeros of a fixed-form fraction (exponent down to -6) and an exponent.
-constexpr int num_buf_len = 64;
+constexpr int kNumBufLen = 64;
 
 // ---- command line ----
 
@@ -139,7 +139,7 @@ int supp_coef_style(const polysys_t& s, bool with_counts) {
   out_file coef(base + ".coef");
   if (!supp.open() || !coef.open()) {
     report("error: cannot open output files " + supp.path() + ", " + coef.path());
-    return exit_output;
+    return kExitOutput;
   }
 
   std::ostream& so = supp.stream();
@@ -160,12 +160,12 @@ int supp_coef_style(const polysys_t& s, bool with_counts) {
     for (const Term& t : p) so << exponent_line(t);
   std::ostream& co = coef.stream();
   for (const Poly& p : s)
-    for (const Term& t : p) co << coef_text(t.coef, coef_digits, coef_sci_below) << '\n';
+    for (const Term& t : p) co << coef_text(t.coef, kCoefDigits, kCoefSciBelow) << '\n';
 
   for (out_file* o : {&supp, &coef}) {
     if (!o->commit()) {
       write_error(o->path(), errno);
-      return exit_output;
+      return kExitOutput;
     }
   }
   return 0;
@@ -174,7 +174,7 @@ int supp_coef_style(const polysys_t& s, bool with_counts) {
 }  // namespace
 
 std::string fmt_general(double x, int digits, int sci_below) {
-  char buf[num_buf_len];
+  char buf[kNumBufLen];
   if (x == 0.0 || !std::isfinite(x)) {
     std::snprintf(buf, sizeof buf, "%.*g", digits, x);
     return buf;
@@ -204,7 +204,7 @@ int zarvik_style(const polysys_t& s) {
     for (const Term& t : p) std::fputs(exponent_line(t).c_str(), stdout);
   for (const Poly& p : s)
     for (const Term& t : p)
-      std::printf("%s\n", coef_text(t.coef, coef_digits, coef_sci_below).c_str());
+      std::printf("%s\n", coef_text(t.coef, kCoefDigits, kCoefSciBelow).c_str());
   for (const std::string& v : s.vars) std::printf("%s\n", v.c_str());
   return finish_stdout();
 }
@@ -213,9 +213,9 @@ int symbolic_style(const polysys_t& s) {
   for (const Poly& p : s) {
     for (const Term& t : p) {
       if (t.coef.imag() == 0.0)
-        std::fputs(fmt_general(t.coef.real(), sym_digits, sym_sci_below).c_str(), stdout);
+        std::fputs(fmt_general(t.coef.real(), kSymDigits, kSymSciBelow).c_str(), stdout);
       else
-        std::fputs(coef_text(t.coef, sym_digits, sym_sci_below).c_str(), stdout);
+        std::fputs(coef_text(t.coef, kSymDigits, kSymSciBelow).c_str(), stdout);
       std::fputc('[', stdout);
       for (int e : t) std::printf("%d", e);
       std::fputs("] ", stdout);
@@ -238,7 +238,7 @@ int main(int argc, char** argv) {
   if (_output_file == nullptr) _output_file = _default_file;
 
   polysys_t sys;
-  if (!sys.parse()) return exit_bad_input;
+  if (!sys.parse()) return kExitBadInput;
 
   switch (_style) {
     case 'T':

@@ -37,7 +37,7 @@ bool polysys_driver::parse() {
   for (std::size_t q = 0; q < equations_.size(); ++q)
     for (const Term& t : polysys[first + q])
       if (!std::isfinite(t.coef.real()) || !std::isfinite(t.coef.imag())) {
-        error(location_of(equations_[q]), msg_not_finite);
+        error(location_of(equations_[q]), kMsgNotFinite);
         return false;
       }
   return true;

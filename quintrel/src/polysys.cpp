@@ -12,14 +12,14 @@ namespace {
 // a + b, refused when it leaves the 32-bit range.
 int add_exponents(int a, int b) {
   int s;
-  if (__builtin_add_overflow(a, b, &s)) throw poly_refusal(msg_exp_overflow, true);
+  if (__builtin_add_overflow(a, b, &s)) throw poly_refusal(kMsgExpOverflow, true);
   return s;
 }
 
 // a * b, refused when it leaves the 32-bit range.
 int mul_exponents(int a, int b) {
   int p;
-  if (__builtin_mul_overflow(a, b, &p)) throw poly_refusal(msg_exp_overflow, true);
+  if (__builtin_mul_overflow(a, b, &p)) throw poly_refusal(kMsgExpOverflow, true);
   return p;
 }
 
@@ -60,7 +60,7 @@ Term& Term::operator/=(Coef c) {
 }
 
 Term& Term::operator^=(int n) {
-  if (n < 0 && is_zero(coef)) throw poly_refusal(msg_zero_neg_pow, true);
+  if (n < 0 && is_zero(coef)) throw poly_refusal(kMsgZeroNegPow, true);
   for (int& e : *this) e = mul_exponents(e, n);
   // Repeated squaring over |n| (as unsigned, so INT_MIN has a magnitude).
   unsigned k = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
@@ -192,8 +192,8 @@ Poly& Poly::operator*=(const Poly& p) {
 
 Poly& Poly::operator/=(const Poly& p) {
   const Term* d = single_constant(p);
-  if (d == nullptr) throw poly_refusal(msg_div_nonconst);
-  if (is_zero(d->coef)) throw poly_refusal(msg_div_zero, true);
+  if (d == nullptr) throw poly_refusal(kMsgDivNonconst);
+  if (is_zero(d->coef)) throw poly_refusal(kMsgDivZero, true);
   const Coef c = d->coef;  // p may be *this
   for (Term& t : *this) t /= c;
   return *this;
@@ -204,7 +204,7 @@ Poly& Poly::operator^=(int n) {
     clear_all();
     push_back(Term(Coef{1.0, 0.0}));
   } else if (n < 0) {
-    if (single_constant(*this) == nullptr) throw poly_refusal(msg_neg_pow_nonconst, true);
+    if (single_constant(*this) == nullptr) throw poly_refusal(kMsgNegPowNonconst, true);
     front() ^= n;
   } else if (n > 1) {
     if (size() == 1) {
@@ -232,7 +232,7 @@ Poly& Poly::operator^=(int n) {
       const Poly base = *this;
       for (const Term& t : base)
         for (int e : t)
-          if (static_cast<long long>(e) * n > INT_MAX) throw poly_refusal(msg_exp_overflow, true);
+          if (static_cast<long long>(e) * n > INT_MAX) throw poly_refusal(kMsgExpOverflow, true);
       Poly r = base;
       auto all_finite = [](const Poly& p) {
         for (const Term& t : p)
@@ -248,7 +248,7 @@ Poly& Poly::operator^=(int n) {
 }
 
 Poly& Poly::operator^=(Coef c) {
-  if (single_constant(*this) == nullptr) throw poly_refusal(msg_pow_nonconst);
+  if (single_constant(*this) == nullptr) throw poly_refusal(kMsgPowNonconst);
   Coef& z = front().coef;
   if (is_zero(z)) {
     // cpow would give NaN or infinities here (log 0); only the defined
@@ -258,9 +258,9 @@ Poly& Poly::operator^=(Coef c) {
     } else if (c.real() > 0.0) {
       z = Coef{0.0, 0.0};
     } else if (c.real() < 0.0) {
-      throw poly_refusal(msg_zero_neg_pow, true);
+      throw poly_refusal(kMsgZeroNegPow, true);
     } else {
-      throw poly_refusal(msg_zero_imag_pow, true);
+      throw poly_refusal(kMsgZeroImagPow, true);
     }
   } else {
     // A zero part of the base that carries a minus sign (from a negation,
@@ -275,7 +275,7 @@ Poly& Poly::operator^=(Coef c) {
 
 Poly& Poly::operator^=(const Poly& p) {
   const Term* e = single_constant(p);
-  if (e == nullptr) throw poly_refusal(msg_exp_nonconst);
+  if (e == nullptr) throw poly_refusal(kMsgExpNonconst);
   return *this ^= Coef(e->coef);
 }
 

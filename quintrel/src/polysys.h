@@ -18,7 +18,7 @@
 // Operations the model cannot do throw poly_refusal, whose what() is the
 // message shown to the user.  The arithmetic gives infinities and NaNs as
 // IEEE arithmetic does; a system that holds such a coefficient when the
-// parse ends is refused (msg_not_finite), so every system that reaches a
+// parse ends is refused (kMsgNotFinite), so every system that reaches a
 // writer holds finite coefficients only.
 #pragma once
 
@@ -53,18 +53,18 @@ class poly_refusal : public std::runtime_error {
 };
 
 // The messages of the refusals.
-inline constexpr const char* msg_div_nonconst =
+inline constexpr const char* kMsgDivNonconst =
     "division by nonconstant expression is not yet supported";
-inline constexpr const char* msg_exp_nonconst = "nonconstant exponent not yet supported";
-inline constexpr const char* msg_pow_nonconst =
+inline constexpr const char* kMsgExpNonconst = "nonconstant exponent not yet supported";
+inline constexpr const char* kMsgPowNonconst =
     "non-integer exponent on nonconstant express is not yet supported";
-inline constexpr const char* msg_neg_pow_nonconst =
+inline constexpr const char* kMsgNegPowNonconst =
     "negative exponent on nonconstant expression is not supported";
-inline constexpr const char* msg_div_zero = "division by zero";
-inline constexpr const char* msg_zero_neg_pow = "zero raised to a negative power";
-inline constexpr const char* msg_zero_imag_pow = "zero raised to an imaginary power";
-inline constexpr const char* msg_exp_overflow = "exponent does not fit in 32 bits";
-inline constexpr const char* msg_not_finite = "coefficient is not finite";
+inline constexpr const char* kMsgDivZero = "division by zero";
+inline constexpr const char* kMsgZeroNegPow = "zero raised to a negative power";
+inline constexpr const char* kMsgZeroImagPow = "zero raised to an imaginary power";
+inline constexpr const char* kMsgExpOverflow = "exponent does not fit in 32 bits";
+inline constexpr const char* kMsgNotFinite = "coefficient is not finite";
 
 // An integer literal of the input: its value as a coefficient (the double
 // nearest to it, exact up to 2^53) and, when it fits, as a 32-bit exponent.

@@ -13,7 +13,7 @@ namespace {
 TEST(backerr_ok, EveryComponentWithinFactorEpsTimesItsScale) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   // 3-4-5 values: |p| = 5 exactly; scale 5 / (100 eps) puts it on the bound.
-  const double on_bound = 5.0 / (100.0 * mach_eps);
+  const double on_bound = 5.0 / (100.0 * kMachEps);
   struct row {
     const char* what;
     cplx p1, p2;

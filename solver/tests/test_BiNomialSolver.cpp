@@ -1,5 +1,6 @@
 #include "BiNomialSolver.h"
 #include "fatal.h"
+#include "ref_eval.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@
 namespace hc {
 namespace {
 
-constexpr double two_pi = 6.283185307179586;
+constexpr double kTwoPi = 6.283185307179586;
 // The 12-character text as one free-format record: the record's own opening
 // blank, the text, a line end.
 const std::string singular_record = std::string(" ") + " det = 0 !  " + "\n";
@@ -67,12 +68,7 @@ mat<long long> product(const mat<int>& a, const mat<int>& v) {
   return p;
 }
 
-// z^e for an integer e by repeated products.
-cplx ipow(cplx z, int e) {
-  cplx r(1.0, 0.0);
-  for (int k = 0; k < std::abs(e); ++k) r *= z;
-  return e < 0 ? 1.0 / r : r;
-}
+using test::ipow;
 
 // ---------------------------------------------------------------- gcd
 
@@ -265,7 +261,7 @@ TEST(BiNomialXac, CubeRootsOfEight) {
   EXPECT_EQ(a(1, 1), 3);
   EXPECT_EQ(c(1), cplx(1, 0));
   for (int t = 1; t <= 3; ++t) {
-    const cplx want = 2.0 * cplx(std::cos(two_pi * t / 3), std::sin(two_pi * t / 3));
+    const cplx want = 2.0 * cplx(std::cos(kTwoPi * t / 3), std::sin(kTwoPi * t / 3));
     EXPECT_NEAR(std::abs(x(1, t) - want), 0.0, 1e-14) << "t " << t;
   }
   EXPECT_NEAR(x(1, 3).real(), 2.0, 1e-14);
@@ -284,9 +280,9 @@ TEST(BiNomialXac, DiagonalColumnOrder) {
   for (int s = 1; s <= 6; ++s) {
     const int t1 = (s - 1) / 3 + 1, t2 = (s - 1) % 3 + 1;
     const cplx w1 = std::pow(std::abs(c1), 1.0 / 2) *
-                    std::exp(cplx(0, (std::arg(c1) + t1 * two_pi) / 2));
+                    std::exp(cplx(0, (std::arg(c1) + t1 * kTwoPi) / 2));
     const cplx w2 = std::pow(std::abs(c2), 1.0 / 3) *
-                    std::exp(cplx(0, (std::arg(c2) + t2 * two_pi) / 3));
+                    std::exp(cplx(0, (std::arg(c2) + t2 * kTwoPi) / 3));
     EXPECT_NEAR(std::abs(x(1, s) - w1), 0.0, 1e-13) << "column " << s;
     EXPECT_NEAR(std::abs(x(2, s) - w2), 0.0, 1e-13) << "column " << s;
   }
@@ -436,8 +432,8 @@ TEST(BiNomialBisolvertd, TotalDegreeStartSystem) {
   for (int s = 1; s <= 6; ++s) {
     const int t1 = (s - 1) / 3 + 1, t2 = (s - 1) % 3 + 1;
     const cplx c1 = -coef(2) / coef(1), c2 = -coef(4) / coef(3);
-    const cplx w1 = std::sqrt(std::abs(c1)) * std::exp(cplx(0, (std::arg(c1) + t1 * two_pi) / 2));
-    const cplx w2 = std::cbrt(std::abs(c2)) * std::exp(cplx(0, (std::arg(c2) + t2 * two_pi) / 3));
+    const cplx w1 = std::sqrt(std::abs(c1)) * std::exp(cplx(0, (std::arg(c1) + t1 * kTwoPi) / 2));
+    const cplx w2 = std::cbrt(std::abs(c2)) * std::exp(cplx(0, (std::arg(c2) + t2 * kTwoPi) / 3));
     EXPECT_NEAR(std::abs(bix(1, s) - w1), 0.0, 1e-13) << "column " << s;
     EXPECT_NEAR(std::abs(bix(2, s) - w2), 0.0, 1e-13) << "column " << s;
   }

@@ -120,15 +120,15 @@ check_run check(const std::vector<std::vector<cplx>>& cols, stub& s, double k = 
                 const std::vector<cplx>& root = {}) {
   const int n = static_cast<int>(cols[0].size());
   const int nroot = static_cast<int>(cols.size());
-  check_run r{mat<cplx>(n, nroot), mat<int>(6, nroot)};
+  check_run r{mat<cplx>(n, nroot), mat<int>(kDatRows, nroot)};
   for (int j = 1; j <= nroot; ++j) {
     for (int i = 1; i <= n; ++i)
       r.sol(i, j) = cols[static_cast<std::size_t>(j - 1)][static_cast<std::size_t>(i - 1)];
-    r.dat(1, j) = 7;
-    r.dat(2, j) = 10 + j;
-    r.dat(3, j) = 100;
-    r.dat(4, j) = 9;  // cleared by the check
-    r.dat(5, j) = 9;
+    r.dat(kDatCell, j) = 7;
+    r.dat(kDatStart, j) = 10 + j;
+    r.dat(kDatSteps, j) = 100;
+    r.dat(kDatRetracks, j) = 9;  // cleared by the check
+    r.dat(kDatGaveUp, j) = 9;
   }
   fake::lin_reset(root.empty() ? std::vector<cplx>(static_cast<std::size_t>(n), cplx(0, 0)) : root,
                   cplx(k, 0));
@@ -153,9 +153,9 @@ TEST(chksln_flow, CoincidentPairSeparatesOnTheFirstAttempt) {
   EXPECT_EQ(r.sol(1, 1), cplx(1, 0));
   EXPECT_EQ(r.sol(1, 2), cplx(3, 0));
   for (int j = 1; j <= 2; ++j) {
-    EXPECT_EQ(r.dat(3, j), 105);
-    EXPECT_EQ(r.dat(4, j), 1);
-    EXPECT_EQ(r.dat(5, j), 0);
+    EXPECT_EQ(r.dat(kDatSteps, j), 105);
+    EXPECT_EQ(r.dat(kDatRetracks, j), 1);
+    EXPECT_EQ(r.dat(kDatGaveUp, j), 0);
   }
 }
 
@@ -169,8 +169,8 @@ TEST(chksln_flow, PairThatStaysTogetherIsTriedTwiceAndKept) {
   EXPECT_DOUBLE_EQ(s.calls[2].c3, 0.001);
   EXPECT_EQ(r.sol(1, 1), kA[0]) << "no separation: the old points stay";
   EXPECT_EQ(r.sol(1, 2), kA[0]);
-  EXPECT_EQ(r.dat(4, 1), 2);
-  EXPECT_EQ(r.dat(3, 2), 110);
+  EXPECT_EQ(r.dat(kDatRetracks, 1), 2);
+  EXPECT_EQ(r.dat(kDatSteps, 2), 110);
 }
 
 TEST(chksln_flow, SeparationWithAGiveUpReplacesBothAndMarksThePath) {
@@ -179,8 +179,8 @@ TEST(chksln_flow, SeparationWithAGiveUpReplacesBothAndMarksThePath) {
   s.gives_up = {{12, 1}};
   check_run r = check({kA, kA}, s);
   EXPECT_EQ(r.sol(1, 2), cplx(3, 0));
-  EXPECT_EQ(r.dat(5, 1), 0);
-  EXPECT_EQ(r.dat(5, 2), 1);
+  EXPECT_EQ(r.dat(kDatGaveUp, 1), 0);
+  EXPECT_EQ(r.dat(kDatGaveUp, 2), 1);
 }
 
 TEST(chksln_flow, RaisedCorrectorParameterCarriesToTheSecondPath) {
@@ -220,8 +220,8 @@ TEST(chksln_flow, PairsThatAreNotRetracked) {
     // Besides the conditioning tests, the pass over the copies of a simple
     // root evaluates each of the two points twice (values, term sums).
     EXPECT_EQ(fake::lin.calls, c.evaluations + 4);
-    EXPECT_EQ(r.dat(4, 1), 0);
-    EXPECT_EQ(r.dat(5, 2), 0);
+    EXPECT_EQ(r.dat(kDatRetracks, 1), 0);
+    EXPECT_EQ(r.dat(kDatGaveUp, 2), 0);
   }
 }
 
@@ -264,9 +264,9 @@ TEST(chksln_flow, RowFiveDescribesTheStoredPoint) {
     ASSERT_EQ(s.calls.size(), 4u);
     EXPECT_EQ(r.sol(1, 1), c.x1a);
     EXPECT_EQ(r.sol(1, 2), c.x1b);
-    EXPECT_EQ(r.dat(5, 1), c.row5a);
-    EXPECT_EQ(r.dat(5, 2), c.row5b);
-    EXPECT_EQ(r.dat(4, 1), 2);
+    EXPECT_EQ(r.dat(kDatGaveUp, 1), c.row5a);
+    EXPECT_EQ(r.dat(kDatGaveUp, 2), c.row5b);
+    EXPECT_EQ(r.dat(kDatRetracks, 1), 2);
   }
 }
 
@@ -300,7 +300,7 @@ TEST(chksln_flow, PathsOnOnePointAreRetrackedOncePerPoint) {
   EXPECT_EQ(s.calls[5].r, 16);
   for (int j = 1; j <= 6; ++j) {
     EXPECT_EQ(r.sol(1, j), cols[static_cast<std::size_t>(j - 1)][0]);
-    EXPECT_EQ(r.dat(4, j), j == 1 || j == 2 || j == 5 || j == 6 ? 2 : 0);
+    EXPECT_EQ(r.dat(kDatRetracks, j), j == 1 || j == 2 || j == 5 || j == 6 ? 2 : 0);
   }
 }
 
@@ -349,7 +349,7 @@ TEST(chksln_flow, LargeBucketsAreSplitOrPairedWithinThemselves) {
 TEST(chksln_flow, NoRootsComparesNothing) {
   stub s;
   mat<cplx> sol(2, 0);
-  mat<int> dat(6, 0);
+  mat<int> dat(kDatRows, 0);
   vec<cplx> coef, cfd;
   fake::lin_reset({0.0, 0.0}, 1.0);
   chksln_flow(2, 0, coef, cfd, dat, sol, s.fn(), fake::lin_core);

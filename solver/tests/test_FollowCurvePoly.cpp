@@ -16,6 +16,7 @@
 #include "FollowCurve.h"
 #include "fake_sparse_eval.h"
 #include "poly_run.h"
+#include "scoped.h"
 
 namespace hc {
 namespace {
@@ -147,12 +148,12 @@ TEST(fcurve, FindsEveryRootOnceAndSkipsASingularCell) {
   EXPECT_EQ(r.blow_up, 0);
   std::set<int> starts;
   for (int j = 1; j <= r.nroot; ++j) {
-    EXPECT_EQ(r.dat(1, j), 2) << "the singular cell has no path";
-    starts.insert(r.dat(2, j));
-    EXPECT_GT(r.dat(3, j), 0);
-    EXPECT_EQ(r.dat(4, j), 0) << "distinct roots are not re-tracked";
-    EXPECT_EQ(r.dat(5, j), 0);
-    EXPECT_EQ(r.dat(6, j), 0);
+    EXPECT_EQ(r.dat(kDatCell, j), 2) << "the singular cell has no path";
+    starts.insert(r.dat(kDatStart, j));
+    EXPECT_GT(r.dat(kDatSteps, j), 0);
+    EXPECT_EQ(r.dat(kDatRetracks, j), 0) << "distinct roots are not re-tracked";
+    EXPECT_EQ(r.dat(kDatGaveUp, j), 0);
+    EXPECT_EQ(r.dat(kDatRows, j), 0);
   }
   EXPECT_EQ(starts, (std::set<int>{1, 2, 3, 4}));
 }
@@ -167,7 +168,7 @@ TEST(fcurve, APathThatTurnsNaNLeavesNoColumn) {
   fakesp::sys.poison = {2.0, 3.0};
   fakesp::sys.poison_radius = 0.5;
   vec<int> nm{2, 3};
-  polytest::run r{mat<cplx>(2, 4, polytest::kUnwritten), mat<int>(6, 4, 0), -1, -1};
+  polytest::run r{mat<cplx>(2, 4, polytest::kUnwritten), mat<int>(kDatRows, 4, 0), -1, -1};
   fcurve(2, 5, 2, nm, s.supp, s.coef, coef_q, c.w, c.mcl, r.nroot, r.sol, r.dat, r.blow_up,
          fakesp::core);
   polytest::expect_roots_once(2, r, {{2.0, -3.0}, {-2.0, 3.0}, {-2.0, -3.0}}, 1e-8);
@@ -178,7 +179,7 @@ TEST(fcurve, APathThatTurnsNaNLeavesNoColumn) {
   for (int j = 1; j <= all.nroot; ++j) {
     if (polytest::dist(2, all.sol.col(j), {2.0, 3.0}) < 1e-8) continue;
     ++k;
-    EXPECT_EQ(r.dat(2, k), all.dat(2, j));
+    EXPECT_EQ(r.dat(kDatStart, k), all.dat(kDatStart, j));
     EXPECT_LT(polytest::dist(2, r.sol.col(k), {all.sol(1, j), all.sol(2, j)}), 1e-12);
   }
   EXPECT_EQ(k, 3);
@@ -197,8 +198,8 @@ TEST(retrace, FollowsEachKeptPathAgainToItsEndPoint) {
     double c3 = 0.01;
     int stepcount = -1, give_up = -1;
     vec<cplx> rtrcx(2);
-    retrace(2, 2, 5, stepcount, s.supp, s.coef, coef_q, nm, c.w, c.mcl, c3, r.dat(1, j),
-            r.dat(2, j), rtrcx, give_up, cfd, fakesp::core);
+    retrace(2, 2, 5, stepcount, s.supp, s.coef, coef_q, nm, c.w, c.mcl, c3, r.dat(kDatCell, j),
+            r.dat(kDatStart, j), rtrcx, give_up, cfd, fakesp::core);
     EXPECT_EQ(give_up, 0);
     EXPECT_GT(stepcount, 0);
     EXPECT_LT(polytest::dist(2, rtrcx, {r.sol(1, j), r.sol(2, j)}), 1e-8) << "path " << j;
@@ -228,20 +229,22 @@ TEST(chksln, RetracesTwoPathsThatEndTogetherAndSeparatesThem) {
   const mat<cplx> before = r.sol;
   r.sol(1, 2) = r.sol(1, 1);
   r.sol(2, 2) = r.sol(2, 1);
-  const int steps1 = r.dat(3, 1), steps2 = r.dat(3, 2);
+  const int steps1 = r.dat(kDatSteps, 1), steps2 = r.dat(kDatSteps, 2);
   vec<cplx> cfd(5);
   build_cfd(2, 5, s.supp, s.coef, cfd);
   const vec<int> nm{2, 3};
-  prng_fix_seed(5);
-  chksln(2, 2, 5, r.nroot, s.supp, s.coef, coef_q, nm, r.dat, c.w, c.mcl, r.sol, cfd, fakesp::core);
-  prng_clock_seed();
+  {
+    const test::scoped_seed fixed(5);
+    chksln(2, 2, 5, r.nroot, s.supp, s.coef, coef_q, nm, r.dat, c.w, c.mcl, r.sol, cfd,
+           fakesp::core);
+  }
   for (int j = 1; j <= 4; ++j) {
     EXPECT_LT(polytest::dist(2, r.sol.col(j), {before(1, j), before(2, j)}), 1e-8) << j;
-    EXPECT_EQ(r.dat(4, j), j <= 2 ? 1 : 0) << j;
-    EXPECT_EQ(r.dat(5, j), 0) << j;
+    EXPECT_EQ(r.dat(kDatRetracks, j), j <= 2 ? 1 : 0) << j;
+    EXPECT_EQ(r.dat(kDatGaveUp, j), 0) << j;
   }
-  EXPECT_GT(r.dat(3, 1), steps1);
-  EXPECT_GT(r.dat(3, 2), steps2);
+  EXPECT_GT(r.dat(kDatSteps, 1), steps1);
+  EXPECT_GT(r.dat(kDatSteps, 2), steps2);
 }
 
 // --- limits that end the program ---------------------------------------------
@@ -253,7 +256,7 @@ TEST(fcurveDeathTest, ArraysAndCellsBeyondWhatTheyCanHold) {
                  int cols, int datcols) {
     fakesp::set_system(2, s.nm, supp);
     mat<cplx> sol(2, cols);
-    mat<int> dat(6, datcols);
+    mat<int> dat(kDatRows, datcols);
     int nroot = 0, blow_up = 0;
     fcurve(2, 5, nc, nm, supp, s.coef, coef_q, w, mcl, nroot, sol, dat, blow_up, fakesp::core);
   };

@@ -13,6 +13,7 @@
 #include "FollowCurveTD.h"
 #include "fake_eval.h"
 #include "prng.h"
+#include "scoped.h"
 
 namespace hc {
 namespace {
@@ -147,11 +148,10 @@ run_result run_linear(const std::vector<equation>& eqs) {
     EXPECT_EQ(bisolvertd(n, m, coef_q, bix, tdeg, deg), tdeg);
   }
 
-  run_result r{n, tdeg, -1, -1, mat<cplx>(n, tdeg), mat<int>(6, tdeg)};
-  prng_fix_seed(12345);
+  run_result r{n, tdeg, -1, -1, mat<cplx>(n, tdeg), mat<int>(kDatRows, tdeg)};
+  const test::scoped_seed fixed(12345);
   fcurvetd(n, m, tdeg, deg, supp, supp_q, coef, coef_q, nm, r.sol, bix, r.dat, r.nroot, r.blow_up,
            fake::sparse_core);
-  prng_clock_seed();
   return r;
 }
 
@@ -193,12 +193,12 @@ TEST(fcurvetd, FindsEveryRootOfSystemsWithChosenRoots) {
       EXPECT_EQ(hits, 1) << "root " << root[0];
     }
     for (int k = 1; k <= r.nroot; ++k) {
-      EXPECT_EQ(r.dat(1, k), 0);
-      EXPECT_GE(r.dat(2, k), 1);
-      EXPECT_LE(r.dat(2, k), r.tdeg);
-      EXPECT_GT(r.dat(3, k), 0);
-      EXPECT_EQ(r.dat(5, k), 0);
-      starts.insert(r.dat(2, k));
+      EXPECT_EQ(r.dat(kDatCell, k), 0);
+      EXPECT_GE(r.dat(kDatStart, k), 1);
+      EXPECT_LE(r.dat(kDatStart, k), r.tdeg);
+      EXPECT_GT(r.dat(kDatSteps, k), 0);
+      EXPECT_EQ(r.dat(kDatGaveUp, k), 0);
+      starts.insert(r.dat(kDatStart, k));
     }
     EXPECT_EQ(static_cast<int>(starts.size()), r.nroot) << "one kept point per path";
   }
@@ -241,7 +241,7 @@ TEST(fcurvetdDeathTest, ArraysTooSmallForThePathsStopTheRun) {
   mat<int> supp(1, 2), supp_q(1, 2);
   vec<cplx> coef{1.0, -1.0}, coef_q{1.0, 1.0};
   mat<cplx> sol(1, 1), bix(1, 2);
-  mat<int> dat(6, 2);
+  mat<int> dat(kDatRows, 2);
   int nroot = 0, blow_up = 0;
   EXPECT_EXIT(fcurvetd(1, 2, 2, deg, supp, supp_q, coef, coef_q, nm, sol, bix, dat, nroot, blow_up,
                        fake::sparse_core),

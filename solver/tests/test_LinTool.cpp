@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "prng.h"
+#include "scoped.h"
 
 namespace hc {
 namespace {
@@ -83,14 +84,14 @@ void cqaxb_rowwise(int n, mat<cplx>& a, vec<cplx>& b) {
       for (int k = 1; k <= n; ++k) std::swap(a(i, k), a(p, k));
       std::swap(b(i), b(p));
     }
-    if (cabs(a(i, i)) < eps5) a(i, i) = eps5;
+    if (cabs(a(i, i)) < kEps5) a(i, i) = kEps5;
     for (int j = i + 1; j <= n; ++j) {
       const cplx f = a(j, i) / a(i, i);
       for (int k = i; k <= n; ++k) a(j, k) = a(j, k) - f * a(i, k);
       b(j) = b(j) - f * b(i);
     }
   }
-  if (cabs(a(n, n)) < eps5) a(n, n) = eps5;
+  if (cabs(a(n, n)) < kEps5) a(n, n) = kEps5;
   b(n) = b(n) / a(n, n);
   for (int j = n - 1; j >= 1; --j) {
     cplx s = 0.0;
@@ -120,21 +121,21 @@ TEST(LinTool_cqaxb, ZeroOneByOneGivesTheFlooredPivot) {
   mat<cplx> a(1, 1, cplx(0.0, 0.0));
   vec<cplx> b{cplx(1.0, 0.0)};
   cqaxb(1, a, b);
-  EXPECT_EQ(b(1).real(), 1.0 / eps5);
+  EXPECT_EQ(b(1).real(), 1.0 / kEps5);
   EXPECT_EQ(b(1).imag(), 0.0);
 }
 
 // Singular 2 x 2 systems [1 1; a21 a21] x = (1, 0): the second pivot is
 // floored, and the answer shows which row was the first pivot.
 TEST(LinTool_cqaxb, FirstRowOfLargestModulusIsThePivot) {
-  const double E = 1.0 / eps5;
+  const double E = 1.0 / kEps5;
   struct Case {
     cplx a21;
     cplx x1, x2;
   } cases[] = {
-      // |i| = |1|: no exchange.  b(2) - i b(1) = -i, x2 = -i/eps5, x1 = 1 - x2.
+      // |i| = |1|: no exchange.  b(2) - i b(1) = -i, x2 = -i/kEps5, x1 = 1 - x2.
       {I, cplx(1.0, E), cplx(0.0, -E)},
-      // |2i| > |1|: rows exchanged.  x2 = 1/eps5, x1 = -2i x2 / 2i.
+      // |2i| > |1|: rows exchanged.  x2 = 1/kEps5, x1 = -2i x2 / 2i.
       {2.0 * I, cplx(-E, 0.0), cplx(E, 0.0)},
   };
   for (const Case& c : cases) {
@@ -257,8 +258,7 @@ TEST(LinTool_cqqrsr, GivesTheTriangularFactor) {
 
 class LinTool_cqmaxminsv : public ::testing::Test {
  protected:
-  void SetUp() override { prng_fix_seed(20240607); }
-  void TearDown() override { prng_clock_seed(); }
+  const test::scoped_seed fixed_{20240607};
 };
 
 TEST_F(LinTool_cqmaxminsv, EstimatesOfMatricesWithKnownSingularValues) {
@@ -274,7 +274,7 @@ TEST_F(LinTool_cqmaxminsv, EstimatesOfMatricesWithKnownSingularValues) {
       {"identity", {1.0, 1.0, 1.0, 1.0}, false, 1.0, 1.0, 1e-14},
       {"diagonal", {cplx(0, 10), 1.0, cplx(-0.1, 0), cplx(0.6, 0.8)}, false, 10.0, 0.1, 1e-4},
       {"rotated", {4.0, 1.0, 0.5, 0.05}, true, 4.0, 0.05, 1e-4},
-      {"zero", {0.0, 0.0, 0.0}, false, eps5, eps5, 1e-6},
+      {"zero", {0.0, 0.0, 0.0}, false, kEps5, kEps5, 1e-6},
   };
   for (const Case& c : cases) {
     const int n = static_cast<int>(c.diag.size());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "RootCopies.h"
+#include "path_data.h"
 #include "fake_eval.h"
 #include "wilkinson.h"
 
@@ -76,7 +77,7 @@ TEST(root_reach, HowFarAPointOfTheBackwardErrorCanLie) {
     root_reach(1, jinv, scale, 100.0, rho);
     double s = 1;
     for (int j = 8; j <= 23; ++j) s *= j;
-    const double expect = 100.0 * mach_eps * s / (720.0 * 362880.0);
+    const double expect = 100.0 * kMachEps * s / (720.0 * 362880.0);
     EXPECT_NEAR(rho(1), expect, 1e-13 * expect);
     EXPECT_NEAR(rho(1), 4.359e-4, 1e-7);
   }
@@ -90,8 +91,8 @@ TEST(root_reach, HowFarAPointOfTheBackwardErrorCanLie) {
     inverse(2, jac, jinv, w);
     vec<double> scale{18, 12}, rho(2);
     root_reach(2, jinv, scale, 100.0, rho);
-    EXPECT_NEAR(rho(1), 400 * mach_eps, 1e-28);
-    EXPECT_NEAR(rho(2), 200 * mach_eps, 1e-28);
+    EXPECT_NEAR(rho(1), 400 * kMachEps, 1e-28);
+    EXPECT_NEAR(rho(2), 200 * kMachEps, 1e-28);
   }
 }
 
@@ -133,11 +134,11 @@ TEST(mark_copies, OneSimpleRootTwiceButNeverASingularOne) {
     const int n = fake::sparse.n;
     const int nroot = static_cast<int>(r.points.size());
     mat<cplx> sol(n, nroot);
-    mat<int> dat(6, nroot, 0);
+    mat<int> dat(kDatRows, nroot, 0);
     for (int j = 1; j <= nroot; ++j) {
       for (int i = 1; i <= n; ++i)
         sol(i, j) = r.points[static_cast<std::size_t>(j - 1)][static_cast<std::size_t>(i - 1)];
-      dat(5, j) = r.row5_in[static_cast<std::size_t>(j - 1)];
+      dat(kDatGaveUp, j) = r.row5_in[static_cast<std::size_t>(j - 1)];
     }
     vec<cplx> cfd(0);
     vec<double> tmprv{0.7, 0.3};
@@ -146,7 +147,7 @@ TEST(mark_copies, OneSimpleRootTwiceButNeverASingularOne) {
     EXPECT_EQ(mark_copies(n, nroot, coef, cfd, tmprv.ref().sub(1, n), dat, sol, fake::sparse_core),
               expect_marked);
     for (int j = 1; j <= nroot; ++j)
-      EXPECT_EQ(dat(5, j), r.row5_out[static_cast<std::size_t>(j - 1)]) << "column " << j;
+      EXPECT_EQ(dat(kDatGaveUp, j), r.row5_out[static_cast<std::size_t>(j - 1)]) << "column " << j;
   }
 }
 

@@ -1,10 +1,10 @@
 // The writer of data.roots: its records to the character, its filters and
 // counts, with an evaluator of the tests' own (fake_eval.h).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -14,6 +14,8 @@
 #include "FollowCurve.h"
 #include "WriteSol.h"
 #include "fake_eval.h"
+#include "proc.h"
+#include "scoped.h"
 #include "wilkinson.h"
 
 namespace hc {
@@ -37,11 +39,11 @@ written write(const std::vector<std::vector<cplx>>& cols, const std::vector<cplx
   const int n = static_cast<int>(root.size());
   int nroot = static_cast<int>(cols.size());
   mat<cplx> sol(n, nroot);
-  mat<int> dat(6, nroot);
+  mat<int> dat(kDatRows, nroot);
   for (int j = 1; j <= nroot; ++j) {
     for (int i = 1; i <= n; ++i)
       sol(i, j) = cols[static_cast<std::size_t>(j - 1)][static_cast<std::size_t>(i - 1)];
-    if (!skip.empty()) dat(5, j) = skip[static_cast<std::size_t>(j - 1)];
+    if (!skip.empty()) dat(kDatGaveUp, j) = skip[static_cast<std::size_t>(j - 1)];
   }
   vec<std::string> var{std::string("x") + std::string(19, ' '),
                        std::string("yy") + std::string(18, ' ')};
@@ -146,7 +148,7 @@ struct wilkinson {
   std::vector<cplx> written_roots(const std::vector<cplx>& xs) {
     int nroot = static_cast<int>(xs.size());
     mat<cplx> sol(1, nroot);
-    mat<int> dat(6, nroot);
+    mat<int> dat(kDatRows, nroot);
     for (int j = 1; j <= nroot; ++j) sol(1, j) = xs[static_cast<std::size_t>(j - 1)];
     vec<std::string> var{std::string("x")};
     std::ostringstream out;
@@ -230,35 +232,27 @@ TEST(root_is_real, RelativeImaginaryParts) {
 }
 
 TEST(wrtslntd, WritesDataRootsInTheWorkingDirectory) {
-  char tmpl[] = "/tmp/wrtslntd.XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  char old[4096];
-  ASSERT_NE(getcwd(old, sizeof old), nullptr);
-  ASSERT_EQ(chdir(tmpl), 0);
+  namespace fs = std::filesystem;
+  const test::temp_dir dir;
+  ASSERT_TRUE(fs::is_empty(dir.path()));  // whatever is read below is the writer's
+  const test::scoped_folder inside(dir.path());
+  ASSERT_TRUE(fs::equivalent(fs::current_path(), dir.path()));
 
   const std::vector<cplx> a{cplx(0.5, 0.25), cplx(-1, 0)};
   written expect = write({a}, a, 1.0, {}, 9, 1);
   mat<cplx> sol(2, 1);
   sol(1, 1) = a[0];
   sol(2, 1) = a[1];
-  mat<int> dat(6, 1);
+  mat<int> dat(kDatRows, 1);
   vec<std::string> var{"x", "yy"};
   vec<cplx> coef, cfd;
   int nroot = 1, nreal = -1;
-  {
-    std::ofstream stale("data.roots");
-    stale << std::string(5000, '#');  // rewritten from its start
-  }
+  test::spit(dir / "data.roots", std::string(5000, '#'));  // rewritten from its start
   wrtslntd(2, 0, nroot, coef, sol, nreal, dat, cfd, 1, 9, var, fake::lin_core);
-  std::ifstream in("data.roots", std::ios::binary);
-  std::stringstream got;
-  got << in.rdbuf();
-  EXPECT_EQ(got.str(), expect.text);
+  ASSERT_TRUE(fs::exists(dir / "data.roots"));
+  EXPECT_EQ(fs::file_size(dir / "data.roots"), expect.text.size());  // the stale tail is cut
+  EXPECT_EQ(test::slurp(dir / "data.roots"), expect.text);
   EXPECT_EQ(nroot, 1);
-
-  std::remove("data.roots");
-  ASSERT_EQ(chdir(old), 0);
-  rmdir(tmpl);
 }
 
 }  // namespace

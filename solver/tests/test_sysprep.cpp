@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "prng.h"
+#include "scoped.h"
 
 namespace hc {
 namespace {
@@ -78,7 +79,7 @@ TEST(build_cfd, ExponentTimesCoefficientAndZeroElsewhere) {
 }
 
 TEST(start_coefficients, UnitModulusInTheFirstQuadrantBand) {
-  prng_fix_seed(12345);
+  const test::scoped_seed fixed(12345);
   vec<double> r(50);
   vec<cplx> q(50);
   start_coefficients(50, 777, r, q);
@@ -88,7 +89,6 @@ TEST(start_coefficients, UnitModulusInTheFirstQuadrantBand) {
     EXPECT_LT(r(k), 1.0);
     EXPECT_DOUBLE_EQ(std::atan2(q(k).imag(), q(k).real()), 1.600000023841858 * r(k));
   }
-  prng_clock_seed();
 }
 
 }  // namespace

@@ -37,9 +37,9 @@ struct cli_case {
 // True in the build under the address sanitizer, which cannot run within a
 // limit of the address space (its shadow memory alone passes any such limit).
 #if defined(HC_SANITIZED)
-inline constexpr bool sanitized_build = true;
+inline constexpr bool kSanitizedBuild = true;
 #else
-inline constexpr bool sanitized_build = false;
+inline constexpr bool kSanitizedBuild = false;
 #endif
 
 inline void make_files(const std::string& dir, const file_map& files) {
@@ -79,7 +79,7 @@ inline void expect_files(const file_map& got, const file_map& want) {
 
 inline void check_case(const std::string& prog, const cli_case& c) {
   SCOPED_TRACE(c.name);
-  if (sanitized_build && c.address_space != 0) return;
+  if (kSanitizedBuild && c.address_space != 0) return;
   scratch_dir dir;
   make_files(dir.path(), c.before);
   proc_io io;

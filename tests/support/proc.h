@@ -1,6 +1,6 @@
 // The tests' harness on the shared process runner: a scratch folder with
-// path arithmetic, whole files, and a regular expression matching one exact
-// message (for death tests).
+// path arithmetic, whole files, the compilation of a generated evaluator, and
+// a regular expression matching one exact message (for death tests).
 #pragma once
 
 #include <filesystem>
@@ -30,6 +30,14 @@ class temp_dir {
 inline proc_result run_process(const std::vector<std::string>& argv, const std::string& input,
                                const std::filesystem::path& cwd) {
   return run_argv(argv, input, cwd.string());
+}
+
+// Turns MEva.f90 in `dir` into ./MEva.so with the command line the user
+// runs, gfortran taken from the PATH.
+inline proc_result compile_evaluator(const std::filesystem::path& dir) {
+  return run_process({"/usr/bin/env", "gfortran", "-shared", "-fPIC", "-O0", "MEva.f90", "-o",
+                      "MEva.so"},
+                     "", dir);
 }
 
 // A regular expression that matches exactly `msg` followed by a line end.

@@ -7,6 +7,7 @@
 
 #include "ChkSol_W.h"
 #include "prng.h"
+#include "scoped.h"
 
 namespace hc {
 namespace {
@@ -27,14 +28,14 @@ struct checked {
 checked run(const std::vector<cplx>& x1, const std::vector<cplx>& x2, bool separate,
             int give_up = 0) {
   const int N = 2, nroot = static_cast<int>(x1.size());
-  checked c{mat<cplx>(N, nroot), mat<int>(6, nroot, 0), {}};
+  checked c{mat<cplx>(N, nroot), mat<int>(kDatRows, nroot, 0), {}};
   for (int j = 1; j <= nroot; ++j) {
     c.sol(1, j) = x1[static_cast<std::size_t>(j - 1)];
     c.sol(2, j) = x2[static_cast<std::size_t>(j - 1)];
-    c.dat(1, j) = 100 + j;  // cell
-    c.dat(2, j) = j;        // start root
-    c.dat(3, j) = 5;
-    c.dat(4, j) = c.dat(5, j) = 9;  // zeroed by the check
+    c.dat(kDatCell, j) = 100 + j;  // cell
+    c.dat(kDatStart, j) = j;        // start root
+    c.dat(kDatSteps, j) = 5;
+    c.dat(kDatRetracks, j) = c.dat(kDatGaveUp, j) = 9;  // zeroed by the check
   }
   mat<cplx> start = c.sol;
   retrack_fn retrack = [&](int p, int r, double& c3, vec_ref<cplx> rtrcx, int& stepcount,
@@ -46,9 +47,10 @@ checked run(const std::vector<cplx>& x1, const std::vector<cplx>& x2, bool separ
     stepcount = 7;
     gu = give_up;
   };
-  prng_fix_seed(11);
-  chksln_w_flow(N, nroot, c.dat, c.sol, retrack);
-  prng_clock_seed();
+  {
+    const test::scoped_seed fixed(11);
+    chksln_w_flow(N, nroot, c.dat, c.sol, retrack);
+  }
   return c;
 }
 
@@ -73,11 +75,11 @@ TEST(chksln_w_flow, PairThatNeverSeparatesIsRetrackedFourTimesAndKept) {
   }
   EXPECT_EQ(c.sol(1, 1), a);
   EXPECT_EQ(c.sol(1, 3), a);
-  EXPECT_EQ(c.dat(3, 1), 5 + 4 * 7);
-  EXPECT_EQ(c.dat(4, 1), 4);
-  EXPECT_EQ(c.dat(4, 2), 0);
-  EXPECT_EQ(c.dat(4, 3), 4);
-  for (int j = 1; j <= 3; ++j) EXPECT_EQ(c.dat(5, j), 0);
+  EXPECT_EQ(c.dat(kDatSteps, 1), 5 + 4 * 7);
+  EXPECT_EQ(c.dat(kDatRetracks, 1), 4);
+  EXPECT_EQ(c.dat(kDatRetracks, 2), 0);
+  EXPECT_EQ(c.dat(kDatRetracks, 3), 4);
+  for (int j = 1; j <= 3; ++j) EXPECT_EQ(c.dat(kDatGaveUp, j), 0);
 }
 
 TEST(chksln_w_flow, SeparatedPairIsReplacedAndAGiveUpMarked) {
@@ -86,9 +88,9 @@ TEST(chksln_w_flow, SeparatedPairIsReplacedAndAGiveUpMarked) {
   ASSERT_EQ(c.calls.size(), 2u);
   EXPECT_EQ(c.sol(1, 1), a + 1e-3);
   EXPECT_EQ(c.sol(1, 2), a + 2e-3);
-  EXPECT_EQ(c.dat(4, 1), 1);
-  EXPECT_EQ(c.dat(5, 1), 1);
-  EXPECT_EQ(c.dat(5, 2), 1);
+  EXPECT_EQ(c.dat(kDatRetracks, 1), 1);
+  EXPECT_EQ(c.dat(kDatGaveUp, 1), 1);
+  EXPECT_EQ(c.dat(kDatGaveUp, 2), 1);
 }
 
 TEST(chksln_w_flow, NoRetrackWhenApart) {
@@ -106,8 +108,8 @@ TEST(chksln_w_flow, NoRetrackWhenApart) {
     checked c = run(r.x1, r.x2, true);
     EXPECT_TRUE(c.calls.empty());
     for (int j = 1; j <= static_cast<int>(r.x1.size()); ++j) {
-      EXPECT_EQ(c.dat(4, j), 0);
-      EXPECT_EQ(c.dat(5, j), 0);
+      EXPECT_EQ(c.dat(kDatRetracks, j), 0);
+      EXPECT_EQ(c.dat(kDatGaveUp, j), 0);
     }
   }
 }

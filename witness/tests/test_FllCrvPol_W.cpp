@@ -15,6 +15,7 @@
 #include "QFllCrvPol.h"
 #include "QTrack.h"
 #include "prng.h"
+#include "scoped.h"
 #include "sysprep.h"
 
 namespace hc {
@@ -64,7 +65,7 @@ run_sys make(unsigned seed) {
   s.nm = p.nm;
   s.supp = p.supp;
   s.coef = p.coef;
-  prng_fix_seed(seed);
+  const test::scoped_seed fixed(seed);
   vec<int> nm = p.nm;
   mat<int> supp = p.supp;
   int mm = s.M;
@@ -77,7 +78,6 @@ run_sys make(unsigned seed) {
   vec<double> tmprv(s.M);
   s.coef_q.assign(s.M);
   start_coefficients(s.M, 100, tmprv, s.coef_q);
-  prng_clock_seed();
   return s;
 }
 
@@ -98,21 +98,22 @@ TEST(fcurve_w, FindsEveryChosenRootOnce) {
     run_sys s = make(seed);
     ASSERT_EQ(s.mv, 4);
     mat<cplx> sol(3, 4);
-    mat<int> dat(6, 4, 0);
+    mat<int> dat(kDatRows, 4, 0);
     int nroot = -1;
-    prng_fix_seed(7);
-    fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot, sol, dat);
-    prng_clock_seed();
+    {
+      const test::scoped_seed fixed(7);
+      fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot, sol, dat);
+    }
     ASSERT_EQ(nroot, 4);
     std::vector<int> hit(4, 0);
     for (int j = 1; j <= nroot; ++j) {
       const int r = which_root(s, sol.col(j));
       ASSERT_GE(r, 0) << "end point " << j << " is no chosen root";
       ++hit[static_cast<std::size_t>(r)];
-      EXPECT_GE(dat(1, j), 1);
-      EXPECT_LE(dat(1, j), s.nc);
-      EXPECT_GE(dat(2, j), 1);
-      EXPECT_EQ(dat(3, j), 0);  // the witness tracker keeps no step counts
+      EXPECT_GE(dat(kDatCell, j), 1);
+      EXPECT_LE(dat(kDatCell, j), s.nc);
+      EXPECT_GE(dat(kDatStart, j), 1);
+      EXPECT_EQ(dat(kDatSteps, j), 0);  // the witness tracker keeps no step counts
     }
     EXPECT_EQ(hit, std::vector<int>(4, 1));
   }
@@ -121,7 +122,7 @@ TEST(fcurve_w, FindsEveryChosenRootOnce) {
 TEST(fcurve_w_death, TooFewColumnsForThePathsEndTheProgram) {
   run_sys s = make(1);
   mat<cplx> sol(3, 3);
-  mat<int> dat(6, 3, 0);
+  mat<int> dat(kDatRows, 3, 0);
   int nroot = 0;
   EXPECT_EXIT(fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot, sol, dat),
               testing::ExitedWithCode(status::internal), "fewer columns");
@@ -204,16 +205,18 @@ TEST(wit_tracker, HandOverReplacesAGivenUpPathByItsBinary128End) {
 TEST(retrace_w, RetrackOfAPathAndOfAMissingOne) {
   run_sys s = make(1);
   mat<cplx> sol(3, 4);
-  mat<int> dat(6, 4, 0);
+  mat<int> dat(kDatRows, 4, 0);
   int nroot = 0;
-  prng_fix_seed(7);
-  fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot, sol, dat);
-  prng_clock_seed();
+  {
+    const test::scoped_seed fixed(7);
+    fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot, sol, dat);
+  }
   ASSERT_GE(nroot, 1);
   struct row {
     int p, r, give_up;
   };
-  for (const row& c : {row{dat(1, 1), dat(2, 1), 0}, row{s.nc + 1, 1, 1}, row{dat(1, 1), 99, 1}}) {
+  for (const row& c : {row{dat(kDatCell, 1), dat(kDatStart, 1), 0}, row{s.nc + 1, 1, 1},
+                       row{dat(kDatCell, 1), 99, 1}}) {
     SCOPED_TRACE(c.p);
     double c3 = 0.01;
     int stepcount = -1, give_up = -1;

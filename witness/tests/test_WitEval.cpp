@@ -8,6 +8,7 @@
 
 #include "WitEval.h"
 #include "fatal.h"
+#include "ref_eval.h"
 
 namespace hc {
 namespace {
@@ -20,36 +21,13 @@ struct sparse {
   int m() const { return supp.cols(); }
 };
 
-cplx ipow(cplx z, int e) {
-  cplx r(1, 0);
-  for (int i = 0; i < e; ++i) r *= z;
-  return r;
-}
-
 // Direct evaluation: values, t-derivatives and Jacobian.
 void direct(const sparse& s, const vec<cplx>& x, vec<cplx>& p, vec<cplx>& pt, mat<cplx>& J) {
-  const int n = s.n;
-  p.assign(n);
-  pt.assign(n);
-  J.assign(n, n);
-  int k0 = 0;
-  for (int i = 1; i <= n; ++i) {
-    for (int k = k0 + 1; k <= k0 + s.nm(i); ++k) {
-      cplx mono(1, 0);
-      for (int j = 1; j <= n; ++j) mono *= ipow(x(j), s.supp(j, k));
-      p(i) += s.cf(k) * mono;
-      pt(i) += s.cft(k) * mono;
-      for (int j = 1; j <= n; ++j) {
-        const int e = s.supp(j, k);
-        if (e == 0) continue;
-        cplx dj = static_cast<double>(e) * ipow(x(j), e - 1);
-        for (int l = 1; l <= n; ++l)
-          if (l != j) dj *= ipow(x(l), s.supp(l, k));
-        J(i, j) += s.cf(k) * dj;
-      }
-    }
-    k0 += s.nm(i);
-  }
+  p.assign(s.n);
+  pt.assign(s.n);
+  J.assign(s.n, s.n);
+  test::ref_eval(s.n, s.nm.data(), s.supp, s.cf.data(), s.cft.data(), x.data(), p.data(), J.data(),
+                 pt.data());
 }
 
 sparse random_system(int n, std::vector<int> counts, int maxe, unsigned seed) {

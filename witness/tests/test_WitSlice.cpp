@@ -10,6 +10,7 @@
 #include "fatal.h"
 #include "WrtSol_W.h"
 #include "prng.h"
+#include "scoped.h"
 #include "sysprep.h"
 
 namespace hc {
@@ -121,11 +122,12 @@ TEST(embed_system, LayoutOfGivenEquationsSlackTermsAndHyperplanes) {
 }
 
 TEST(draw_slicing, UnitModulusAnglesBelowTheFactorAndReseeded) {
-  prng_fix_seed(5);
   mat<cplx> z1, l1, z2, l2;
-  draw_slicing(3, 2, z1, l1);
-  draw_slicing(3, 2, z2, l2);  // reseeds: the same draws again
-  prng_clock_seed();
+  {
+    const test::scoped_seed fixed(5);
+    draw_slicing(3, 2, z1, l1);
+    draw_slicing(3, 2, z2, l2);  // reseeds: the same draws again
+  }
   ASSERT_EQ(z1.rows(), 3);
   ASSERT_EQ(z1.cols(), 2);
   ASSERT_EQ(l1.rows(), 2);
@@ -147,10 +149,12 @@ TEST(draw_slicing, UnitModulusAnglesBelowTheFactorAndReseeded) {
       EXPECT_EQ(l1(j, l), l2(j, l));
     }
   // Drawn in the order zcoef by rows, then lcoef by rows: the first draw is zcoef(1,1).
-  prng_fix_seed(5);
-  prng_seed();
-  const double r = prng_draw();
-  prng_clock_seed();
+  double r = 0;
+  {
+    const test::scoped_seed fixed(5);
+    prng_seed();
+    r = prng_draw();
+  }
   EXPECT_EQ(z1(1, 1), cplx(std::cos(kSliceAngle * r), std::sin(kSliceAngle * r)));
 }
 

@@ -1,12 +1,12 @@
 // The writer of data.witness: its records to the character, and which end
 // points it accepts, on small embedded systems whose roots are chosen first.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -16,7 +16,9 @@
 #include "LinTool.h"
 #include "WitSlice.h"
 #include "WrtSol_W.h"
-#include "real_types.h"
+#include "proc.h"
+#include "quad_types.h"
+#include "scoped.h"
 #include "sysprep.h"
 
 namespace hc {
@@ -292,29 +294,23 @@ TEST(write_witness, FarPointOfAnEquationGivenWithAMultipleOfIt) {
 }
 
 TEST(wrtsln_w, WritesDataWitnessInTheWorkingDirectory) {
-  char tmpl[] = "/tmp/wit_writer_XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  char old[4096];
-  ASSERT_NE(getcwd(old, sizeof old), nullptr);
-  ASSERT_EQ(chdir(tmpl), 0);
-  {
-    std::ofstream stale("data.witness");
-    stale << "stale text that must disappear, longer than nothing\n";
-  }
+  namespace fs = std::filesystem;
+  const test::temp_dir dir;
+  ASSERT_TRUE(fs::is_empty(dir.path()));  // whatever is read below is the writer's
+  const test::scoped_folder inside(dir.path());
+  ASSERT_TRUE(fs::equivalent(fs::current_path(), dir.path()));
+  test::spit(dir / "data.witness", "stale text that must disappear, longer than nothing\n");
   fixture f(0.0);
   mat<cplx> sol(3, 1);
   sol(1, 1) = kX1;
   sol(2, 1) = kX2;
   int nwitness = -1;
   wrtsln_w(f.N, f.M, f.n, f.k, 1, nwitness, f.supp, f.coef, f.nm, sol, f.zcoef, f.lcoef, f.var);
-  std::ifstream in("data.witness", std::ios::binary);
-  std::stringstream got;
-  got << in.rdbuf();
-  EXPECT_EQ(got.str(), std::string(kPointRecords) + tail(1, 1));
+  const std::string want = std::string(kPointRecords) + tail(1, 1);
+  ASSERT_TRUE(fs::exists(dir / "data.witness"));
+  EXPECT_EQ(fs::file_size(dir / "data.witness"), want.size());
+  EXPECT_EQ(test::slurp(dir / "data.witness"), want);
   EXPECT_EQ(nwitness, 1);
-  std::remove("data.witness");
-  ASSERT_EQ(chdir(old), 0);
-  rmdir(tmpl);
 }
 
 }  // namespace

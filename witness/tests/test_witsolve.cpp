@@ -10,12 +10,12 @@
 // pairs, and what it cannot separate the writer writes twice, so the number
 // written may exceed the degree.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <complex>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -26,6 +26,7 @@
 #include "WrtSol_W.h"
 #include "fatal.h"
 #include "ffread.h"
+#include "proc.h"
 
 namespace hc {
 namespace {
@@ -39,32 +40,33 @@ struct outcome {
   std::string out, err, witness;
 };
 
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // Runs witsolve in a new directory holding bin/input.num (unless input is
-// empty), with `answers` on standard input.
+// empty), with `answers` on standard input.  Whatever the run, witsolve
+// ends with a status of the table, leaves its input as it was and nothing
+// in the folder but data.witness (a temporary of the writer is renamed or
+// removed).
 outcome run(const std::string& input, const std::string& answers) {
-  char tmpl[] = "/tmp/witsolve_run_XXXXXX";
-  EXPECT_NE(mkdtemp(tmpl), nullptr);
-  const std::string dir = tmpl;
+  const test::temp_dir dir;
   if (!input.empty()) {
-    EXPECT_EQ(system(("mkdir -p " + dir + "/bin").c_str()), 0);
-    std::ofstream(dir + "/bin/input.num") << input;
+    std::filesystem::create_directory(dir / "bin");
+    test::spit(dir / "bin" / "input.num", input);
   }
-  std::ofstream(dir + "/answers") << answers;
-  const std::string cmd = "cd " + dir + " && " + program() + " < answers > out 2> err";
+  const test::proc_result p = test::run_process({program()}, answers, dir.path());
   outcome o;
-  const int st = std::system(cmd.c_str());
-  o.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  o.out = slurp(dir + "/out");
-  o.err = slurp(dir + "/err");
-  o.witness = slurp(dir + "/data.witness");
-  EXPECT_EQ(std::system(("rm -rf " + dir).c_str()), 0);
+  o.status = p.status;
+  o.out = p.out;
+  o.err = p.err;
+  o.witness = test::slurp(dir / "data.witness");
+  if (!input.empty()) {
+    EXPECT_EQ(test::slurp(dir / "bin" / "input.num"), input);
+  }
+  const int known[] = {status::ok,    status::output,   status::input,
+                       status::size,  status::memory,   status::library,
+                       status::usage, status::data,     status::internal};
+  EXPECT_NE(std::find(std::begin(known), std::end(known), p.status), std::end(known))
+      << "status " << p.status << ": " << p.err;
+  for (const auto& [name, text] : test::dir_files(dir.path().string()))
+    EXPECT_TRUE(name == "bin" || name == "data.witness") << "left behind: " << name;
   return o;
 }
 

@@ -17,9 +17,9 @@ namespace {
 const std::string eqtrans = EQTRANS_BIN;
 
 // Status of an input that is not a convertible system (syntax error, refusal).
-constexpr int st_input = 65;
+constexpr int kStInput = 65;
 // Status of a usage error of the option parser.
-constexpr int st_usage = 64;
+constexpr int kStUsage = 64;
 
 void check_case(const cli_case& c) { hc::test::check_case(eqtrans, c); }
 
@@ -92,24 +92,24 @@ TEST(EqtransCli, Language) {
 // ---- syntax errors and their locations: nothing written ----
 
 const cli_case syntax_cases[] = {
-    {"empty input", {}, "", "", "eqtrans: 1.0: syntax error\n", st_input, {}},
-    {"only a comment", {}, "# nothing\n", "", "eqtrans: 2.0: syntax error\n", st_input, {}},
-    {"a lone semicolon", {}, ";", "", "eqtrans: 1.0: syntax error\n", st_input, {}},
-    {"1e5 is 1 then the name e5", {}, "x; 1e5", "", "eqtrans: 1.3-5: syntax error\n", st_input, {}},
-    {"1.5e3 is 1.5 then the name e3", {}, "1.5e3", "", "eqtrans: 1.0-4: syntax error\n", st_input, {}},
-    {"the comma", {}, "x, y", "", "eqtrans: 1.0-1: syntax error\n", st_input, {}},
-    {"operator after another, no blanks", {}, "x+*y", "", "eqtrans: 1.0-2: syntax error\n", st_input, {}},
-    {"one-character token after a blank", {}, "x + * y", "", "eqtrans: 1.4: syntax error\n", st_input,
+    {"empty input", {}, "", "", "eqtrans: 1.0: syntax error\n", kStInput, {}},
+    {"only a comment", {}, "# nothing\n", "", "eqtrans: 2.0: syntax error\n", kStInput, {}},
+    {"a lone semicolon", {}, ";", "", "eqtrans: 1.0: syntax error\n", kStInput, {}},
+    {"1e5 is 1 then the name e5", {}, "x; 1e5", "", "eqtrans: 1.3-5: syntax error\n", kStInput, {}},
+    {"1.5e3 is 1.5 then the name e3", {}, "1.5e3", "", "eqtrans: 1.0-4: syntax error\n", kStInput, {}},
+    {"the comma", {}, "x, y", "", "eqtrans: 1.0-1: syntax error\n", kStInput, {}},
+    {"operator after another, no blanks", {}, "x+*y", "", "eqtrans: 1.0-2: syntax error\n", kStInput, {}},
+    {"one-character token after a blank", {}, "x + * y", "", "eqtrans: 1.4: syntax error\n", kStInput,
      {}},
-    {"stray characters move the end", {}, "x + $$*y", "", "eqtrans: 1.4-6: syntax error\n", st_input,
+    {"stray characters move the end", {}, "x + $$*y", "", "eqtrans: 1.4-6: syntax error\n", kStInput,
      {}},
-    {"end of input after a blank", {}, "x + ", "", "eqtrans: 1.4-3: syntax error\n", st_input, {}},
-    {"third line after a tab", {}, "x +\n  y *\n\t* z", "", "eqtrans: 3.1: syntax error\n", st_input,
+    {"end of input after a blank", {}, "x + ", "", "eqtrans: 1.4-3: syntax error\n", kStInput, {}},
+    {"third line after a tab", {}, "x +\n  y *\n\t* z", "", "eqtrans: 3.1: syntax error\n", kStInput,
      {}},
-    {"several newlines at once", {}, "x+\n\n  yy+*z", "", "eqtrans: 3.2-5: syntax error\n", st_input,
+    {"several newlines at once", {}, "x+\n\n  yy+*z", "", "eqtrans: 3.2-5: syntax error\n", kStInput,
      {}},
-    {"juxtaposition", {}, "x + y;\ny + ab cd", "", "eqtrans: 2.7-8: syntax error\n", st_input, {}},
-    {"negative integer exponent", {}, "x^-1", "", "eqtrans: 1.0-2: syntax error\n", st_input, {}},
+    {"juxtaposition", {}, "x + y;\ny + ab cd", "", "eqtrans: 2.7-8: syntax error\n", kStInput, {}},
+    {"negative integer exponent", {}, "x^-1", "", "eqtrans: 1.0-2: syntax error\n", kStInput, {}},
 };
 
 TEST(EqtransCli, SyntaxErrors) {
@@ -119,28 +119,28 @@ TEST(EqtransCli, SyntaxErrors) {
 // ---- refused operations: one line, nothing written ----
 
 const cli_case refusal_cases[] = {
-    {"x^(2)", {}, "x + 1; x^(2)", "", pow_nonconst, st_input, {}},
-    {"x/y", {}, "x/y", "", div_nonconst, st_input, {}},
-    {"empty divisor", {}, "x/(y-y)", "", div_nonconst, st_input, {}},
-    {"x^(y)", {}, "x^(y)", "", "eqtrans: nonconstant exponent not yet supported\n", st_input,
+    {"x^(2)", {}, "x + 1; x^(2)", "", pow_nonconst, kStInput, {}},
+    {"x/y", {}, "x/y", "", div_nonconst, kStInput, {}},
+    {"empty divisor", {}, "x/(y-y)", "", div_nonconst, kStInput, {}},
+    {"x^(y)", {}, "x^(y)", "", "eqtrans: nonconstant exponent not yet supported\n", kStInput,
      {}},
-    {"division by zero", {}, "x/0", "", "eqtrans: 1.0-2: division by zero\n", st_input, {}},
+    {"division by zero", {}, "x/0", "", "eqtrans: 1.0-2: division by zero\n", kStInput, {}},
     {"division by an imaginary zero", {}, "x/(0i*y^0)", "",
-     "eqtrans: 1.0-9: division by zero\n", st_input, {}},
+     "eqtrans: 1.0-9: division by zero\n", kStInput, {}},
     {"zero to a negative power", {}, "0^(-1)", "",
-     "eqtrans: 1.0-5: zero raised to a negative power\n", st_input, {}},
+     "eqtrans: 1.0-5: zero raised to a negative power\n", kStInput, {}},
     {"zero to an imaginary power", {}, "0.^(i)", "",
-     "eqtrans: 1.0-5: zero raised to an imaginary power\n", st_input, {}},
+     "eqtrans: 1.0-5: zero raised to an imaginary power\n", kStInput, {}},
     {"exponent beyond 32 bits", {}, "x^4294967297", "",
-     "eqtrans: 1.0-11: exponent does not fit in 32 bits\n", st_input, {}},
+     "eqtrans: 1.0-11: exponent does not fit in 32 bits\n", kStInput, {}},
     {"exponent one past 32 bits", {}, "y + x^2147483648", "",
-     "eqtrans: 1.4-15: exponent does not fit in 32 bits\n", st_input, {}},
+     "eqtrans: 1.4-15: exponent does not fit in 32 bits\n", kStInput, {}},
     {"power of a power beyond 32 bits", {}, "(x^65536)^65536", "",
-     "eqtrans: 1.0-14: exponent does not fit in 32 bits\n", st_input, {}},
+     "eqtrans: 1.0-14: exponent does not fit in 32 bits\n", kStInput, {}},
     {"product beyond 32 bits", {}, "x^2147483647*x", "",
-     "eqtrans: 1.0-13: exponent does not fit in 32 bits\n", st_input, {}},
+     "eqtrans: 1.0-13: exponent does not fit in 32 bits\n", kStInput, {}},
     {"power of a sum beyond 32 bits", {}, "(x^1073741824 + 1)^2", "",
-     "eqtrans: 1.0-19: exponent does not fit in 32 bits\n", st_input, {}},
+     "eqtrans: 1.0-19: exponent does not fit in 32 bits\n", kStInput, {}},
 };
 
 TEST(EqtransCli, Refusals) {
@@ -161,25 +161,25 @@ const cli_case coefficient_cases[] = {
     {"an imaginary integer beyond 64 bits", {}, "123456789012345678901234567890 i*x",
      "1\n1\n1 \n(0,1.234567890123457e+29)\nx\n", "", 0, {}},
     {"a real literal beyond the double range", {}, "1.e+400*x", "",
-     "eqtrans: 1.0-8: coefficient is not finite\n", st_input, {}},
+     "eqtrans: 1.0-8: coefficient is not finite\n", kStInput, {}},
     {"infinity minus infinity", {}, "1.e+400*x - 1.e+400*x", "",
-     "eqtrans: 1.0-20: coefficient is not finite\n", st_input, {}},
+     "eqtrans: 1.0-20: coefficient is not finite\n", kStInput, {}},
     {"an integer literal beyond the double range", {}, digits400 + "*x", "",
-     "eqtrans: 1.0-401: coefficient is not finite\n", st_input, {}},
+     "eqtrans: 1.0-401: coefficient is not finite\n", kStInput, {}},
     {"a complex power that overflows", {}, "2^(2000)+x", "",
-     "eqtrans: 1.0-9: coefficient is not finite\n", st_input, {}},
+     "eqtrans: 1.0-9: coefficient is not finite\n", kStInput, {}},
     {"the power of a single term", {}, "(2*x)^2147483647", "",
-     "eqtrans: 1.0-15: coefficient is not finite\n", st_input, {}},
+     "eqtrans: 1.0-15: coefficient is not finite\n", kStInput, {}},
     {"binomial coefficients that overflow", {}, "(x+1)^2000", "",
-     "eqtrans: 1.0-9: coefficient is not finite\n", st_input, {}},
+     "eqtrans: 1.0-9: coefficient is not finite\n", kStInput, {}},
     {"a power of ten bytes", {}, "(x+1)^100000", "",
-     "eqtrans: 1.0-11: coefficient is not finite\n", st_input, {}},
+     "eqtrans: 1.0-11: coefficient is not finite\n", kStInput, {}},
     {"a product on the second line", {}, "x + 1;\ny * 1.e+200 * 1.e+200", "",
-     "eqtrans: 2.0-20: coefficient is not finite\n", st_input, {}},
+     "eqtrans: 2.0-20: coefficient is not finite\n", kStInput, {}},
     {"a sum that overflows", {}, "2.5*x + (1.e+308 + 1.e+308)*y", "",
-     "eqtrans: 1.0-28: coefficient is not finite\n", st_input, {}},
+     "eqtrans: 1.0-28: coefficient is not finite\n", kStInput, {}},
     {"the place is that of the equation", {}, "x;\n y + 1.e+400;\nz", "",
-     "eqtrans: 2.1-11: coefficient is not finite\n", st_input, {}},
+     "eqtrans: 2.1-11: coefficient is not finite\n", kStInput, {}},
     // Values beyond the double range on the way, where the result is finite
     // (a power 0 or a product with an empty sum): written as the result is.
     {"an infinite base to the power 0", {}, "((x + 5.e+202)^6)^0*1; (1.e+400*x)^0 + y",
@@ -190,13 +190,13 @@ const cli_case coefficient_cases[] = {
      "1\n1\n1 \n(0,0)\nx\n", "", 0, {}},
     {"the exponents of a power are refused before its coefficients", {},
      "((1.e+300*x^1000000000 + 1.e+300)^3)^0", "",
-     "eqtrans: 1.0-34: exponent does not fit in 32 bits\n", st_input, {}},
+     "eqtrans: 1.0-34: exponent does not fit in 32 bits\n", kStInput, {}},
     {"division by a tiny constant", {}, "x/1.e-320", "",
-     "eqtrans: 1.0-8: coefficient is not finite\n", st_input, {}},
+     "eqtrans: 1.0-8: coefficient is not finite\n", kStInput, {}},
     {"a negative power of a tiny constant", {}, "(1.e-200)^(-2)", "",
-     "eqtrans: 1.0-13: coefficient is not finite\n", st_input, {}},
+     "eqtrans: 1.0-13: coefficient is not finite\n", kStInput, {}},
     {"nothing is written with -T", {"-T"}, "x; 1.e+400", "",
-     "eqtrans: 1.3-9: coefficient is not finite\n", st_input, {{"data.supp", "old\n"}},
+     "eqtrans: 1.3-9: coefficient is not finite\n", kStInput, {{"data.supp", "old\n"}},
      {{"data.supp", "old\n"}}},
 };
 
@@ -243,7 +243,7 @@ const cli_case option_cases[] = {
     {"-T replaces longer old files", {"-T"}, "x", "", "", 0,
      {{"data.supp", "1 1\n1 \n1 1\n1 \n"}, {"data.coef", "(1,0)\n"}},
      {{"data.supp", std::string(200, 'o')}, {"data.coef", std::string(200, 'o')}}},
-    {"a syntax error writes no files", {"-T"}, "x;*", "", "eqtrans: 1.0-2: syntax error\n", st_input, {}},
+    {"a syntax error writes no files", {"-T"}, "x;*", "", "eqtrans: 1.0-2: syntax error\n", kStInput, {}},
     {"--version", {"--version"}, "", "0.9.9\n", "", 0, {}},
     {"--usage", {"--usage"}, "",
      "Usage: eqtrans [-qsRStTvZ?V] [-o FILE] [--output=FILE] [--quiet] [--silent]\n"
@@ -274,13 +274,13 @@ const cli_case option_cases[] = {
      "for any corresponding short options.\n",
      "", 0, {}},
     {"unknown long option", {"--bogus"}, sys_in, "",
-     std::string("eqtrans: unrecognized option '--bogus'\n") + try_help, st_usage, {}},
+     std::string("eqtrans: unrecognized option '--bogus'\n") + try_help, kStUsage, {}},
     {"unknown short option", {"-x"}, sys_in, "",
-     std::string("eqtrans: invalid option -- 'x'\n") + try_help, st_usage, {}},
+     std::string("eqtrans: invalid option -- 'x'\n") + try_help, kStUsage, {}},
     {"-o without its argument", {"-o"}, sys_in, "",
-     std::string("eqtrans: option requires an argument -- 'o'\n") + try_help, st_usage, {}},
+     std::string("eqtrans: option requires an argument -- 'o'\n") + try_help, kStUsage, {}},
     {"a positional argument", {"-T", "file.txt"}, sys_in, "",
-     std::string("Usage: eqtrans [OPTION...]\n") + try_help, st_usage, {}},
+     std::string("Usage: eqtrans [OPTION...]\n") + try_help, kStUsage, {}},
 };
 
 TEST(EqtransCli, Options) {

@@ -186,31 +186,31 @@ TEST(EqtransModel, Refusals) {
     const char* msg;
   };
   const refusal_case cases[] = {
-      {"x/y", [&](Poly& p) { p /= y; }, x, msg_div_nonconst},
-      {"x/(x+2)", [&](Poly& p) { p /= x_plus_2; }, x, msg_div_nonconst},
-      {"x/(empty)", [&](Poly& p) { p /= Poly(); }, x, msg_div_nonconst},
-      {"x/0", [&](Poly& p) { p /= zero; }, x, msg_div_zero},
-      {"x^(y)", [&](Poly& p) { p ^= y; }, x, msg_exp_nonconst},
-      {"x^(2)", [&](Poly& p) { p ^= two; }, x, msg_pow_nonconst},
-      {"(x+2)^(0.5)", [&](Poly& p) { p ^= Coef{0.5, 0.0}; }, x_plus_2, msg_pow_nonconst},
-      {"x^-1", [&](Poly& p) { p ^= -1; }, x, msg_neg_pow_nonconst},
-      {"0^(-0.5)", [&](Poly& p) { p ^= Coef{-0.5, 0.0}; }, zero, msg_zero_neg_pow},
-      {"0^-2", [&](Poly& p) { p ^= -2; }, zero, msg_zero_neg_pow},
-      {"0^(i)", [&](Poly& p) { p ^= Coef{0.0, 1.0}; }, zero, msg_zero_imag_pow},
-      {"(x^65536)^65536", [&](Poly& p) { p ^= 65536; p ^= 65536; }, x, msg_exp_overflow},
-      {"x^INT_MAX * x", [&](Poly& p) { p ^= INT_MAX; p *= x; }, x, msg_exp_overflow},
-      {"(x^2^30 + 2)^2", [&](Poly& p) { p ^= 1 << 30; p += two; p ^= 2; }, x, msg_exp_overflow},
+      {"x/y", [&](Poly& p) { p /= y; }, x, kMsgDivNonconst},
+      {"x/(x+2)", [&](Poly& p) { p /= x_plus_2; }, x, kMsgDivNonconst},
+      {"x/(empty)", [&](Poly& p) { p /= Poly(); }, x, kMsgDivNonconst},
+      {"x/0", [&](Poly& p) { p /= zero; }, x, kMsgDivZero},
+      {"x^(y)", [&](Poly& p) { p ^= y; }, x, kMsgExpNonconst},
+      {"x^(2)", [&](Poly& p) { p ^= two; }, x, kMsgPowNonconst},
+      {"(x+2)^(0.5)", [&](Poly& p) { p ^= Coef{0.5, 0.0}; }, x_plus_2, kMsgPowNonconst},
+      {"x^-1", [&](Poly& p) { p ^= -1; }, x, kMsgNegPowNonconst},
+      {"0^(-0.5)", [&](Poly& p) { p ^= Coef{-0.5, 0.0}; }, zero, kMsgZeroNegPow},
+      {"0^-2", [&](Poly& p) { p ^= -2; }, zero, kMsgZeroNegPow},
+      {"0^(i)", [&](Poly& p) { p ^= Coef{0.0, 1.0}; }, zero, kMsgZeroImagPow},
+      {"(x^65536)^65536", [&](Poly& p) { p ^= 65536; p ^= 65536; }, x, kMsgExpOverflow},
+      {"x^INT_MAX * x", [&](Poly& p) { p ^= INT_MAX; p *= x; }, x, kMsgExpOverflow},
+      {"(x^2^30 + 2)^2", [&](Poly& p) { p ^= 1 << 30; p += two; p ^= 2; }, x, kMsgExpOverflow},
       {"(x^2^30 + 2)^3, refused before a product", [&](Poly& p) { p ^= 1 << 30; p += two; p ^= 3; },
-       x, msg_exp_overflow},
+       x, kMsgExpOverflow},
   };
   for (const refusal_case& c : cases) {
     SCOPED_TRACE(c.what);
     Poly p = c.base;
     EXPECT_EQ(refusal_of([&] { c.op(p); }), c.msg);
   }
-  EXPECT_STREQ(msg_div_nonconst, "division by nonconstant expression is not yet supported");
-  EXPECT_STREQ(msg_exp_nonconst, "nonconstant exponent not yet supported");
-  EXPECT_STREQ(msg_pow_nonconst,
+  EXPECT_STREQ(kMsgDivNonconst, "division by nonconstant expression is not yet supported");
+  EXPECT_STREQ(kMsgExpNonconst, "nonconstant exponent not yet supported");
+  EXPECT_STREQ(kMsgPowNonconst,
                "non-integer exponent on nonconstant express is not yet supported");
 }
 

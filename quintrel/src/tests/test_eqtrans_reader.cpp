@@ -20,7 +20,7 @@ const std::string eqtrans = EQTRANS_BIN;
 
 // Coefficients are written with 16 significant digits, so they come back
 // within a few units of the 16th digit.
-constexpr double coef_rel_tol = 1e-15;
+constexpr double kCoefRelTol = 1e-15;
 
 suppsys read_normal(const std::string& text, const std::string& source) {
   std::istringstream in(text);
@@ -88,7 +88,7 @@ TEST(EqtransReader, SameSystemAsWrittenByHand) {
     for (int k = 1; k <= want.m; ++k) {
       for (int j = 1; j <= want.n; ++j)
         EXPECT_EQ(got.supp(j, k), want.supp(j, k)) << "term " << k << ", variable " << j;
-      const double tol = coef_rel_tol * std::max(1.0, std::abs(want.coef(k)));
+      const double tol = kCoefRelTol * std::max(1.0, std::abs(want.coef(k)));
       EXPECT_NEAR(got.coef(k).real(), want.coef(k).real(), tol) << "term " << k;
       EXPECT_NEAR(got.coef(k).imag(), want.coef(k).imag(), tol) << "term " << k;
     }

@@ -14,6 +14,7 @@
 #include "cplx.h"
 #include "fake_sparse_eval.h"
 #include "prng.h"
+#include "scoped.h"
 #include "sysprep.h"
 
 namespace hc::polytest {
@@ -36,7 +37,7 @@ struct run {
 inline vec<cplx> start_coefs(int m, unsigned seed) {
   vec<double> tmprv(m);
   vec<cplx> coef_q(m);
-  prng_fix_seed(seed);
+  const test::scoped_seed fixed(seed);
   start_coefficients(m, 4321, tmprv, coef_q);
   return coef_q;
 }
@@ -49,13 +50,12 @@ const cplx kUnwritten(-77, -77);
 inline run track(const system& s, vec_ref<const double> w, mat_ref<const int> mcl, int nc,
                  int paths, vec_ref<const cplx> coef_q) {
   fakesp::set_system(s.n, s.nm, s.supp);
-  run r{mat<cplx>(s.n, paths, kUnwritten), mat<int>(6, paths, 0), -1, -1};
+  run r{mat<cplx>(s.n, paths, kUnwritten), mat<int>(kDatRows, paths, 0), -1, -1};
   vec<int> nm(s.n);
   for (int i = 1; i <= s.n; ++i) nm(i) = s.nm[static_cast<std::size_t>(i - 1)];
-  prng_fix_seed(99);  // the projection of the duplicate check
+  const test::scoped_seed fixed(99);  // the projection of the duplicate check
   fcurve(s.n, s.m(), nc, nm, s.supp, s.coef, coef_q, w, mcl, r.nroot, r.sol, r.dat, r.blow_up,
          fakesp::core);
-  prng_clock_seed();
   return r;
 }
 

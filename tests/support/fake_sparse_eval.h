@@ -17,6 +17,7 @@
 #include "Eval.h"
 #include "array.h"
 #include "cplx.h"
+#include "ref_eval.h"
 
 namespace hc::fakesp {
 
@@ -40,12 +41,6 @@ inline void set_system(int n, const std::vector<int>& nm, mat_ref<const int> sup
     for (int v = 1; v <= n; ++v) sys.supp(v, k) = supp(v, k);
 }
 
-inline cplx ipow(cplx z, int e) {
-  cplx r(1, 0);
-  for (int i = 0; i < e; ++i) r *= z;
-  return r;
-}
-
 inline bool poisoned(int n, const cplx* z) {
   if (sys.poison_radius < 0) return false;
   double d = 0;
@@ -59,28 +54,12 @@ inline bool poisoned(int n, const cplx* z) {
 inline void values(int n, const cplx* cf, const cplx* z, cplx* p, cplx* dp, const cplx* cft,
                    cplx* dt) {
   ++sys.evaluations;
+  test::ref_eval(n, sys.nm.data(), sys.supp, cf, cft, z, p, dp, dt);
+  if (!poisoned(n, z)) return;
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const bool bad = poisoned(n, z);
-  for (int i = 0; i < n * n; ++i) dp[i] = cplx(0, 0);
-  int k = 1;
-  for (int i = 1; i <= n; ++i) {
-    cplx pi(0, 0), ti(0, 0);
-    for (int t = 0; t < sys.nm[static_cast<std::size_t>(i - 1)]; ++t, ++k) {
-      cplx mono(1, 0);
-      for (int v = 1; v <= n; ++v) mono *= ipow(z[v - 1], sys.supp(v, k));
-      pi += cf[k - 1] * mono;
-      if (cft) ti += cft[k - 1] * mono;
-      for (int v = 1; v <= n; ++v) {
-        const int e = sys.supp(v, k);
-        if (e == 0) continue;
-        cplx d = cf[k - 1] * static_cast<double>(e) * ipow(z[v - 1], e - 1);
-        for (int u = 1; u <= n; ++u)
-          if (u != v) d *= ipow(z[u - 1], sys.supp(u, k));
-        dp[(i - 1) + (v - 1) * n] += d;
-      }
-    }
-    p[i - 1] = bad ? cplx(nan, nan) : pi;
-    if (dt) dt[i - 1] = bad ? cplx(nan, nan) : ti;
+  for (int i = 0; i < n; ++i) {
+    p[i] = cplx(nan, nan);
+    if (dt) dt[i] = cplx(nan, nan);
   }
 }
 

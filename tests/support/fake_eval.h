@@ -15,6 +15,7 @@
 #include "Eval.h"
 #include "array.h"
 #include "cplx.h"
+#include "ref_eval.h"
 
 namespace hc::fake {
 
@@ -66,36 +67,13 @@ struct sparse_state {
 };
 inline sparse_state sparse;
 
-inline cplx ipow(cplx z, int e) {
-  cplx r(1, 0);
-  for (int i = 0; i < e; ++i) r *= z;
-  return r;
-}
-
 // Equations in consecutive blocks of nm(i) terms.
 inline std::vector<int> sparse_nm;
 
 inline void sparse_evahhx(const int& n, const cplx* cf, const cplx* z, cplx* p, const cplx*,
                           cplx* dp) {
   ++sparse.calls;
-  for (int i = 0; i < n * n; ++i) dp[i] = cplx(0, 0);
-  int k = 1;
-  for (int i = 1; i <= n; ++i) {
-    p[i - 1] = cplx(0, 0);
-    for (int t = 0; t < sparse_nm[static_cast<std::size_t>(i - 1)]; ++t, ++k) {
-      cplx mono = cf[k - 1];
-      for (int v = 1; v <= n; ++v) mono *= ipow(z[v - 1], sparse.supp(v, k));
-      p[i - 1] += mono;
-      for (int v = 1; v <= n; ++v) {
-        const int e = sparse.supp(v, k);
-        if (e == 0) continue;
-        cplx d = cf[k - 1] * static_cast<double>(e) * ipow(z[v - 1], e - 1);
-        for (int w = 1; w <= n; ++w)
-          if (w != v) d *= ipow(z[w - 1], sparse.supp(w, k));
-        dp[(i - 1) + (v - 1) * n] += d;
-      }
-    }
-  }
+  test::ref_eval(n, sparse_nm.data(), sparse.supp, cf, nullptr, z, p, dp, nullptr);
 }
 inline void sparse_subexpo(const int&, const cplx*, const cplx*, cplx*, const cplx*, const cplx*,
                            cplx*, cplx*) {}
