@@ -181,6 +181,14 @@ struct wilkinson {
   }
 };
 
+// "W_N at x", with x to 17 digits.
+std::string where(int N, cplx x) {
+  std::ostringstream what;
+  what.precision(17);
+  what << "W_" << N << " at " << x;
+  return what.str();
+}
+
 // End points that the trackers delivered on runs of W_12 and W_16, judged
 // by the polish with the backward-error factor 0 (the absolute bound alone,
 // unless the values vanish exactly), by the writer itself, and with the
@@ -213,10 +221,7 @@ TEST(write_roots, BackwardErrorDecisionTable) {
       {16, {10.758153233597959, 0.14392027046169051}, 0, false, false, true},
   };
   for (const row& r : rows) {
-    std::ostringstream what;
-    what.precision(17);
-    what << "W_" << r.N << " at " << r.x;
-    SCOPED_TRACE(what.str());
+    SCOPED_TRACE(where(r.N, r.x));
     wilkinson w(r.N);
     EXPECT_EQ(w.polished_good(r.x, 0.0), r.at_0);
     EXPECT_EQ(w.polished_good(r.x, 1e6), r.at_1e6);
@@ -257,10 +262,7 @@ TEST(write_roots, RefinesTheLooselyDeterminedRoots) {
       {16, {16 - 2e-6, 0}, 16, true},
   };
   for (const row& r : rows) {
-    std::ostringstream what;
-    what.precision(17);
-    what << "W_" << r.N << " at " << r.x;
-    SCOPED_TRACE(what.str());
+    SCOPED_TRACE(where(r.N, r.x));
     wilkinson w(r.N);
     cplx polished;
     double residual = 0;
