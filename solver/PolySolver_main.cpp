@@ -130,7 +130,8 @@ void linear_homotopy(const prepared_system& sys, vec_ref<const std::string> var,
            rc.nroot, rc.blow_up);
   build_cfd(n, m, sys.supp, sys.oldcoef, cfd);
   unscale(n, rc.nroot, sys.sclc, tmpsol);
-  wrtslntd(n, m, rc.nroot, sys.oldcoef, tmpsol, rc.nreal, dat, cfd, rc.blow_up, paths, var);
+  wrtslntd(n, m, rc.nroot, sys.oldcoef, tmpsol, rc.nreal, dat, cfd, rc.blow_up, paths, var, sys.nm,
+           sys.supp);
   rc.t1 = cpu_seconds();
 }
 
@@ -158,7 +159,8 @@ void polyhedral_homotopy(const prepared_system& sys, vec_ref<const std::string> 
   fcurve(n, m, nc, sys.nm, sys.supp, sys.coef, coef_q, w, mcl, rc.nroot, tmpsol, dat, rc.blow_up);
   unscale(n, rc.nroot, sys.sclc, tmpsol);
   build_cfd(n, m, sys.supp, sys.oldcoef, cfd);
-  wrtsln(n, m, rc.nroot, sys.oldcoef, tmpsol, rc.nreal, dat, cfd, rc.blow_up, paths, var);
+  wrtsln(n, m, rc.nroot, sys.oldcoef, tmpsol, rc.nreal, dat, cfd, rc.blow_up, paths, var, sys.nm,
+         sys.supp);
   rc.t1 = cpu_seconds();
 }
 

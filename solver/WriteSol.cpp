@@ -3,8 +3,10 @@
 #include <cmath>
 
 #include "BackErr.h"
+#include "DDRefine.h"
 #include "FollowCurve.h"
 #include "LinTool.h"
+#include "RootCopies.h"
 #include "ffwrite.h"
 #include "outfile.h"
 
@@ -21,6 +23,25 @@ constexpr double kRealTol = 1e-7;
 constexpr double kZeroMatrix = 1e-8, kZeroMatrixCond = 1e17;
 // Tolerance of the singular-value estimates.
 constexpr double kCondTol = 1e-5;
+// A polished root is refined with values in double-double when a backward
+// error of one eps allows it to lie farther than this from the root,
+// relative to max(1, max_i |x_i|): fewer than about 24 of its bits are then
+// determined by values computed in double.  At one eps (the first-order
+// figures of bench_wilkinson.py --accuracy) the roots of the expanded
+// Wilkinson polynomial of degree 12 reach 1.4e-8 relative (root 9),
+// so they stay as the double polish leaves them; those of degree 16 reach
+// 2e-8 at root 5 (1e-7 from 5) and 1.3e-7 to 1.3e-5 at roots 6 to 16 (8e-7
+// to 1.5e-4 from the integer), which are refined.
+constexpr double kRefineReach = 0x1p-24;
+// The backward error, in eps, at which the reach above is measured.
+constexpr double kReachFactor = 1.0;
+// The first double-double correction may be at most this many times the
+// reach at one eps: a point that the polish accepted at a backward error of
+// kBackErrFactor eps lies within kBackErrFactor reaches of its root to first
+// order, and twice that leaves room for the first-order estimate.  A larger
+// correction means the linear model does not hold there (a nearly singular
+// root); the point is then written as the double polish left it.
+constexpr double kRefineFirstStep = 2 * kBackErrFactor;
 
 const char* const kDashes = "---------------------------------------";
 const char* const kBanner = "===============>   ZARVIK-2.0   <===============";
@@ -30,6 +51,14 @@ std::string shown(double v) { return fmt_es(std::fabs(v) < kShowZero ? 0.0 : v, 
 std::string trimmed(const std::string& s) {
   std::string::size_type e = s.find_last_not_of(' ');
   return e == std::string::npos ? std::string() : s.substr(0, e + 1);
+}
+
+// True when some rho(i) > kRefineReach max(1, max_j |x_j|); false on a NaN.
+bool loosely_determined(int n, vec_ref<const cplx> x, vec_ref<const double> rho) {
+  const double size = one_max(vmax(n, x));
+  for (int i = 1; i <= n; ++i)
+    if (rho(i) > kRefineReach * size) return true;
+  return false;
 }
 }  // namespace
 
@@ -53,11 +82,14 @@ bool root_is_real(int n, vec_ref<const cplx> x) {
 void write_roots(std::ostream& out, int n, int m, int& nroot, vec_ref<const cplx> coef,
                  mat_ref<const cplx> sol, int& nreal, mat_ref<const int> dat,
                  vec_ref<const cplx> cfd, int blow_up, int paths, vec_ref<const std::string> var,
-                 const evalcore& ev) {
+                 vec_ref<const int> nm, mat_ref<const int> supp, const evalcore& ev) {
   nreal = 0;
   int acc = 0;
   vec<cplx> newsol(n), b(n), acoef(m);
   mat<cplx> a(n, n);
+  vec<double> rho(n), maxstep(n);
+  copy_work cw(n);
+  dd_refine_work rw(n);
   abs_coef(m, coef, acoef);
   for (int s = 1; s <= nroot; ++s) {
     if (dat(kDatGaveUp, s) != 0) continue;
@@ -66,6 +98,13 @@ void write_roots(std::ostream& out, int n, int m, int& nroot, vec_ref<const cplx
     bool isgood = false;
     fnlnwtnsln(n, m, coef, a, b, newsol, cfd, isgood, ev, acoef, kBackErrFactor);
     if (!isgood) continue;
+    term_scale(n, acoef, cfd, newsol, cw.scale, cw.ts, ev);
+    inverse(n, a, cw.jinv, cw);
+    root_reach(n, cw.jinv, cw.scale, kReachFactor, rho);
+    if (loosely_determined(n, newsol, rho)) {
+      for (int i = 1; i <= n; ++i) maxstep(i) = kRefineFirstStep * rho(i);
+      dd_refine(n, nm, supp, coef, cfd, newsol, a, b, maxstep, rw, ev);
+    }
     ++acc;
     for (int i = 1; i <= n; ++i)
       out << "(" << shown(newsol(i).real()) << " ," << shown(newsol(i).imag()) << ")\n";
@@ -98,23 +137,26 @@ void write_roots(std::ostream& out, int n, int m, int& nroot, vec_ref<const cplx
 namespace {
 void write_file(int n, int m, int& nroot, vec_ref<const cplx> coef, mat_ref<const cplx> sol,
                 int& nreal, mat_ref<const int> dat, vec_ref<const cplx> cfd, int blow_up, int paths,
-                vec_ref<const std::string> var, const evalcore& ev) {
+                vec_ref<const std::string> var, vec_ref<const int> nm, mat_ref<const int> supp,
+                const evalcore& ev) {
   write_output("data.roots", [&](std::ostream& out) {
-    write_roots(out, n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, paths, var, ev);
+    write_roots(out, n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, paths, var, nm, supp, ev);
   });
 }
 }  // namespace
 
 void wrtsln(int n, int m, int& nroot, vec_ref<const cplx> coef, mat_ref<const cplx> sol, int& nreal,
             mat_ref<const int> dat, vec_ref<const cplx> cfd, int blow_up, int mv,
-            vec_ref<const std::string> var, const evalcore& ev) {
-  write_file(n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, mv, var, ev);
+            vec_ref<const std::string> var, vec_ref<const int> nm, mat_ref<const int> supp,
+            const evalcore& ev) {
+  write_file(n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, mv, var, nm, supp, ev);
 }
 
 void wrtslntd(int n, int m, int& nroot, vec_ref<const cplx> coef, mat_ref<const cplx> sol,
               int& nreal, mat_ref<const int> dat, vec_ref<const cplx> cfd, int blow_up, int tdeg,
-              vec_ref<const std::string> var, const evalcore& ev) {
-  write_file(n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, tdeg, var, ev);
+              vec_ref<const std::string> var, vec_ref<const int> nm, mat_ref<const int> supp,
+              const evalcore& ev) {
+  write_file(n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, tdeg, var, nm, supp, ev);
 }
 
 }  // namespace hc

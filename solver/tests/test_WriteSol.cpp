@@ -11,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "BackErr.h"
 #include "FollowCurve.h"
+#include "LinTool.h"
 #include "WriteSol.h"
+#include "ffwrite.h"
 #include "fake_eval.h"
 #include "proc.h"
 #include "scoped.h"
@@ -49,9 +52,12 @@ written write(const std::vector<std::vector<cplx>>& cols, const std::vector<cplx
                        std::string("yy") + std::string(18, ' ')};
   fake::lin_reset(root, cplx(k, 0));
   vec<cplx> coef, cfd;
+  vec<int> nm(n, 0);  // the fake has no terms
+  mat<int> supp(n, 0);
   std::ostringstream out;
   int nreal = -1;
-  write_roots(out, n, 0, nroot, coef, sol, nreal, dat, cfd, blow_up, paths, var, fake::lin_core);
+  write_roots(out, n, 0, nroot, coef, sol, nreal, dat, cfd, blow_up, paths, var, nm, supp,
+              fake::lin_core);
   return {out.str(), nroot, nreal};
 }
 
@@ -135,17 +141,22 @@ struct wilkinson {
       fake::sparse.supp(1, k) = N + 1 - k;
     }
   }
-  // The polish of x with the backward-error acceptance at `factor`.
-  bool polished_good(cplx x0, double factor) {
+  // The polish of x0 with the backward-error acceptance at `factor`: whether
+  // it succeeds, the polished point x and its residual |W_N(x)| in double.
+  bool polished_good(cplx x0, double factor, cplx* x1 = nullptr, double* residual = nullptr) {
     vec<cplx> x{x0}, b(1);
     mat<cplx> a(1, 1);
     fake::sparse_evahhx(1, coef.data(), x.data(), b.data(), cfd.data(), a.data());
     bool isgood = false;
     fnlnwtnsln(1, N + 1, coef, a, b, x, cfd, isgood, fake::sparse_core, acoef, factor);
+    if (x1) *x1 = x(1);
+    if (residual) *residual = cqnormv(1, b);
     return isgood;
   }
-  // The first coordinates written to data.roots for the end points xs.
-  std::vector<cplx> written_roots(const std::vector<cplx>& xs) {
+  // The first coordinates written to data.roots for the end points xs, and
+  // the residual field of each record.
+  std::vector<cplx> written_roots(const std::vector<cplx>& xs,
+                                  std::vector<std::string>* residuals = nullptr) {
     int nroot = static_cast<int>(xs.size());
     mat<cplx> sol(1, nroot);
     mat<int> dat(kDatRows, nroot);
@@ -153,18 +164,32 @@ struct wilkinson {
     vec<std::string> var{std::string("x")};
     std::ostringstream out;
     int nreal = 0;
-    write_roots(out, 1, N + 1, nroot, coef, sol, nreal, dat, cfd, 0, nroot, var, fake::sparse_core);
+    vec<int> nm{N + 1};
+    write_roots(out, 1, N + 1, nroot, coef, sol, nreal, dat, cfd, 0, nroot, var, nm,
+                fake::sparse.supp, fake::sparse_core);
     std::vector<cplx> got;
     std::istringstream in(out.str());
     std::string line;
-    while (std::getline(in, line))
+    const std::string res = " The residual         = ";
+    while (std::getline(in, line)) {
       if (line.size() == 52 && line[0] == '(')
         got.emplace_back(std::strtod(line.substr(1, 24).c_str(), nullptr),
                          std::strtod(line.substr(27, 24).c_str(), nullptr));
+      if (residuals && line.compare(0, res.size(), res) == 0)
+        residuals->push_back(line.substr(res.size()));
+    }
     EXPECT_EQ(static_cast<int>(got.size()), nroot);
     return got;
   }
 };
+
+// "W_N at x", with x to 17 digits.
+std::string where(int N, cplx x) {
+  std::ostringstream what;
+  what.precision(17);
+  what << "W_" << N << " at " << x;
+  return what.str();
+}
 
 // End points that the trackers delivered on runs of W_12 and W_16, judged
 // by the polish with the backward-error factor 0 (the absolute bound alone,
@@ -198,18 +223,64 @@ TEST(write_roots, BackwardErrorDecisionTable) {
       {16, {10.758153233597959, 0.14392027046169051}, 0, false, false, true},
   };
   for (const row& r : rows) {
-    std::ostringstream what;
-    what.precision(17);
-    what << "W_" << r.N << " at " << r.x;
-    SCOPED_TRACE(what.str());
+    SCOPED_TRACE(where(r.N, r.x));
     wilkinson w(r.N);
     EXPECT_EQ(w.polished_good(r.x, 0.0), r.at_0);
     EXPECT_EQ(w.polished_good(r.x, 1e6), r.at_1e6);
     const std::vector<cplx> got = w.written_roots({r.x});
     ASSERT_EQ(got.size(), r.written ? 1u : 0u);
     if (r.written) {
-      // W_16's root 9 moves 5e-5 for a backward error of one eps.
-      EXPECT_LT(std::abs(got[0] - cplx(r.root, 0)), r.N == 12 ? 1e-6 : 1e-4);
+      EXPECT_LT(std::abs(got[0] - cplx(r.root, 0)), 1e-6);
+    }
+  }
+}
+
+// Which polished roots the writer refines with values in double-double:
+// those that a backward error of one eps allows to move by more than 2^-24
+// relative.  The roots of W_12 (at most 1.4e-8 relative, at root 9) and
+// roots 1 to 5 of W_16 (2e-8 at root 5) are written exactly as the double
+// polish leaves them, with its residual; roots 6 to 16 of W_16 (1.3e-7 at
+// root 6, 1.3e-5 at root 11) become the integer itself, with the residual
+// 0, from points as far from them as the tracker leaves them (9 - 3e-5:
+// the end point of the decision table above).
+TEST(write_roots, RefinesTheLooselyDeterminedRoots) {
+  struct row {
+    int N;
+    cplx x;
+    int root;
+    bool refined;
+  } rows[] = {
+      {12, {0.99999999999991385, 7.1116398165678904e-22}, 1, false},
+      {12, {4.999999994494452, -3.1297469294733875e-14}, 5, false},
+      {12, {8.0000000703093352, 6.4701645365074848e-14}, 8, false},
+      {12, {8.9999999279859395, -7.1705050575327008e-11}, 9, false},
+      {12, {11.999999999794742, -5.2505896270408225e-19}, 12, false},
+      {16, {4 + 2e-9, 0}, 4, false},
+      {16, {5 - 3e-8, 1e-12}, 5, false},
+      {16, {6 + 1e-7, 0}, 6, true},
+      {16, {7 - 7.5e-7, 0}, 7, true},
+      {16, {8.9999695440715133, -4.6780866063112556e-21}, 9, true},
+      {16, {11 + 3.6e-5, 1e-9}, 11, true},
+      {16, {16 - 2e-6, 0}, 16, true},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(where(r.N, r.x));
+    wilkinson w(r.N);
+    cplx polished;
+    double residual = 0;
+    ASSERT_TRUE(w.polished_good(r.x, kBackErrFactor, &polished, &residual));
+    std::vector<std::string> res;
+    const std::vector<cplx> got = w.written_roots({r.x}, &res);
+    ASSERT_EQ(got.size(), 1u);
+    ASSERT_EQ(res.size(), 1u);
+    if (r.refined) {
+      EXPECT_EQ(got[0], cplx(r.root, 0));
+      EXPECT_LT(std::strtod(res[0].c_str(), nullptr), 1e-40);
+    } else {
+      // 17 digits give the double back; parts below 1e-15 are written as 0.
+      const auto shown = [](double v) { return std::fabs(v) < 1e-15 ? 0.0 : v; };
+      EXPECT_EQ(got[0], cplx(shown(polished.real()), shown(polished.imag())));
+      EXPECT_EQ(res[0], fmt_es(residual, 12, 3));
     }
   }
 }
@@ -246,9 +317,11 @@ TEST(wrtslntd, WritesDataRootsInTheWorkingDirectory) {
   mat<int> dat(kDatRows, 1);
   vec<std::string> var{"x", "yy"};
   vec<cplx> coef, cfd;
+  vec<int> nm(2, 0);  // the fake has no terms
+  mat<int> supp(2, 0);
   int nroot = 1, nreal = -1;
   test::spit(dir / "data.roots", std::string(5000, '#'));  // rewritten from its start
-  wrtslntd(2, 0, nroot, coef, sol, nreal, dat, cfd, 1, 9, var, fake::lin_core);
+  wrtslntd(2, 0, nroot, coef, sol, nreal, dat, cfd, 1, 9, var, nm, supp, fake::lin_core);
   ASSERT_TRUE(fs::exists(dir / "data.roots"));
   EXPECT_EQ(fs::file_size(dir / "data.roots"), expect.text.size());  // the stale tail is cut
   EXPECT_EQ(test::slurp(dir / "data.roots"), expect.text);
