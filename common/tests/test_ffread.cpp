@@ -188,17 +188,16 @@ TEST(ffreaderDeathTest, MessageNamesTheSource) {
               exactly("test_ffread: standard input, line 3: expected an integer, found \"yes\""));
 }
 
+// In a scratch folder of its own: two runs of this test at once (ctest in
+// parallel, the order scripts) never share the file.
 TEST(ffreader, OpenFileReadsIt) {
-  std::string path = ::testing::TempDir() + "ffread_open.num";
-  {
-    std::ofstream f(path);
-    f << "2 junk\n(1.5,-1)\n";
-  }
+  const test::temp_dir dir;
+  const std::string path = (dir / "ffread_open.num").string();
+  test::spit(path, "2 junk\n(1.5,-1)\n");
   auto rd = ffreader::open_file(path);
   EXPECT_EQ(rd->source(), path);
   EXPECT_EQ(rd->read_int(), 2);
   EXPECT_EQ(rd->read_complex(), cplx(1.5, -1));
-  std::remove(path.c_str());
 }
 
 TEST(ffreaderDeathTest, OpenFileFailsOnAMissingFileOrADirectory) {
