@@ -375,11 +375,13 @@ bool search::below_alive() {
     bord(j) = s;
   }
   for (int r = 1; r <= N; ++r) x0(r) = x(r);
+  const long long steps0 = nsteps;
   for (int t = 1; t <= cnt; ++t) {
-    // The first support is tested where the walk began: no earlier vertex.
+    // The first support is tested where the walk began, and so is every
+    // support while no descent has moved the vertex: no earlier vertex.
     int c = 0;
     double g0 = 0.0;
-    const int a0 = t == 1 ? 0 : lowest_candidate(bord(t), &x0(1), c, g0);
+    const int a0 = nsteps == steps0 ? 0 : lowest_candidate(bord(t), &x0(1), c, g0);
     if (!lowest_varies(bord(t), a0)) {
       lastfail(bord(t)) = ++nfail;
       return false;
