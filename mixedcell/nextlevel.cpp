@@ -318,42 +318,46 @@ bool search::lowest_varies(int s, int a0) {
       if (std::fabs(fdot(&d(1, zind(z)))) > lp_eps_tight) return true;
     const double stop = w(a) - w(q) + lp_eps_tight;
     if (lp(tl + 1, tl, stop) || fdot(&x(1)) <= stop) return true;
-    drop_dead(q);
+    tv(q) = 0;
+    drop_dead(q, l);
   }
   return false;
 }
 
-// Candidate q was found never as low as a: the descent of f = (p_q - p_a; 0)
-// ended at its optimum x above the stop.  There f = sum_c lambda_c a_dind(c)
-// with lambda_c = f'd(:,c) (the free columns' lambda vanish, which
-// lowest_varies checked), lambda_c >= 0 on every one-sided column, of either
-// sign on the columns of the second points (equalities).  So f'y >= f'x for
-// every y that satisfies only the rows with lambda_c != 0, as inequalities
-// where lambda_c > 0: when those rows all belong to levels 1..L, q stays
-// above a on the region of the pairs of levels 1..L, whatever the levels
-// below choose, and leaves the candidates below each of those pairs.  When,
-// moreover, the row of level L's second point is used as an inequality (or
-// not at all), the bound holds for every pair of level L that shares its
-// first point (they differ only in which relative row is an equality), so q
-// is also marked dead below that first point.  A multiplier within the rate
-// tolerance counts as zero, as the optimality test of the descent does.
-void search::drop_dead(int q) {
-  tv(q) = 0;
+// Point q (search numbering) was found never lowest in its support: a
+// descent of f ended at its optimum x with f'x above its bound.  There f =
+// sum_c lambda_c a_dind(c) with lambda_c = f'd(:,c) (the free columns'
+// lambda vanish), lambda_c >= 0 on every one-sided column, of either sign on
+// the columns of the second points (equalities).  So f'y >= f'x for every y
+// that satisfies only the rows with lambda_c != 0, as inequalities where
+// lambda_c > 0.  Rows of levels above top are not counted (the absolute rows
+// of a level being examined bound only its beta, whatever the pairs above).
+// When the counted rows all belong to levels 1..L, q stays above the lowest
+// on the region of the pairs of levels 1..L, whatever the levels below
+// choose, and leaves the candidates below each of those pairs (sttv(:,
+// L..top)).  When, moreover, the row of level L's second point is used as an
+// inequality (or not at all), the bound holds for every pair of level L that
+// shares its first point (they differ only in which relative row is an
+// equality), so q is also marked dead below that first point.  A multiplier
+// within the rate tolerance counts as zero, as the optimality test of the
+// descent does.
+void search::drop_dead(int q, int top) {
+  const int kt = sitl(top);
   int kmax = 0;
   for (int c = 1; c <= N; ++c) {
     const int k = dind(c);
-    if (k > kmax && std::fabs(fdot(&d(1, c))) > lp_eps_rate) kmax = k;
+    if (k > kmax && k <= kt && std::fabs(fdot(&d(1, c))) > lp_eps_rate) kmax = k;
   }
-  int L = l;
+  int L = top;
   bool anchor = false;
   if (kmax > 0) {
     L = 1;
-    while (L < l && kmax > sitl(L)) ++L;
+    while (L < top && kmax > sitl(L)) ++L;
     anchor = true;
     for (int c = 1; c <= N; ++c)
       if (dind(c) == secl(L) && fdot(&d(1, c)) < -lp_eps_rate) anchor = false;
   }
-  for (int i = L; i <= l; ++i) sttv(q, i) = 0;
+  for (int i = L; i <= top; ++i) sttv(q, i) = 0;
   if (anchor) jtv(q, L) = 0;
 }
 

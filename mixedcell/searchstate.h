@@ -73,12 +73,12 @@
 //                          vertex of the region (0: none); drops from tv and
 //                          sttv(:,l) the candidates found never lower than the
 //                          lowest
-//   drop_dead(q)           after a descent for candidate q of lowest_varies
-//                          ended at its optimum: drops q from tv, from
-//                          sttv(:,L..l) and, when the bound holds for every
-//                          pair of level L with its first point, from
-//                          jtv(:,L), where L is the highest level whose rows
-//                          the bound needs
+//   drop_dead(q, top)      after a descent proved point q never lowest at
+//                          its optimum: drops q from sttv(:,L..top) and,
+//                          when the bound holds for every pair of level L
+//                          with its first point, from jtv(:,L), where L <=
+//                          top is the highest level whose rows the bound
+//                          needs (rows of levels above top not counted)
 //   below_alive()          lowest_varies for the support of every level below
 //                          l, the last to fail first: false when some support
 //                          can have no edge there; bord(n), x0(N) work
@@ -426,7 +426,7 @@ struct search : sparse_points, level_program, level_state, choice_work {
   int tomnext(int lev);
   int lowest_candidate(int s, const double* xv, int& cnt, double& ga);
   bool lowest_varies(int s, int a0);
-  void drop_dead(int q);
+  void drop_dead(int q, int top);
   bool below_alive();
   // searchwalk.cpp
   void allocate(int rnk1);

@@ -78,11 +78,16 @@ bool search::open_level() {
 // go up when the level has no feasible pair or is the last.
 void search::examine() {
   const int hd = sihd(l), tl = sitl(l);
+  const int sosi = sosi_of(l);
   for (int k = hd; k <= tl; ++k) {
     if (equ(k) <= 0) continue;
     set_f(k, 0);
-    lp(hd, tl);
-    if (equ(k) > 0) exclude(k, hd, tl);
+    const bool open = lp(hd, tl);
+    if (equ(k) <= 0) continue;
+    // At the optimum with k strictly above beta, k is never lowest wherever
+    // the rows of the levels above that its bound needs hold.
+    if (!open && fdot(&x(1)) - b(k) > lp_eps_tight) drop_dead(sosi + k, l - 1);
+    exclude(k, hd, tl);
   }
   for (int j = hd; j <= tl - 1; ++j)
     for (int k = j + 1; k <= tl; ++k) {
@@ -101,7 +106,6 @@ void search::examine() {
       }
     }
   bool feasible = false;
-  const int sosi = sosi_of(l);
   for (int j = hd; j <= tl - 1; ++j)
     for (int k = j + 1; k <= tl; ++k) {
       if (tk(j, k) == 0) continue;
