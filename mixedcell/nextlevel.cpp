@@ -342,11 +342,23 @@ bool search::lowest_varies(int s, int a0) {
 // within the rate tolerance counts as zero, as the optimality test of the
 // descent does.
 void search::drop_dead(int q, int top) {
-  const int kt = sitl(top);
+  // kmax: the highest counted row with a multiplier, the rows taken from the
+  // highest down (a point holds at most one column), so that mostly one or
+  // two multipliers are formed.
   int kmax = 0;
-  for (int c = 1; c <= N; ++c) {
-    const int k = dind(c);
-    if (k > kmax && k <= kt && std::fabs(fdot(&d(1, c))) > lp_eps_rate) kmax = k;
+  for (int below = sitl(top) + 1;;) {
+    int cb = 0, kb = 0;
+    for (int c = 1; c <= N; ++c)
+      if (dind(c) > kb && dind(c) < below) {
+        kb = dind(c);
+        cb = c;
+      }
+    if (cb == 0) break;
+    if (std::fabs(fdot(&d(1, cb))) > lp_eps_rate) {
+      kmax = kb;
+      break;
+    }
+    below = kb;
   }
   int L = top;
   bool anchor = false;
