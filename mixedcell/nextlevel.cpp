@@ -319,9 +319,58 @@ bool search::lowest_varies(int s, int a0) {
     const double stop = w(a) - w(q) + kLpEpsTight;
     if (lp(tl + 1, tl, stop) || fdot(&x(1)) <= stop) return true;
     tv(q) = 0;
-    sttv(q, l) = 0;
+    drop_dead(q, l);
   }
   return false;
+}
+
+// Point q (search numbering) was found never lowest in its support: a
+// descent of f ended at its optimum x with f'x above its bound.  There f =
+// sum_c lambda_c a_dind(c) with lambda_c = f'd(:,c) (the free columns'
+// lambda vanish), lambda_c >= 0 on every one-sided column, of either sign on
+// the columns of the second points (equalities).  So f'y >= f'x for every y
+// that satisfies only the rows with lambda_c != 0, as inequalities where
+// lambda_c > 0.  Rows of levels above top are not counted (the absolute rows
+// of a level being examined bound only its beta, whatever the pairs above).
+// When the counted rows all belong to levels 1..L, q stays above the lowest
+// on the region of the pairs of levels 1..L, whatever the levels below
+// choose, and leaves the candidates below each of those pairs (sttv(:,
+// L..top)).  When, moreover, the row of level L's second point is used as an
+// inequality (or not at all), the bound holds for every pair of level L that
+// shares its first point (they differ only in which relative row is an
+// equality), so q is also marked dead below that first point.  A multiplier
+// within the rate tolerance counts as zero, as the optimality test of the
+// descent does.
+void search::drop_dead(int q, int top) {
+  // kmax: the highest counted row with a multiplier, the rows taken from the
+  // highest down (a point holds at most one column), so that mostly one or
+  // two multipliers are formed.
+  int kmax = 0;
+  for (int below = sitl(top) + 1;;) {
+    int cb = 0, kb = 0;
+    for (int c = 1; c <= N; ++c)
+      if (dind(c) > kb && dind(c) < below) {
+        kb = dind(c);
+        cb = c;
+      }
+    if (cb == 0) break;
+    if (std::fabs(fdot(&d(1, cb))) > kLpEpsRate) {
+      kmax = kb;
+      break;
+    }
+    below = kb;
+  }
+  int L = top;
+  bool anchor = false;
+  if (kmax > 0) {
+    L = 1;
+    while (L < top && kmax > sitl(L)) ++L;
+    anchor = true;
+    for (int c = 1; c <= N; ++c)
+      if (dind(c) == secl(L) && fdot(&d(1, c)) < -kLpEpsRate) anchor = false;
+  }
+  for (int i = L; i <= top; ++i) sttv(q, i) = 0;
+  if (anchor) jtv(q, L) = 0;
 }
 
 // Whether every support of the levels below l can still have an edge on the
@@ -342,11 +391,13 @@ bool search::below_alive() {
     bord(j) = s;
   }
   for (int r = 1; r <= N; ++r) x0(r) = x(r);
+  const long long steps0 = nsteps;
   for (int t = 1; t <= cnt; ++t) {
-    // The first support is tested where the walk began: no earlier vertex.
+    // The first support is tested where the walk began, and so is every
+    // support while no descent has moved the vertex: no earlier vertex.
     int c = 0;
     double g0 = 0.0;
-    const int a0 = t == 1 ? 0 : lowest_candidate(bord(t), &x0(1), c, g0);
+    const int a0 = nsteps == steps0 ? 0 : lowest_candidate(bord(t), &x0(1), c, g0);
     if (!lowest_varies(bord(t), a0)) {
       lastfail(bord(t)) = ++nfail;
       return false;

@@ -73,6 +73,12 @@
 //                          vertex of the region (0: none); drops from tv and
 //                          sttv(:,l) the candidates found never lower than the
 //                          lowest
+//   drop_dead(q, top)      after a descent proved point q never lowest at
+//                          its optimum: drops q from sttv(:,L..top) and,
+//                          when the bound holds for every pair of level L
+//                          with its first point, from jtv(:,L), where L <=
+//                          top is the highest level whose rows the bound
+//                          needs (rows of levels above top not counted)
 //   below_alive()          lowest_varies for the support of every level below
 //                          l, the last to fail first: false when some support
 //                          can have no edge there; bord(n), x0(N) work
@@ -258,15 +264,17 @@ struct level_program {
 // the rank reached at level i, secl(i) the second point of level i's pair,
 // ntv(i) the candidates left, relp(i) the point p of level i's rows
 // (p_k - p; 0), 0 = none; sttv(m,n) the candidate marks below the pair of
-// each level; bucket(n,2) the pair of each level in search numbering; tv(m)
+// each level; jtv(m,n) the points known never lowest below any pair of
+// level i with the first point janc(i) (search numbering; 0 = none yet), 1
+// alive, 0 dead; bucket(n,2) the pair of each level in search numbering; tv(m)
 // the current candidate marks (1 = candidate); tk(m,m) the pairs of the
 // newest level (level numbering, j < k: -1 undecided, 0 not a pair to
 // follow, > 0 the key of its saved vertex) and st[i] the vertices saved for
 // the pairs of level i under their keys (keys from 1); l the newest level,
 // nkey the keys it has given.
 struct level_state {
-  vec<int> si, sinm, sihd, sitl, strnk, secl, ntv, relp;
-  mat<int> sttv, bucket, tk;
+  vec<int> si, sinm, sihd, sitl, strnk, secl, ntv, relp, janc;
+  mat<int> sttv, jtv, bucket, tk;
   vec<int> tv;
   std::vector<lp_store> st;
   int l = 1, nkey = 0;
@@ -288,6 +296,8 @@ struct level_state {
       sitl(i) = sotl(i);
     }
     sttv.assign(m, n, 0);
+    jtv.assign(m, n, 1);
+    janc.assign(n, 0);
     bucket.assign(n, 2, 0);
     tk.assign(m, m, 0);
     tv.assign(m, 0);
@@ -416,6 +426,7 @@ struct search : sparse_points, level_program, level_state, choice_work {
   int tomnext(int lev);
   int lowest_candidate(int s, const double* xv, int& cnt, double& ga);
   bool lowest_varies(int s, int a0);
+  void drop_dead(int q, int top);
   bool below_alive();
   // searchwalk.cpp
   void allocate(int rnk1);

@@ -27,6 +27,7 @@ bool search::open_level() {
   const int lp1 = l + 1;
   const int in = tomnext(l);
   if (in == 0) return false;
+  janc(lp1) = 0;  // a new level: nothing known dead below its first points
   const int hd = sihd(lp1), tl = sitl(lp1), sosi = sosi_of(lp1);
   relp(lp1) = 0;  // the level's rows are absolute now
   for (int k = hd; k <= tl; ++k) {
@@ -77,11 +78,16 @@ bool search::open_level() {
 // go up when the level has no feasible pair or is the last.
 void search::examine() {
   const int hd = sihd(l), tl = sitl(l);
+  const int sosi = sosi_of(l);
   for (int k = hd; k <= tl; ++k) {
     if (equ(k) <= 0) continue;
     set_f(k, 0);
-    lp(hd, tl);
-    if (equ(k) > 0) exclude(k, hd, tl);
+    const bool open = lp(hd, tl);
+    if (equ(k) <= 0) continue;
+    // At the optimum with k strictly above beta, k is never lowest wherever
+    // the rows of the levels above that its bound needs hold.
+    if (!open && fdot(&x(1)) - b(k) > kLpEpsTight) drop_dead(sosi + k, l - 1);
+    exclude(k, hd, tl);
   }
   for (int j = hd; j <= tl - 1; ++j)
     for (int k = j + 1; k <= tl; ++k) {
@@ -100,7 +106,6 @@ void search::examine() {
       }
     }
   bool feasible = false;
-  const int sosi = sosi_of(l);
   for (int j = hd; j <= tl - 1; ++j)
     for (int k = j + 1; k <= tl; ++k) {
       if (tk(j, k) == 0) continue;
@@ -133,13 +138,21 @@ bool search::next_pair() {
 
 // The pair (j, k) of level l (level numbering) goes into bucket(l,:); the
 // candidates of the levels below it are those compatible with both and with
-// every pair above.  Only the supports of levels l+1..n are read from tv and
-// sttv(:,l) later (until they are written again), so only those are formed,
-// and the first support left with fewer than two ends the pair.
+// every pair above, less those known dead below the first point j (jtv(:,l),
+// begun afresh when the first point changes).  Only the supports of levels
+// l+1..n are read from tv and sttv(:,l) later (until they are written
+// again), so only those are formed, and the first support left with fewer
+// than two ends the pair.
 bool search::candidates_below(int j, int k) {
   const int sosi = sosi_of(l);
   bucket(l, 1) = sosi + j;
   bucket(l, 2) = sosi + k;
+  int* jt = &jtv(1, l);
+  if (janc(l) != sosi + j) {
+    janc(l) = sosi + j;
+    for (int i = l + 1; i <= n; ++i)
+      for (int q = sohd(si(i)) - 1; q < sotl(si(i)); ++q) jt[q] = 1;
+  }
   const int* t1 = &tab(1, sosi + j);
   const int* t2 = &tab(1, sosi + k);
   const int* up = l > 1 ? &sttv(1, l - 1) : nullptr;
@@ -148,7 +161,7 @@ bool search::candidates_below(int j, int k) {
     const int s = si(i);
     int cnt = 0;
     for (int q = sohd(s) - 1; q < sotl(s); ++q) {
-      const int v = up ? t1[q] * up[q] * t2[q] : t2[q] * t1[q];
+      const int v = (up ? t1[q] * up[q] * t2[q] : t2[q] * t1[q]) * jt[q];
       tv(q + 1) = v;
       tvl[q] = v;
       cnt += v == 1;
