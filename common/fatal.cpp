@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <exception>
+#include <iostream>
 #include <new>
 #include <stdexcept>
 

@@ -64,8 +64,8 @@ void ffreader::fail(const std::string& what) const {
 
 void ffreader::fail_end(const char* what) const {
   if (line_no_ > 0)
-    fatal(status::data, source_ + ": end of input after line " + std::to_string(line_no_) +
-                            ", expected " + what);
+    fatal(status::data,
+          source_ + ": end of input after line " + std::to_string(line_no_) + ", expected " + what);
   fatal(status::data, source_ + ": empty input, expected " + what);
 }
 
@@ -232,7 +232,8 @@ cplx ffreader::read_complex() {
   for (int k = 0; k < 2; ++k) {
     to_char(what);
     std::string_view t = take_word(true);
-    if (t.empty()) fail_found("a real number in a complex value", std::string_view(cur_).substr(pos_, 1));
+    if (t.empty())
+      fail_found("a real number in a complex value", std::string_view(cur_).substr(pos_, 1));
     part[k] = parse_real(t);
     to_char(what);
     char close = k == 0 ? ',' : ')';

@@ -81,11 +81,11 @@ class ffreader {
   std::unique_ptr<std::istream> owned_;
   std::istream* in_;
   std::string source_;
-  std::string cur_;          // current line
-  std::string num_;          // scratch text handed to strtod
-  std::size_t pos_ = 0;      // position in cur_
+  std::string cur_;      // current line
+  std::string num_;      // scratch text handed to strtod
+  std::size_t pos_ = 0;  // position in cur_
   int line_no_ = 0;
-  bool have_line_ = false;   // cur_ holds a line whose rest belongs to the current read
+  bool have_line_ = false;  // cur_ holds a line whose rest belongs to the current read
   sep sep_ = sep::start;
 };
 

@@ -76,7 +76,8 @@ void split_e(const std::string& s, std::string& mant, int& ex) {
 
 std::string exp_digits(int ex, int digits) {
   std::string d = std::to_string(ex < 0 ? -ex : ex);
-  if (static_cast<int>(d.size()) < digits) d.insert(0, static_cast<std::size_t>(digits) - d.size(), '0');
+  if (static_cast<int>(d.size()) < digits)
+    d.insert(0, static_cast<std::size_t>(digits) - d.size(), '0');
   return d;
 }
 

@@ -40,9 +40,9 @@ std::string fmt_es(double x, int w, int d);
 std::string fmt_g(double x, int w, int d, int e);
 
 // The values of a free-format record.
-std::string ff_value(int v);                // 12 characters
-std::string ff_value(double x);             // 24 characters, G24.15E3
-std::string ff_value(float x);              // 15 characters, G15.7E2
+std::string ff_value(int v);     // 12 characters
+std::string ff_value(double x);  // 24 characters, G24.15E3
+std::string ff_value(float x);   // 15 characters, G15.7E2
 inline std::string ff_value(std::string_view s) { return std::string(s); }
 inline std::string ff_value(const char* s) { return std::string(s); }
 inline std::string ff_value(const std::string& s) { return s; }

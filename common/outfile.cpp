@@ -43,9 +43,10 @@ void remove_pending_outputs() {
 }
 
 void output_failed(const std::string& path, bool opening, int err) {
-  fatal_errno(status::output,
-              path + (opening ? ": cannot open the file for writing" : ": the file could not be written"),
-              err);
+  fatal_errno(
+      status::output,
+      path + (opening ? ": cannot open the file for writing" : ": the file could not be written"),
+      err);
 }
 
 // Bytes gathered before one write to the file.

@@ -5,8 +5,8 @@
 //   out_file f(path)   nothing happens to path yet
 //   f.open()           true when writing can start; false with errno set: the
 //       path is a directory (EISDIR), a file that may not be written
-//       (EACCES), or its folder is missing or not writable.  The text goes to a temporary "<path>.XXXXXX" in the same
-//       folder.
+//       (EACCES), or its folder is missing or not writable.  The text goes to a temporary
+//       "<path>.XXXXXX" in the same folder.
 //   f.stream()         the stream to write to (after a successful open)
 //   f.commit()         flushes and closes the temporary and renames it over
 //       path; false with errno set when a write or the rename failed, and

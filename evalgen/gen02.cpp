@@ -89,9 +89,8 @@ void grouping(int n, vec_ref<const int> nm, vec_ref<const int> shd, vec_ref<cons
   }
 }
 
-void bcdiff(int n, int m, vec_ref<const int> nm, vec_ref<const int> shd,
-            vec_ref<const int> stl, mat_ref<const int> supp, vec_ref<int> zcfd,
-            mat_ref<int> suppd) {
+void bcdiff(int n, int m, vec_ref<const int> nm, vec_ref<const int> shd, vec_ref<const int> stl,
+            mat_ref<const int> supp, vec_ref<int> zcfd, mat_ref<int> suppd) {
   (void)nm;
   (void)m;
   int q = 0;
@@ -151,8 +150,7 @@ void settingpj(int n, int m, mat_ref<int> tab, mat<int>& newvar) {
     return (static_cast<key_t>(static_cast<std::uint32_t>(a)) << 32) |
            static_cast<std::uint32_t>(b);
   };
-  std::vector<std::unordered_map<key_t, std::vector<int>>> index(
-      static_cast<std::size_t>(npair));
+  std::vector<std::unordered_map<key_t, std::vector<int>>> index(static_cast<std::size_t>(npair));
   auto enter_pair = [&](int s, int j, int k) {
     if (tab(j, s) != 0 && tab(k, s) != 0)
       index[static_cast<std::size_t>(pid(j, k))][key(tab(j, s), tab(k, s))].push_back(s);
@@ -322,8 +320,8 @@ void block_totals(const char* lhs, const char* s, int n, vec_ref<const int> nb,
 }
 
 // True when some term of block b has a derivative in variable v.
-bool block_has_derivative(int b, int v, int m, vec_ref<const int> sterm,
-                          mat_ref<const int> bpower, vec_ref<const int> zcfd) {
+bool block_has_derivative(int b, int v, int m, vec_ref<const int> sterm, mat_ref<const int> bpower,
+                          vec_ref<const int> zcfd) {
   const int last = sterm(b), first = last - bpower(2, b) + 1;
   const int off = (v - 2) * m;
   for (int k = first; k <= last; ++k)
@@ -583,8 +581,8 @@ void genfilehhx(int n, int m, vec_ref<const int> nm, mat_ref<const int> supp,
 
 void genfilehhxht(int n, int m, vec_ref<const int> nm, mat_ref<const int> supp,
                   mat_ref<const int> supp2, mat_ref<const int> suppd, vec_ref<const int> nb,
-                  mat_ref<const int> bpower, mat_ref<const int> newvar,
-                  vec_ref<const int> zcfd, std::string& bucket, std::ostream& funit) {
+                  mat_ref<const int> bpower, mat_ref<const int> newvar, vec_ref<const int> zcfd,
+                  std::string& bucket, std::ostream& funit) {
   (void)nm;
   gen_eval(true, n, m, supp, supp2, suppd, nb, bpower, newvar, zcfd, bucket, funit);
 }

@@ -67,9 +67,8 @@ namespace hc {
 
 void grouping(int n, vec_ref<const int> nm, vec_ref<const int> shd, vec_ref<const int> stl,
               mat_ref<const int> supp, vec_ref<int> nb, mat_ref<int> bpower);
-void bcdiff(int n, int m, vec_ref<const int> nm, vec_ref<const int> shd,
-            vec_ref<const int> stl, mat_ref<const int> supp, vec_ref<int> zcfd,
-            mat_ref<int> suppd);
+void bcdiff(int n, int m, vec_ref<const int> nm, vec_ref<const int> shd, vec_ref<const int> stl,
+            mat_ref<const int> supp, vec_ref<int> zcfd, mat_ref<int> suppd);
 void settingpj(int n, int m, mat_ref<int> tab, mat<int>& newvar);
 
 void printftm(const std::string& stmt, std::ostream& funit);
@@ -99,8 +98,8 @@ void genfilehhx(int n, int m, vec_ref<const int> nm, mat_ref<const int> supp,
                 std::string& bucket, std::ostream& funit);
 void genfilehhxht(int n, int m, vec_ref<const int> nm, mat_ref<const int> supp,
                   mat_ref<const int> supp2, mat_ref<const int> suppd, vec_ref<const int> nb,
-                  mat_ref<const int> bpower, mat_ref<const int> newvar,
-                  vec_ref<const int> zcfd, std::string& bucket, std::ostream& funit);
+                  mat_ref<const int> bpower, mat_ref<const int> newvar, vec_ref<const int> zcfd,
+                  std::string& bucket, std::ostream& funit);
 void gencfhhthx(int m, int n, mat_ref<const int> supp, vec_ref<const int> shd,
                 vec_ref<const int> stl, vec_ref<const int> nm, std::string& bucket,
                 std::ostream& funit);

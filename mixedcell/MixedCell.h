@@ -57,13 +57,13 @@ namespace hc {
 // arrays, so a mixed volume beyond this cannot be followed.
 constexpr long long kMvMax = INT_MAX;
 
-void mixedcell(int n, int& m, vec_ref<int> nm, mat_ref<int> supp, vec_ref<double> w,
-               mat<int>& mcl, int& nc, int& pm, vec_ref<int> crsp);
+void mixedcell(int n, int& m, vec_ref<int> nm, mat_ref<int> supp, vec_ref<double> w, mat<int>& mcl,
+               int& nc, int& pm, vec_ref<int> crsp);
 void rm_interior(int n, int rd_m, int& m, mat_ref<const int> rd_supp, mat_ref<int> supp,
                  vec_ref<const int> rd_nm, vec_ref<int> nm, vec_ref<int> crsp);
 void convex(int N, int M, mat_ref<const double> a, vec_ref<const double> b, vec_ref<int> ind);
-void nm_s1(int n, int m, vec_ref<int> nm, mat_ref<int> supp, vec_ref<int> sohd,
-           vec_ref<int> sotl, vec_ref<int> crsp);
+void nm_s1(int n, int m, vec_ref<int> nm, mat_ref<int> supp, vec_ref<int> sohd, vec_ref<int> sotl,
+           vec_ref<int> crsp);
 
 void mixvol(int n, int m, int nc, mat_ref<const int> supp, mat_ref<const int> mcl,
             vec_ref<int> stdet, long long& mv);

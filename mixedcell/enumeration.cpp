@@ -8,8 +8,8 @@
 
 namespace hc {
 
-void mixedcell(int n, int& m, vec_ref<int> nm, mat_ref<int> supp, vec_ref<double> w,
-               mat<int>& mcl, int& nc, int& pm, vec_ref<int> crsp) {
+void mixedcell(int n, int& m, vec_ref<int> nm, mat_ref<int> supp, vec_ref<double> w, mat<int>& mcl,
+               int& nc, int& pm, vec_ref<int> crsp) {
   // 1. The caller's supports, restored at the end.
   const int rd_m = m;
   mat<int> rd_supp(n, rd_m);

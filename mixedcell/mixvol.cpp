@@ -18,8 +18,7 @@ void mixvol(int n, int m, int nc, mat_ref<const int> supp, mat_ref<const int> mc
   mv = 0;
   for (int j = 1; j <= nc; ++j) {
     for (int i = 1; i <= n; ++i)
-      for (int k = 1; k <= n; ++k)
-        v(i, k) = supp(k, mcl(i, 2 * j - 1)) - supp(k, mcl(i, 2 * j));
+      for (int k = 1; k <= n; ++k) v(i, k) = supp(k, mcl(i, 2 * j - 1)) - supp(k, mcl(i, 2 * j));
     long long det = 0;
     intmatdet(n, v, det);
     if (det < 0) det = -det;

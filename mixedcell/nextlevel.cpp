@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <utility>
 
-#include "searchstate.h"
 #include "lppivot.h"
+#include "searchstate.h"
 
 namespace hc {
 namespace cellsearch {

@@ -181,8 +181,8 @@ void sort_by_count(int first, int n, vec_ref<int> nm, vec_ref<int> si) {
 }
 }  // namespace
 
-void nm_s1(int n, int m, vec_ref<int> nm, mat_ref<int> supp, vec_ref<int> sohd,
-           vec_ref<int> sotl, vec_ref<int> crsp) {
+void nm_s1(int n, int m, vec_ref<int> nm, mat_ref<int> supp, vec_ref<int> sohd, vec_ref<int> sotl,
+           vec_ref<int> crsp) {
   mat<int> org_supp(n, m);
   vec<int> org_crsp(m), sshd(n), sstl(n), si(n);
   for (int k = 1; k <= m; ++k) {

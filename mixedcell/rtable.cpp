@@ -121,8 +121,10 @@ void extend(rt_prog& p, bool structured) {
     for (int k = 1; k <= p.M; ++k) {
       if (p.equ(k) == 0) continue;
       hk(k) = lp_dot(r0, N, &p.d(1, i), p.ak(k));
-      if (hk(k) > kLpEpsRate) ++pos;
-      else if (hk(k) < -kLpEpsRate) ++neg;
+      if (hk(k) > kLpEpsRate)
+        ++pos;
+      else if (hk(k) < -kLpEpsRate)
+        ++neg;
     }
     if (pos == 0 && neg == 0) continue;
     ++p.rnk;
@@ -378,9 +380,8 @@ void checkt1(rt_prog& p, mat_ref<int> tab, mat_ref<int> svkt, lp_store& sv) {
 
 }  // namespace
 
-void rtable(int n, int m, vec_ref<const int> sohd, vec_ref<const int> nm,
-            mat_ref<const int> supp, vec_ref<const double> w, mat_ref<int> tab, int& rnk,
-            mat_ref<int> svkt, lp_store& sv) {
+void rtable(int n, int m, vec_ref<const int> sohd, vec_ref<const int> nm, mat_ref<const int> supp,
+            vec_ref<const double> w, mat_ref<int> tab, int& rnk, mat_ref<int> svkt, lp_store& sv) {
   (void)m;
   for (int j = 1; j <= tab.cols(); ++j)
     for (int i = 1; i <= tab.rows(); ++i) tab(i, j) = -1;

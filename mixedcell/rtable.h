@@ -39,8 +39,7 @@ struct lp_store {
   void load(int key, double* x, mat_ref<double> d, int* dind, int* equ, int ne) const;
 };
 
-void rtable(int n, int m, vec_ref<const int> sohd, vec_ref<const int> nm,
-            mat_ref<const int> supp, vec_ref<const double> w, mat_ref<int> tab, int& rnk,
-            mat_ref<int> svkt, lp_store& sv);
+void rtable(int n, int m, vec_ref<const int> sohd, vec_ref<const int> nm, mat_ref<const int> supp,
+            vec_ref<const double> w, mat_ref<int> tab, int& rnk, mat_ref<int> svkt, lp_store& sv);
 
 }  // namespace hc

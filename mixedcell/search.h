@@ -18,8 +18,7 @@
 
 namespace hc {
 
-void mixcell(int n, int m, vec_ref<const int> sotl, vec_ref<const int> sohd,
-             vec_ref<const int> nm, mat_ref<const int> supp, vec_ref<const double> w,
-             std::vector<int>& mcl, int& nc);
+void mixcell(int n, int m, vec_ref<const int> sotl, vec_ref<const int> sohd, vec_ref<const int> nm,
+             mat_ref<const int> supp, vec_ref<const double> w, std::vector<int>& mcl, int& nc);
 
 }  // namespace hc

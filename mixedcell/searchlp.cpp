@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "searchstate.h"
 #include "lppivot.h"
+#include "searchstate.h"
 
 namespace hc {
 namespace cellsearch {
@@ -145,8 +145,10 @@ int search::extend_rnk(int lp1, int hd, int tl) {
         if (equ(k) <= 0) continue;
         const double s = drate(ii, k);
         stah(k) = s;
-        if (s > kLpEpsRate) ++pos;
-        else if (s < -kLpEpsRate) ++neg;
+        if (s > kLpEpsRate)
+          ++pos;
+        else if (s < -kLpEpsRate)
+          ++neg;
       }
       if (pos == 0 && neg == 0) continue;
       const bool plus = neg >= 1 && (pos == 0 || neg <= pos);

@@ -189,9 +189,7 @@ struct level_program {
   }
 
   nz_entry* row(int k) { return &arows[static_cast<std::size_t>(k - 1) * (N + 1)]; }
-  const nz_entry* row(int k) const {
-    return &arows[static_cast<std::size_t>(k - 1) * (N + 1)];
-  }
+  const nz_entry* row(int k) const { return &arows[static_cast<std::size_t>(k - 1) * (N + 1)]; }
   // v'a_k summed over the nonzero entries of a_k in row order.  The dense sum
   // gives the same double: it starts at +0, can never become -0, and adding
   // a product with a zero factor (+-0) to it changes nothing.
@@ -365,11 +363,18 @@ struct search : sparse_points, level_program, level_state, choice_work {
   mat<int> tab, svkt;
   lp_store sv1;
 
-  search(int n_, int m_, vec_ref<const int> sotl_, vec_ref<const int> sohd_,
-         vec_ref<const int> nm_, mat_ref<const int> supp_, vec_ref<const double> w_,
-         std::vector<int>& mcl_, int& nc_)
-      : n(n_), m(m_), m1(nm_(1)), sotl(sotl_), sohd(sohd_), nm(nm_), supp(supp_), w(w_),
-        mcl(mcl_), nc(nc_) {
+  search(int n_, int m_, vec_ref<const int> sotl_, vec_ref<const int> sohd_, vec_ref<const int> nm_,
+         mat_ref<const int> supp_, vec_ref<const double> w_, std::vector<int>& mcl_, int& nc_)
+      : n(n_),
+        m(m_),
+        m1(nm_(1)),
+        sotl(sotl_),
+        sohd(sohd_),
+        nm(nm_),
+        supp(supp_),
+        w(w_),
+        mcl(mcl_),
+        nc(nc_) {
     N = n_ + 1;
   }
 
@@ -392,9 +397,7 @@ struct search : sparse_points, level_program, level_state, choice_work {
   int sosi_of(int lev) const { return sohd(si(lev)) - sihd(lev); }
 
   void save(int lev, int key) { st[lev].save(key, &x(1), d, &dind(1), &equ(1), sitl(lev)); }
-  void restore(int lev, int key) {
-    st[lev].load(key, &x(1), d, &dind(1), &equ(1), sitl(lev));
-  }
+  void restore(int lev, int key) { st[lev].load(key, &x(1), d, &dind(1), &equ(1), sitl(lev)); }
 
   void emit(int j2, int k2) {
     if (nc >= kMaxCells) {

@@ -214,8 +214,10 @@ bool search::fix_pair(int lev, int j, int k) {
       if (secl(i) == q) second = true;
     if (q == k) held = true;
     if (second) continue;
-    if (q == j) loc1 = c;
-    else ntind(++nnt) = c;
+    if (q == j)
+      loc1 = c;
+    else
+      ntind(++nnt) = c;
   }
   // A saved vertex holds both points of its pair; a start vertex of support
   // 1 may not.
@@ -292,9 +294,8 @@ void search::run() {
 
 }  // namespace cellsearch
 
-void mixcell(int n, int m, vec_ref<const int> sotl, vec_ref<const int> sohd,
-             vec_ref<const int> nm, mat_ref<const int> supp, vec_ref<const double> w,
-             std::vector<int>& mcl, int& nc) {
+void mixcell(int n, int m, vec_ref<const int> sotl, vec_ref<const int> sohd, vec_ref<const int> nm,
+             mat_ref<const int> supp, vec_ref<const double> w, std::vector<int>& mcl, int& nc) {
   cellsearch::search s(n, m, sotl, sohd, nm, supp, w, mcl, nc);
   s.run();
 }

@@ -2,9 +2,9 @@
 
 #include <climits>
 #include <cmath>
-#include <string>
 #include <iostream>
 #include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -295,9 +295,11 @@ void normalise(int n, vec_ref<cplx> c, vec_ref<double> lnc) {
 // The number of solutions as a column count, after checking that it is one
 // and that x (n rows) has room for them.
 int solution_columns(int n, long long det, mat_ref<const cplx> x) {
-  if (det > kMaxColumns) fail(status::size, "too many solutions for one binomial system", det, kMaxColumns);
+  if (det > kMaxColumns)
+    fail(status::size, "too many solutions for one binomial system", det, kMaxColumns);
   if (x.rows() < n) fail(status::internal, "solution array has too few rows", x.rows(), n);
-  if (x.cols() < det) fail(status::internal, "solution array has fewer columns than solutions", x.cols(), det);
+  if (x.cols() < det)
+    fail(status::internal, "solution array has fewer columns than solutions", x.cols(), det);
   return static_cast<int>(det);
 }
 
@@ -361,7 +363,8 @@ void xac(int n, mat_ref<cplx> x, mat_ref<double> y, mat_ref<int> a, vec_ref<cplx
   if (det64 == 0) return;
   const int cols = solution_columns(n, det64, x);
   if (y.rows() < n) fail(status::internal, "angle array has too few rows", y.rows(), n);
-  if (y.cols() < cols) fail(status::internal, "angle array has fewer columns than solutions", y.cols(), cols);
+  if (y.cols() < cols)
+    fail(status::internal, "angle array has fewer columns than solutions", y.cols(), cols);
   det = cols;
   list_solutions(n, x, y, a, v, c, lnc, det);
 }

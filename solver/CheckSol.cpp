@@ -207,8 +207,7 @@ void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat
     }
     gp2digit_ck(n, sol, i, cnt2, ind2, cnt, ind);
     for (int j = 1; j <= kBuckets; ++j)
-      if (cnt2(j) > 1)
-        pc.all_pairs(cnt2(j), rules.attempts2, [&](int k) { return ind2(j, k); });
+      if (cnt2(j) > 1) pc.all_pairs(cnt2(j), rules.attempts2, [&](int k) { return ind2(j, k); });
   }
 #ifdef HC_CHECK_STATS
   std::fprintf(stderr, "check: pairs %lld re-tracks %lld unsplit %lld\n", pc.pairs, pc.retracks,

@@ -41,7 +41,7 @@ void dd_values(int n, vec_ref<const int> nm, mat_ref<const int> supp, vec_ref<co
 
 int dd_refine(int n, vec_ref<const int> nm, mat_ref<const int> supp, vec_ref<const cplx> coef,
               vec_ref<const cplx> cfd, vec_ref<cplx> x, mat_ref<cplx> a, vec_ref<cplx> b,
-              vec_ref<const double> maxstep, dd_refine_work &w, const evalcore &ev) {
+              vec_ref<const double> maxstep, dd_refine_work& w, const evalcore& ev) {
   double prev = std::numeric_limits<double>::infinity();
   int steps = 0;
   for (;;) {

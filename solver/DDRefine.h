@@ -91,7 +91,7 @@ inline dd dd_mul(dd a, dd b) {
   return quick_two_sum(p.hi, p.lo);
 }
 
-inline ddc ddc_mul(const ddc &a, const ddc &b) {
+inline ddc ddc_mul(const ddc& a, const ddc& b) {
   return {dd_add(dd_mul(a.re, b.re), dd_neg(dd_mul(a.im, b.im))),
           dd_add(dd_mul(a.re, b.im), dd_mul(a.im, b.re))};
 }
@@ -107,7 +107,7 @@ void dd_values(int n, vec_ref<const int> nm, mat_ref<const int> supp, vec_ref<co
 
 int dd_refine(int n, vec_ref<const int> nm, mat_ref<const int> supp, vec_ref<const cplx> coef,
               vec_ref<const cplx> cfd, vec_ref<cplx> x, mat_ref<cplx> a, vec_ref<cplx> b,
-              vec_ref<const double> maxstep, dd_refine_work &w,
-              const evalcore &ev = evalcore_lib());
+              vec_ref<const double> maxstep, dd_refine_work& w,
+              const evalcore& ev = evalcore_lib());
 
 }  // namespace hc

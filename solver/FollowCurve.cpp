@@ -118,7 +118,8 @@ int cell_starts::set_cell(int p) {
   intmatqr(n, v, q, d);
   cell = p;
   if (d == 0) return 0;
-  if (d > INT_MAX) fatal(status::size, "a mixed cell has more start roots than the arrays can hold");
+  if (d > INT_MAX)
+    fatal(status::size, "a mixed cell has more start roots than the arrays can hold");
   crtpwt(p, n, m, nm, mcl, supp, v, q, w, tpow, minpow, cw);
   if (d > bix.cols()) {
     try {
@@ -135,10 +136,9 @@ poly_tracker::poly_tracker(int n_, int m_, vec_ref<const int> nm_, mat_ref<const
                            vec_ref<const cplx> coef_, vec_ref<const cplx> coef_q_,
                            vec_ref<const cplx> cfd_, vec_ref<const double> w_,
                            mat_ref<const int> mcl_, const evalcore& e)
-    : poly_tracker_t(n_, m_, nm_, supp_, coef_, coef_q_, w_, mcl_,
-                     [&](const cell_starts& c) {
-                       return poly_eval(c.n, c.m, c.tpow, c.coef_q, c.cv, e);
-                     }),
+    : poly_tracker_t(
+          n_, m_, nm_, supp_, coef_, coef_q_, w_, mcl_,
+          [&](const cell_starts& c) { return poly_eval(c.n, c.m, c.tpow, c.coef_q, c.cv, e); }),
       coef(coef_),
       cfd(cfd_),
       core(&e) {}

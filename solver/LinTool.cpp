@@ -2,9 +2,9 @@
 
 #include <cmath>
 #include <cstddef>
-#include <string>
 #include <limits>
 #include <new>
+#include <string>
 #include <utility>
 
 #include "MisTools.h"
@@ -64,8 +64,7 @@ double normalise(int n, vec_ref<cplx> x) {
 }
 
 // The start vector of both iterations: the draws rounded to single precision.
-void start_vector(int n, vec_ref<const double> tmp1, vec_ref<const double> tmp2,
-                  vec_ref<cplx> x) {
+void start_vector(int n, vec_ref<const double> tmp1, vec_ref<const double> tmp2, vec_ref<cplx> x) {
   for (int i = 1; i <= n; ++i)
     x(i) = cplx(static_cast<double>(static_cast<float>(tmp1(i))),
                 static_cast<double>(static_cast<float>(tmp2(i))));

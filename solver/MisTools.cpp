@@ -169,7 +169,7 @@ double dran2(int& idum) {
   dran2_state& s = g_dran2;
   if (idum <= 0) {
     idum = (idum == std::numeric_limits<int>::min()) ? std::numeric_limits<int>::max()
-                                                      : std::max(-idum, 1);
+                                                     : std::max(-idum, 1);
     s.idum2 = idum;
     for (int j = kNtab + 8; j >= 1; --j) {
       advance(idum, kIa1, kIq1, kIr1, kIm1);

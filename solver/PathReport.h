@@ -41,7 +41,8 @@ inline void report_cell(int p, double minpow, int m, vec_ref<const double> tpow)
 inline void report_path(int p, int r, int n, vec_ref<const cplx> start, vec_ref<const cplx> end,
                         double t, int give_up, bool isgood) {
   std::fprintf(stderr, "path %d %d %.17g %d %d", p, r, t, give_up, isgood ? 1 : 0);
-  for (int i = 1; i <= n; ++i) std::fprintf(stderr, " %.17g %.17g", start(i).real(), start(i).imag());
+  for (int i = 1; i <= n; ++i)
+    std::fprintf(stderr, " %.17g %.17g", start(i).real(), start(i).imag());
   for (int i = 1; i <= n; ++i) std::fprintf(stderr, " %.17g %.17g", end(i).real(), end(i).imag());
   std::fprintf(stderr, "\n");
 }

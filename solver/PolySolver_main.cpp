@@ -25,9 +25,9 @@
 #include "ec_check.h"
 #include "ec_loader.h"
 #include "fatal.h"
-#include "path_data.h"
 #include "ffread.h"
 #include "ffwrite.h"
+#include "path_data.h"
 #include "prng.h"
 #include "sysinput.h"
 #include "sysprep.h"
@@ -126,8 +126,8 @@ void linear_homotopy(const prepared_system& sys, vec_ref<const std::string> var,
   mat<cplx> tmpsol(n, paths);
   mat<int> dat(kDatRows, paths, 0);
   paths_line(paths);
-  fcurvetd(n, m, paths, deg, sys.supp, supp_q, sys.coef, coef_q, sys.nm, tmpsol, bix, dat,
-           rc.nroot, rc.blow_up);
+  fcurvetd(n, m, paths, deg, sys.supp, supp_q, sys.coef, coef_q, sys.nm, tmpsol, bix, dat, rc.nroot,
+           rc.blow_up);
   build_cfd(n, m, sys.supp, sys.oldcoef, cfd);
   unscale(n, rc.nroot, sys.sclc, tmpsol);
   wrtslntd(n, m, rc.nroot, sys.oldcoef, tmpsol, rc.nreal, dat, cfd, rc.blow_up, paths, var, sys.nm,
@@ -193,8 +193,8 @@ int run(int trnd_fixed) {
   // is asked or tracked.
   const std::string misfit = check_evalcore(sys.n, sys.m, sys.nm, sys.supp);
   if (!misfit.empty())
-    fatal(status::library, "./MEva.so was not generated for the supports of input.num (" +
-                               misfit + "); generate it again: evalgen < input.num, then "
+    fatal(status::library, "./MEva.so was not generated for the supports of input.num (" + misfit +
+                               "); generate it again: evalgen < input.num, then "
                                "compile MEva.f90");
   const int trnd = trnd_fixed >= 0 ? trnd_fixed : clock_offset();
 

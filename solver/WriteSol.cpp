@@ -62,12 +62,11 @@ bool loosely_determined(int n, vec_ref<const cplx> x, vec_ref<const double> rho)
 }
 }  // namespace
 
-const char* const author_banner[5] = {
-    "  Polynomial systems solved by homotopy continuation:",
-    "  the total-degree and the polyhedral homotopies,",
-    "  with re-tracking of coincident end points.",
-    "  Questions and reports: the maintainers of this program.",
-    "  ----------------------------------------------------"};
+const char* const author_banner[5] = {"  Polynomial systems solved by homotopy continuation:",
+                                      "  the total-degree and the polyhedral homotopies,",
+                                      "  with re-tracking of coincident end points.",
+                                      "  Questions and reports: the maintainers of this program.",
+                                      "  ----------------------------------------------------"};
 
 bool root_is_real(int n, vec_ref<const cplx> x) {
   if (has_nan<cplx>(n, x)) return false;

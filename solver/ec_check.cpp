@@ -76,8 +76,19 @@ struct guarded {
 };
 
 // Marker ids of the arrays.
-enum : std::uint32_t { id_cf = 1, id_z, id_p, id_dp, id_cfd, id_cft, id_dt, id_b, id_g, id_d,
-                       id_cfd_zero };
+enum : std::uint32_t {
+  id_cf = 1,
+  id_z,
+  id_p,
+  id_dp,
+  id_cfd,
+  id_cft,
+  id_dt,
+  id_b,
+  id_g,
+  id_d,
+  id_cfd_zero
+};
 
 bool close(cplx got, cplx want, double tol) {
   const double dr = got.real() - want.real(), di = got.imag() - want.imag();
@@ -125,8 +136,7 @@ direct evaluate(const system_view& s, const std::vector<long double>& theta,
     const int i = s.eq[static_cast<std::size_t>(k - 1)];
     long double phase = 0;
     for (int j = 1; j <= n; ++j) phase += s.supp(j, k) * theta[static_cast<std::size_t>(j - 1)];
-    const double weight =
-        kEvalTol * (s.deg[static_cast<std::size_t>(k - 1)] + n + s.nm(i) + 1);
+    const double weight = kEvalTol * (s.deg[static_cast<std::size_t>(k - 1)] + n + s.nm(i) + 1);
     auto mono = [&](long double ph) {
       const long double r = std::fmod(ph, two_pi);
       return cplx(static_cast<double>(std::cos(r)), static_cast<double>(std::sin(r)));
@@ -259,8 +269,7 @@ std::string evalcore_misfit(int n, int m, vec_ref<const int> nm, mat_ref<const i
         if (e == 0) {
           if (!same_bits(got.real(), zero_mark) || !same_bits(got.imag(), zero_mark))
             return "coefhhthx_: it writes a derivative coefficient this system does not have";
-        } else if (!close(got, static_cast<double>(e) * cf(k),
-                          kCoefTol * e * cabs(cf(k)))) {
+        } else if (!close(got, static_cast<double>(e) * cf(k), kCoefTol * e * cabs(cf(k)))) {
           return "coefhhthx_: the derivative coefficient of term " + std::to_string(k) +
                  " in variable " + std::to_string(v) + " differs";
         }

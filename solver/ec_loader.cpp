@@ -10,8 +10,8 @@ namespace {
 // The library's routines take every argument by reference; complex arrays
 // are arrays of two doubles, real part first.
 using evahhx_fn = void (*)(const int*, const cplx*, const cplx*, cplx*, const cplx*, cplx*);
-using subexpo_fn = void (*)(const int*, const cplx*, const cplx*, cplx*, const cplx*,
-                            const cplx*, cplx*, cplx*);
+using subexpo_fn = void (*)(const int*, const cplx*, const cplx*, cplx*, const cplx*, const cplx*,
+                            cplx*, cplx*);
 using coefhhthx_fn = void (*)(cplx*, cplx*, cplx*, const int*, const cplx*, const cplx*,
                               const double*, const double*);
 
@@ -58,7 +58,6 @@ int load_evalcore_from(const std::string& path) {
 // The name holds a slash, so the loader takes the file from the working
 // directory and searches no path.
 int load_evalcore() { return load_evalcore_from("./MEva.so"); }
-
 
 void evahhx_(const int& n, const cplx* cf, const cplx* z, cplx* p, const cplx* cfd, cplx* dp) {
   g_bind.evahhx(&n, cf, z, p, cfd, dp);

@@ -115,8 +115,8 @@ struct poly_tracker_t : cell_starts {
     vcopy<cplx>(n, bix.col(r), s.x);
     s.t = -(kStartDepth / minpow);
     refine_t<double>(ev, n, s.t, s.x, s.jacob, s.polyv, s.polyt, wk);
-    frtstp_t<R, double>(ev, n, s.step, s.step1, s.t, s.dirx1, s.jacob, s.polyv, s.polyt, s.x2,
-                        s.x1, s.x, s.h_1, s.give_up, wk);
+    frtstp_t<R, double>(ev, n, s.step, s.step1, s.t, s.dirx1, s.jacob, s.polyv, s.polyt, s.x2, s.x1,
+                        s.x, s.h_1, s.give_up, wk);
     s.cut = s.nstep = s.test_end = s.flag = 0;
     const double cap = -s.t / step_div;
     if (cap < s.step) s.step = cap;

@@ -25,10 +25,10 @@ namespace hc {
 struct suppsys {
   int n = 0;
   int m = 0;
-  vec<int> nm;               // nm(n): terms of each equation
-  mat<int> supp;             // supp(n, m): exponent columns, equations in blocks
-  vec<cplx> coef;            // coef(m)
-  vec<std::string> var;      // var(n): names of 20 characters (empty unless read)
+  vec<int> nm;           // nm(n): terms of each equation
+  mat<int> supp;         // supp(n, m): exponent columns, equations in blocks
+  vec<cplx> coef;        // coef(m)
+  vec<std::string> var;  // var(n): names of 20 characters (empty unless read)
 };
 
 void read_suppsys(ffreader& in, bool with_names, suppsys& s);

@@ -60,8 +60,7 @@ void unscale(int n, int nroot, vec_ref<const double> sclc, mat_ref<cplx> sol) {
     for (int i = 1; i <= n; ++i) sol(i, j) *= factor(i);
 }
 
-void build_cfd(int n, int m, mat_ref<const int> supp, vec_ref<const cplx> coef,
-               vec_ref<cplx> cfd) {
+void build_cfd(int n, int m, mat_ref<const int> supp, vec_ref<const cplx> coef, vec_ref<cplx> cfd) {
   for (int v = 2; v <= n; ++v)
     for (int k = 1; k <= m; ++k) {
       const int e = supp(v, k);

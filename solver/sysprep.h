@@ -25,20 +25,19 @@ namespace hc {
 
 struct prepared_system {
   int n = 0;
-  int m = 0;              // terms after completion
-  vec<int> nm;            // nm(n), completed counts
-  vec<int> cnst;          // cnst(n) = 1 where a zero constant term was appended
-  vec<int> shd, stl;      // first and last column of each equation
-  mat<int> supp;          // supp(n, m), completed, in normal order
-  vec<cplx> coef;         // coef(m), completed and scaled
-  vec<cplx> oldcoef;      // oldcoef(m), completed, unscaled
-  vec<double> sclc;       // sclc(2n): variable exponents, then equation multipliers
+  int m = 0;          // terms after completion
+  vec<int> nm;        // nm(n), completed counts
+  vec<int> cnst;      // cnst(n) = 1 where a zero constant term was appended
+  vec<int> shd, stl;  // first and last column of each equation
+  mat<int> supp;      // supp(n, m), completed, in normal order
+  vec<cplx> coef;     // coef(m), completed and scaled
+  vec<cplx> oldcoef;  // oldcoef(m), completed, unscaled
+  vec<double> sclc;   // sclc(2n): variable exponents, then equation multipliers
 };
 
 void prepare_system(suppsys& rd, prepared_system& p);
 void unscale(int n, int nroot, vec_ref<const double> sclc, mat_ref<cplx> sol);
 void start_coefficients(int K, int trnd, vec_ref<double> tmprv, vec_ref<cplx> coef_q);
-void build_cfd(int n, int m, mat_ref<const int> supp, vec_ref<const cplx> coef,
-               vec_ref<cplx> cfd);
+void build_cfd(int n, int m, mat_ref<const int> supp, vec_ref<const cplx> coef, vec_ref<cplx> cfd);
 
 }  // namespace hc

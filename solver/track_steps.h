@@ -554,8 +554,7 @@ void follow_t(Ev& ev, int n, path_state<Real>& s, bool c3_kept, int& blow_up, tr
                    s.step1, s.jacob, s.polyt, s.polyv, w);
     if (!c3_kept) s.c3 = Real(R::c3_default);
     nwtnitrn_t<R, Real>(ev, n, s.x, s.t, s.h_1, s.jacob, s.polyt, s.polyv, s.step, s.accuracy,
-                        s.cut, s.flag, s.test_end, s.give_up, s.nstep, s.c3, blow_up, w,
-                        !c3_kept);
+                        s.cut, s.flag, s.test_end, s.give_up, s.nstep, s.c3, blow_up, w, !c3_kept);
     if (s.cut == 0 && R::endgame_called(s.t))
       endgame_t<R, Real>(n, s.give_up, s.infnty, s.x.ref(), s.x1.ref(), s.x2.ref(), s.t, s.step,
                          s.step1);

@@ -21,9 +21,9 @@ struct root_record {
 };
 
 struct road_result {
-  proc_result solve;                // rootsolve's run
-  std::string roots_file;           // data.roots
-  std::vector<root_record> roots;   // its roots
+  proc_result solve;                                           // rootsolve's run
+  std::string roots_file;                                      // data.roots
+  std::vector<root_record> roots;                              // its roots
   long long paths = -1, nroot = -1, nreal = -1, blow_up = -1;  // from the summary
   long long file_roots = -1, file_real = -1, file_paths = -1, file_blow_up = -1;  // trailer
 };

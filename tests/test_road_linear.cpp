@@ -21,14 +21,15 @@ struct known_case {
   const char* name;
   std::string system;
   int n;
-  long long paths;  // the product of the degrees
-  long long roots;  // isolated roots (all of them found)
+  long long paths;                                        // the product of the degrees
+  long long roots;                                        // isolated roots (all of them found)
   std::vector<std::vector<std::complex<double>>> points;  // when given, compared one by one
-  double point_tol;                                         // relative
+  double point_tol;                                       // relative
 };
 
 const std::vector<known_case>& cases() {
   using c = std::complex<double>;
+  // clang-format off
   static const std::vector<known_case> all = {
       {"circle and hyperbola", "x^2 + y^2 - 5; x*y - 2", 2, 4, 4,
        {{c(1), c(2)}, {c(2), c(1)}, {c(-1), c(-2)}, {c(-2), c(-1)}}, 1e-10},
@@ -45,6 +46,7 @@ const std::vector<known_case>& cases() {
       {"katsura-5", text(katsura(5)), 6, 32, 32, {}, 0},
       {"cyclic-5", text(cyclic(5)), 5, 120, 70, {}, 0},
   };
+  // clang-format on
   return all;
 }
 

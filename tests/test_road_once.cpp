@@ -38,8 +38,8 @@ struct once_case {
   const char* name;
   std::string system;
   int n, option, runs;
-  long long paths, roots;  // roots: every isolated root (a run may miss some)
-  bool all_every_run;      // every root found on every run
+  long long paths, roots;             // roots: every isolated root (a run may miss some)
+  bool all_every_run;                 // every root found on every run
   std::vector<std::vector<cx>> once;  // written exactly once on every run
   std::vector<cx> multiple;           // a singular root, which may be written more than once
 };
@@ -50,8 +50,16 @@ const std::vector<once_case>& cases() {
       {"0*x^2 + y - 1; x - y", "0*x^2 + y - 1; x - y", 2, 2, 6, 2, 1, true, {{cx(1), cx(1)}}, {}},
       // The simple root (-2, -1) was written three times; the double root
       // (1, 2) is reached by two paths and may stay twice.
-      {"(x-1)^2 (y+1); (y-2)(x+2)", "(x-1)^2*(y+1); (y-2)*(x+2)", 2, 2, 6, 6, 2, false,
-       {{cx(-2), cx(-1)}}, {cx(1), cx(2)}},
+      {"(x-1)^2 (y+1); (y-2)(x+2)",
+       "(x-1)^2*(y+1); (y-2)*(x+2)",
+       2,
+       2,
+       6,
+       6,
+       2,
+       false,
+       {{cx(-2), cx(-1)}},
+       {cx(1), cx(2)}},
       {"cyclic-6, linear", text(cyclic(6)), 6, 2, 4, 720, 156, false, {}, {}},
       {"cyclic-6, polyhedral", text(cyclic(6)), 6, 1, 2, 156, 156, false, {}, {}},
       // 20 to 40 paths to infinity were pulled onto large roots on every run.

@@ -35,7 +35,15 @@ const std::vector<scaled_case>& cases() {
   static const std::vector<scaled_case> all = {
       {"katsura-5", text(katsura(5)), 6, 0, 32, 32, 32, {8, -8, 4, -4, 0, 2}, {-8, 8, 0, 3, -5, 1}},
       {"cyclic-5 mixed", text(cyclic(5)), 5, 1, 70, 120, 70, {8, -8, 3, -3, 0}, {0, 8, -8, 5, 2}},
-      {"cyclic-5 large roots", text(cyclic(5)), 5, 1, 70, 120, 70, {-8, -8, -8, -8, -8}, {8, 8, 8, 8, 8}},
+      {"cyclic-5 large roots",
+       text(cyclic(5)),
+       5,
+       1,
+       70,
+       120,
+       70,
+       {-8, -8, -8, -8, -8},
+       {8, 8, 8, 8, 8}},
       // Its largest roots have term sums near 1e4: multiplied by 1e8 their
       // values are rounding noise above any fixed residual bound.
       {"dense-3-4 mixed", text(dense({4, 4, 4}, 7)), 3, 1, 64, 64, 64, {-8, 3, 8}, {8, 8, 8}},

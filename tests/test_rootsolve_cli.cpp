@@ -90,6 +90,7 @@ std::vector<cli_case> refusal_cases() {
     return with({{"MEva.so", library_for(lib_text)}, {"input.num", input_text}});
   };
   const std::string escape_text("2\n3\n2\x1b[31m\n", 12);
+  // clang-format off
   std::vector<cli_case> c = {
       // The library.
       {"no library: the loader's message alone", {}, "2\n",
@@ -178,14 +179,19 @@ std::vector<cli_case> refusal_cases() {
        status::size, lib(powers_input(31, 2), powers_input(31, 2)),
        lib(powers_input(31, 2), powers_input(31, 2))},
   };
+  // clang-format on
   // Memory exhausted: 2^26 paths need about 27 GB of end points, more than
   // an address space of 4 GB holds; standard output is flushed first.
   const file_map big = lib(powers_input(26, 2), powers_input(26, 2));
   constexpr unsigned long long kFourGb = 4ULL << 30;
+  // clang-format off
   c.push_back({"memory exhausted, linear homotopy", {}, "2\n", linear,
                "rootsolve: out of memory\n", status::memory, big, big, "", kFourGb});
+  // clang-format on
+  // clang-format off
   c.push_back({"memory exhausted, polyhedral homotopy", {}, "1\n", polyhedral,
                "rootsolve: out of memory\n", status::memory, big, big, "", kFourGb});
+  // clang-format on
   return c;
 }
 
@@ -208,6 +214,7 @@ TEST(rootsolve_cli, UnwritableRootsFile) {
     std::string err;  // the message, after "rootsolve: data.roots: "
     unsigned long long file_size;
   };
+  // clang-format off
   const out_case cases[] = {
       {"a directory", {{"data.roots", "<dir>"}},
        "cannot open the file for writing: Is a directory", 0},
@@ -216,6 +223,7 @@ TEST(rootsolve_cli, UnwritableRootsFile) {
       {"a file size limit: the earlier file is kept whole", {{"data.roots", big_old}},
        "the file could not be written: File too large", 1200},
   };
+  // clang-format on
   for (const out_case& c : cases) {
     SCOPED_TRACE(c.name);
     temp_dir dir;

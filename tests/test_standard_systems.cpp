@@ -21,7 +21,8 @@ TEST(standard_systems, SmallMembersInOrdinaryNotation) {
   const row rows[] = {
       {"cyclic-3", "x1 + x2 + x3;\nx1*x2 + x2*x3 + x1*x3;\nx1*x2*x3 - 1\n"},
       // x0^2 + 2 x1^2 + 2 x2^2 - x0; 2 x0 x1 + 2 x1 x2 - x1; x0 + 2 x1 + 2 x2 - 1.
-      {"katsura-2", "2*x2^2 + 2*x1^2 + x0^2 - x0;\n2*x1*x2 + 2*x0*x1 - x1;\nx0 + 2*x1 + 2*x2 - 1\n"},
+      {"katsura-2",
+       "2*x2^2 + 2*x1^2 + x0^2 - x0;\n2*x1*x2 + 2*x0*x1 - x1;\nx0 + 2*x1 + 2*x2 - 1\n"},
       {"noon-2", "x1*x2^2 - 1.1*x1 + 1;\nx1^2*x2 - 1.1*x2 + 1\n"},
       {"eco-3", "x1*x3 + x1*x2*x3 - 1;\nx2*x3 - 2;\nx1 + x2 + 1\n"},
   };

@@ -85,9 +85,9 @@ namespace {
 // The final Newton of the polyhedral family on the target system evaluated
 // by evalpdp's scheme; accept(x, b) as fnlnwtn_t's second acceptance.
 template <class Accept>
-void final_newton_w(int N, vec_ref<const int> nm, mat_ref<const int> supp,
-                    vec_ref<const cplx> coef, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x,
-                    wit_eval_work<double>& ew, bool& isgood, Accept&& accept) {
+void final_newton_w(int N, vec_ref<const int> nm, mat_ref<const int> supp, vec_ref<const cplx> coef,
+                    mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x, wit_eval_work<double>& ew,
+                    bool& isgood, Accept&& accept) {
   track_work<double> w(N);
   auto target = [&](vec_ref<const cplx> z, vec_ref<cplx> p, mat_ref<cplx> dp) {
     wit_eval_t<double, true, false>(N, supp, nm, coef, coef, z, dp, p, p, ew);

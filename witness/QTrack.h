@@ -31,7 +31,6 @@
 
 namespace hc {
 
-
 // The binary128 constants are the binary128 values nearest to the decimals.
 struct q_rules : poly_rules {
   // Corrector.

@@ -37,8 +37,16 @@ struct wit_poly_eval {
 
   wit_poly_eval(int n_, int m_, mat_ref<const int> supp_, vec_ref<const int> nm_,
                 vec_ref<const Real> tpow_, vec_ref<const C> coef_q_, vec_ref<const C> cv_)
-      : n(n_), m(m_), supp(supp_), nm(nm_), tpow(tpow_), coef_q(coef_q_), cv(cv_), cf(m_),
-        cft(m_), ew(n_, m_, supp_) {}
+      : n(n_),
+        m(m_),
+        supp(supp_),
+        nm(nm_),
+        tpow(tpow_),
+        coef_q(coef_q_),
+        cv(cv_),
+        cf(m_),
+        cft(m_),
+        ew(n_, m_, supp_) {}
 
   void form(Real t) {
     const Real e = r_exp(t);

@@ -16,7 +16,8 @@ namespace hc {
 
 int ask_hyperplanes(ffreader& in, std::ostream& out, int n) {
   if (n < 2)
-    fatal(status::data, "the system has " + std::to_string(n) + (n == 1 ? " unknown" : " unknowns") +
+    fatal(status::data, "the system has " + std::to_string(n) +
+                            (n == 1 ? " unknown" : " unknowns") +
                             ": no number of hyperplanes lies in 1 .. n-1");
   for (;;) {
     out << "Input the # of hyperplanes (1, ... ," << fmt_i(n - 1, 3) << ")\n";
@@ -50,12 +51,13 @@ void embed_system(const suppsys& rd, int k, mat_ref<const cplx> zcoef, mat_ref<c
                   suppsys& emb) {
   const int n = rd.n;
   const std::int64_t N = static_cast<std::int64_t>(n) + k;
-  const std::int64_t M1 = rd.m + 2 * static_cast<std::int64_t>(n) * k + 2 * static_cast<std::int64_t>(k);
+  const std::int64_t M1 =
+      rd.m + 2 * static_cast<std::int64_t>(n) * k + 2 * static_cast<std::int64_t>(k);
   // Room for the appended constant terms, and every exponent numbered by a
   // 32-bit integer.
   if (N * (M1 + N) > INT_MAX)
     fatal(status::size, "the system cut by " + std::to_string(k) + " hyperplanes is too large: " +
-             std::to_string(N) + " equations with " + std::to_string(M1) + " terms");
+                            std::to_string(N) + " equations with " + std::to_string(M1) + " terms");
   emb.n = static_cast<int>(N);
   emb.m = static_cast<int>(M1);
   emb.nm.assign(emb.n);

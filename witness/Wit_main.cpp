@@ -11,16 +11,16 @@
 #include "FllCrvPol_W.h"
 #include "MixedCell.h"
 #include "WitEval.h"
-#include "path_data.h"
 #include "WitSlice.h"
 #include "WrtSol_W.h"
 #include "array.h"
 #include "cplx.h"
+#include "cputime.h"
 #include "fatal.h"
 #include "ffread.h"
+#include "path_data.h"
 #include "sysinput.h"
 #include "sysprep.h"
-#include "cputime.h"
 
 namespace hc {
 namespace {

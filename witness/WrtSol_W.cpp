@@ -164,8 +164,7 @@ void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int
     scale_to_point(N, n, scale, tsum, x.ref(), lcoef, jpt);
     cqmaxminsv(N, jpt, max_sv_pt, min_sv_pt, kSvTolW);
     if (!is_witness(N, n, x.ref(), lcoef,
-                    well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq, max_sv_pt,
-                                     min_sv_pt)))
+                    well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq, max_sv_pt, min_sv_pt)))
       continue;
     ++nwitness;
     for (int i = 1; i <= N; ++i) out << coord(x(i), true);

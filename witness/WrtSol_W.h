@@ -79,7 +79,6 @@ void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int
 
 void wrtsln_w(int N, int M, int n, int k, int nroot, int& nwitness, mat_ref<const int> supp,
               vec_ref<const cplx> oldcoef, vec_ref<const int> nm, mat_ref<const cplx> sol,
-              mat_ref<const cplx> zcoef, mat_ref<const cplx> lcoef,
-              vec_ref<const std::string> var);
+              mat_ref<const cplx> zcoef, mat_ref<const cplx> lcoef, vec_ref<const std::string> var);
 
 }  // namespace hc

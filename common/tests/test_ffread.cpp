@@ -58,6 +58,7 @@ struct read_case {
 };
 
 TEST(ffreader, ReadsByTheLayoutRules) {
+  // clang-format off
   const std::vector<read_case> cases = {
       // The rest of a read's last line is dropped.
       {"3 4 5\n6\n", "i i", "3|6@2"},
@@ -82,10 +83,12 @@ TEST(ffreader, ReadsByTheLayoutRules) {
       // Reads of different kinds, each on its own line.
       {"2\n\n(0,-1)\nx1\n4.5\n", "i c n r", "2|(0,-1)|[x1                  ]|4.5@5"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(run(c.text, c.script), c.shown) << c.text;
 }
 
 TEST(ffreader, RealForms) {
+  // clang-format off
   struct {
     const char* text;
     double x;
@@ -96,6 +99,7 @@ TEST(ffreader, RealForms) {
       {"0.1234567890123456", 0.1234567890123456},
       {"-2.718281828459045e-07", -2.718281828459045e-07},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::istringstream in(c.text);
     ffreader rd(in, "input.num");
@@ -131,7 +135,6 @@ TEST(ffreader, SixteenDigitTextsGiveStrtodsValue) {
   }
 }
 
-
 struct fail_case {
   const char* text;
   const char* script;
@@ -139,6 +142,7 @@ struct fail_case {
 };
 
 TEST(ffreaderDeathTest, UnreadableInputIsFatal) {
+  // clang-format off
   const std::vector<fail_case> cases = {
       {"1\n3.5\n", "i i", "input.num, line 2: expected an integer, found \"3.5\""},
       {"abc", "i", "input.num, line 1: expected an integer, found \"abc\""},
@@ -175,6 +179,7 @@ TEST(ffreaderDeathTest, UnreadableInputIsFatal) {
        "input.num, line 4: integer out of the 32-bit range, found "
        "\"9999999999999999999999999999999999999999...\""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EXIT(run(c.text, c.script), ::testing::ExitedWithCode(status::data),
                 exactly(std::string("test_ffread: ") + c.message))
@@ -183,8 +188,7 @@ TEST(ffreaderDeathTest, UnreadableInputIsFatal) {
 }
 
 TEST(ffreaderDeathTest, MessageNamesTheSource) {
-  EXPECT_EXIT(run("1\n\nyes\n", "i i", "standard input"),
-              ::testing::ExitedWithCode(status::data),
+  EXPECT_EXIT(run("1\n\nyes\n", "i i", "standard input"), ::testing::ExitedWithCode(status::data),
               exactly("test_ffread: standard input, line 3: expected an integer, found \"yes\""));
 }
 

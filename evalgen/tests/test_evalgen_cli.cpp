@@ -30,6 +30,7 @@ TEST(evalgen_cli, FailuresLeaveAnEarlierFileWhole) {
   const file_map full = {{"MEva.f90", "<link to /dev/full>"}};
   const std::string two_powers =  // x^8388609 y^8388608: 2^24 + 1 powers
       "2\n1\n1\n8388609 0 \n0 8388608 \n(1,0)\n(1,0)\nx\ny\n";
+  // clang-format off
   std::vector<cli_case> cases = {
       {"the input ends early", {}, "2\n1\n1\n1 0\n0 1\n", "",
        "evalgen: standard input: end of input after line 5, expected a complex value "
@@ -59,9 +60,18 @@ TEST(evalgen_cli, FailuresLeaveAnEarlierFileWhole) {
        "evalgen: MEva.f90: the file could not be written: File too large\n", status::output,
        old, old, "", 0, 1024},
   };
+  // clang-format on
   // 600 variables: the tables of the common factors alone take 3.4 GB.
-  cases.push_back({"memory exhausted", {}, linear(600), "", "evalgen: out of memory\n",
-                   status::memory, old, old, "", 2ULL << 30});
+  cases.push_back({"memory exhausted",
+                   {},
+                   linear(600),
+                   "",
+                   "evalgen: out of memory\n",
+                   status::memory,
+                   old,
+                   old,
+                   "",
+                   2ULL << 30});
   for (const cli_case& c : cases) check_case(evalgen, c);
 }
 

@@ -4,8 +4,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include "proc.h"
 #include <stdlib.h>
+#include "proc.h"
 
 #include <cmath>
 #include <cstdio>
@@ -270,8 +270,7 @@ void check_case(const gen_case& c) {
       const cplx want = (B(k) + G(k) * es) * eDs;
       const cplx want_t = D(k) * want + G(k) * es * eDs;
       expect_close(cf(k), want, std::abs(B(k) * eDs) + std::abs(G(k) * es * eDs), "cf");
-      expect_close(cft(k), want_t, (std::abs(D(k)) + 1.0) * std::abs(want) + std::abs(G(k)),
-                   "cft");
+      expect_close(cft(k), want_t, (std::abs(D(k)) + 1.0) * std::abs(want) + std::abs(G(k)), "cft");
     }
     for (int v = 2; v <= n; ++v)
       for (int k = 1; k <= m; ++k) {

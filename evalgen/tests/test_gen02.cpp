@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "proc.h"
 #include <stdlib.h>
+#include "proc.h"
 
 #include <filesystem>
 #include <fstream>
@@ -57,22 +57,21 @@ std::vector<std::string> cat(std::initializer_list<std::vector<std::string>> par
   return r;
 }
 
-const std::vector<std::string> coef_head = {
-    "      SUBROUTINE coefHHtHx(cf,cft,cfd,m,B,G,D,s)",
-    "      IMPLICIT none",
-    "      Integer m",
-    "      real*8 s,D(m),es,eDs(m)",
-    "      COMPLEX*16 cf(m),cft(m),cfd(*),B(m),G(m),Ges(m)",
-    "      es = exp(s); Ges = G*es; eDs = exp(D*s)",
-    "       cf=(B+Ges)*eDs",
-    "       cft=D*cf+Ges*eDs"};
+const std::vector<std::string> coef_head = {"      SUBROUTINE coefHHtHx(cf,cft,cfd,m,B,G,D,s)",
+                                            "      IMPLICIT none",
+                                            "      Integer m",
+                                            "      real*8 s,D(m),es,eDs(m)",
+                                            "      COMPLEX*16 cf(m),cft(m),cfd(*),B(m),G(m),Ges(m)",
+                                            "      es = exp(s); Ges = G*es; eDs = exp(D*s)",
+                                            "       cf=(B+Ges)*eDs",
+                                            "       cft=D*cf+Ges*eDs"};
 const std::vector<std::string> tail = {"      RETURN", "      END SUBROUTINE"};
 const std::vector<std::string> eva_head = {"      SUBROUTINE EvaHHx(n,cf,z,p,cfd,dp)",
                                            "      IMPLICIT none", "      INTEGER n",
                                            "      COMPLEX*16 cf(*),z(*),p(*),cfd(*),dp(n,*)"};
 const std::vector<std::string> sub_head = {
-    "      SUBROUTINE subexpo(n,cf,z,p,cfd,cft,dp,dt)", "      IMPLICIT none",
-    "      INTEGER n", "      COMPLEX*16 cf(*),z(n),p(n),cfd(*),cft(*),dp(n,*),dt(n)"};
+    "      SUBROUTINE subexpo(n,cf,z,p,cfd,cft,dp,dt)", "      IMPLICIT none", "      INTEGER n",
+    "      COMPLEX*16 cf(*),z(n),p(n),cfd(*),cft(*),dp(n,*),dt(n)"};
 
 // x1^2 + x2 - 1, x1 x2 + 3, in this order.
 const char* two_var_input =
@@ -83,15 +82,16 @@ TEST(genpdp, TwoVariableExampleIsExact) {
   const auto ddecl = indent({"COMPLEX*16 S1d2,S4d2"});
   const auto pow = indent({"Z1p1=z(1)", "Z1p2=z1p1*z1p1", "Z2p1=z(2)"});
   const auto sp = indent({"S1=cf(1)*Z2p1", "S2=cf(2)", "S3=cf(3)", "S4=cf(4)*Z2p1+cf(5)",
-                          "P(1)=S1*Z1p1+S2", "P(2)=S3*Z1p2+S4", "dP(1,1)=S1",
-                          "dP(2,1)=S3*2*Z1p1"});
+                          "P(1)=S1*Z1p1+S2", "P(2)=S3*Z1p2+S4", "dP(1,1)=S1", "dP(2,1)=S3*2*Z1p1"});
   const auto ut = indent({"U1=cft(1)*Z2p1", "U2=cft(2)", "U3=cft(3)", "U4=cft(4)*Z2p1+cft(5)",
                           "dt(1)=U1*Z1p1+U2", "dt(2)=U3*Z1p2+U4"});
   const auto dp = indent({"S1d2=cfd(1)", "S4d2=cfd(4)", "dp(1,2)=S1d2*Z1p1", "dp(2,2)=S4d2"});
+  // clang-format off
   const auto expected = cat({eva_head, decl, ddecl, pow, sp, dp, tail, {""},
                              sub_head, decl, indent({"COMPLEX*16 U1,U2,U3,U4"}), ddecl, pow, sp,
                              ut, dp, tail, {""},
                              coef_head, {"       cfd(1)=cf(1)", "       cfd(4)=cf(4)"}, tail});
+  // clang-format on
   EXPECT_EQ(generate(two_var_input), lines(expected));
 }
 
@@ -102,46 +102,67 @@ const char* three_var_input =
     "(1,0)\n(2,0)\n(3,0)\n(4,0)\n(5,0)\n(6,0)\n(7,0)\n(8,0)\n(9,0)\n";
 
 TEST(genpdp, ThreeVariableExampleWithTemporariesIsExact) {
-  const auto decl = indent({"COMPLEX*16 Z1p1,Z1p2,Z2p1,Z3p1,Z3p2", "COMPLEX*16 T3,T4",
-                            "COMPLEX*16 S1,S2,S3,S4,S5"});
+  const auto decl = indent(
+      {"COMPLEX*16 Z1p1,Z1p2,Z2p1,Z3p1,Z3p2", "COMPLEX*16 T3,T4", "COMPLEX*16 S1,S2,S3,S4,S5"});
   const auto ddecl = indent({"COMPLEX*16 S1d2,S3d2,S5d2,S1d3,S3d3,S5d3"});
   const auto pow = indent({"Z1p1=z(1)", "Z1p2=z1p1*z1p1", "Z2p1=z(2)", "Z3p1=z(3)",
                            "Z3p2=z3p1*z3p1", "T3=Z2p1*Z3p2", "T4=Z2p1*Z3p1"});
-  const auto sp = indent({"S1=cf(1)*T3", "S2=cf(2)", "S3=cf(3)*T3+cf(4)*Z2p1+cf(5)",
-                          "S4=cf(6)", "S5=cf(7)*Z2p1+cf(8)*Z3p1+cf(9)", "P(1)=S1*Z1p1+S2",
-                          "P(2)=S3", "P(3)=S4*Z1p2+S5", "dP(1,1)=S1", "dP(2,1)=0",
-                          "dP(3,1)=S4*2*Z1p1"});
+  const auto sp = indent({"S1=cf(1)*T3", "S2=cf(2)", "S3=cf(3)*T3+cf(4)*Z2p1+cf(5)", "S4=cf(6)",
+                          "S5=cf(7)*Z2p1+cf(8)*Z3p1+cf(9)", "P(1)=S1*Z1p1+S2", "P(2)=S3",
+                          "P(3)=S4*Z1p2+S5", "dP(1,1)=S1", "dP(2,1)=0", "dP(3,1)=S4*2*Z1p1"});
   const auto ut = indent({"U1=cft(1)*T3", "U2=cft(2)", "U3=cft(3)*T3+cft(4)*Z2p1+cft(5)",
                           "U4=cft(6)", "U5=cft(7)*Z2p1+cft(8)*Z3p1+cft(9)", "dt(1)=U1*Z1p1+U2",
                           "dt(2)=U3", "dt(3)=U4*Z1p2+U5"});
-  const auto dp = indent({"S1d2=cfd(1)*Z3p2", "S3d2=cfd(3)*Z3p2+cfd(4)", "S5d2=cfd(7)",
-                          "S1d3=cfd(10)*T4", "S3d3=cfd(12)*T4", "S5d3=cfd(17)",
-                          "dp(1,2)=S1d2*Z1p1", "dp(2,2)=S3d2", "dp(3,2)=S5d2",
-                          "dp(1,3)=S1d3*Z1p1", "dp(2,3)=S3d3", "dp(3,3)=S5d3"});
-  const auto cfd = std::vector<std::string>{"       cfd(1)=cf(1)",  "       cfd(3)=cf(3)",
-                                            "       cfd(4)=cf(4)",  "       cfd(7)=cf(7)",
+  const auto dp =
+      indent({"S1d2=cfd(1)*Z3p2", "S3d2=cfd(3)*Z3p2+cfd(4)", "S5d2=cfd(7)", "S1d3=cfd(10)*T4",
+              "S3d3=cfd(12)*T4", "S5d3=cfd(17)", "dp(1,2)=S1d2*Z1p1", "dp(2,2)=S3d2",
+              "dp(3,2)=S5d2", "dp(1,3)=S1d3*Z1p1", "dp(2,3)=S3d3", "dp(3,3)=S5d3"});
+  const auto cfd = std::vector<std::string>{"       cfd(1)=cf(1)",    "       cfd(3)=cf(3)",
+                                            "       cfd(4)=cf(4)",    "       cfd(7)=cf(7)",
                                             "       cfd(10)=2*cf(1)", "       cfd(12)=2*cf(3)",
                                             "       cfd(17)=cf(8)"};
-  const auto expected =
-      cat({eva_head, decl, ddecl, pow, sp, dp, tail, {""}, sub_head, decl,
-           indent({"COMPLEX*16 U1,U2,U3,U4,U5"}), ddecl, pow, sp, ut, dp, tail, {""},
-           coef_head, cfd, tail});
+  const auto expected = cat({eva_head,
+                             decl,
+                             ddecl,
+                             pow,
+                             sp,
+                             dp,
+                             tail,
+                             {""},
+                             sub_head,
+                             decl,
+                             indent({"COMPLEX*16 U1,U2,U3,U4,U5"}),
+                             ddecl,
+                             pow,
+                             sp,
+                             ut,
+                             dp,
+                             tail,
+                             {""},
+                             coef_head,
+                             cfd,
+                             tail});
   EXPECT_EQ(generate(three_var_input), lines(expected));
 }
 
 TEST(genpdp, OneVariableHasNoDerivativeText) {
   // 2 x^3 - x: completed by a zero constant term.
-  const auto expected = cat(
-      {eva_head, indent({"COMPLEX*16 Z1p1,Z1p2,Z1p3", "COMPLEX*16 S1,S2,S3", "",
-                         "Z1p1=z(1)", "Z1p2=z1p1*z1p1", "Z1p3=z1p2*z1p1", "S1=cf(1)",
-                         "S2=cf(2)", "S3=cf(3)", "P(1)=S1*Z1p3+S2*Z1p1+S3",
-                         "dP(1,1)=S1*3*Z1p2+S2"}),
-       tail, {""}, sub_head,
-       indent({"COMPLEX*16 Z1p1,Z1p2,Z1p3", "COMPLEX*16 S1,S2,S3", "COMPLEX*16 U1,U2,U3", "",
-               "Z1p1=z(1)", "Z1p2=z1p1*z1p1", "Z1p3=z1p2*z1p1", "S1=cf(1)", "S2=cf(2)",
-               "S3=cf(3)", "P(1)=S1*Z1p3+S2*Z1p1+S3", "dP(1,1)=S1*3*Z1p2+S2", "U1=cft(1)",
-               "U2=cft(2)", "U3=cft(3)", "dt(1)=U1*Z1p3+U2*Z1p1+U3"}),
-       tail, {""}, coef_head, tail});
+  const auto expected =
+      cat({eva_head,
+           indent({"COMPLEX*16 Z1p1,Z1p2,Z1p3", "COMPLEX*16 S1,S2,S3", "", "Z1p1=z(1)",
+                   "Z1p2=z1p1*z1p1", "Z1p3=z1p2*z1p1", "S1=cf(1)", "S2=cf(2)", "S3=cf(3)",
+                   "P(1)=S1*Z1p3+S2*Z1p1+S3", "dP(1,1)=S1*3*Z1p2+S2"}),
+           tail,
+           {""},
+           sub_head,
+           indent({"COMPLEX*16 Z1p1,Z1p2,Z1p3", "COMPLEX*16 S1,S2,S3", "COMPLEX*16 U1,U2,U3", "",
+                   "Z1p1=z(1)", "Z1p2=z1p1*z1p1", "Z1p3=z1p2*z1p1", "S1=cf(1)", "S2=cf(2)",
+                   "S3=cf(3)", "P(1)=S1*Z1p3+S2*Z1p1+S3", "dP(1,1)=S1*3*Z1p2+S2", "U1=cft(1)",
+                   "U2=cft(2)", "U3=cft(3)", "dt(1)=U1*Z1p3+U2*Z1p1+U3"}),
+           tail,
+           {""},
+           coef_head,
+           tail});
   EXPECT_EQ(generate("1\n2\n1\n3\n(1,0)\n(2,0)\n"), lines(expected));
 }
 
@@ -200,6 +221,7 @@ TEST(printftm, SplitsAfter65Characters) {
     return s;
   };
   const std::string t = text(131);
+  // clang-format off
   const std::vector<row> rows = {
       {0, {"      "}},
       {65, {"      " + t.substr(0, 65)}},
@@ -209,6 +231,7 @@ TEST(printftm, SplitsAfter65Characters) {
        {"      " + t.substr(0, 65) + "&", "     &" + t.substr(65, 65) + "&",
         "     &" + t.substr(130, 1)}},
   };
+  // clang-format on
   for (const auto& r : rows) {
     std::ostringstream o;
     printftm(text(r.len), o);

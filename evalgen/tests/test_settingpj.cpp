@@ -97,9 +97,9 @@ TEST(settingpj, AgreesWithThePlainScan) {
   // Small value ranges and many rows make pairs recur and temporaries nest
   // (temporaries of temporaries, pairs of two temporaries).
   const std::vector<row> rows = {
-      {3, 12, 2, 0.3, 1},  {4, 20, 1, 0.2, 2},  {5, 30, 2, 0.3, 3},  {6, 40, 3, 0.4, 4},
-      {7, 25, 1, 0.1, 5},  {8, 30, 2, 0.5, 6},  {6, 60, 5, 0.6, 7},  {9, 20, 1, 0.0, 8},
-      {5, 80, 1, 0.3, 9},  {10, 15, 2, 0.2, 10},
+      {3, 12, 2, 0.3, 1}, {4, 20, 1, 0.2, 2},   {5, 30, 2, 0.3, 3}, {6, 40, 3, 0.4, 4},
+      {7, 25, 1, 0.1, 5}, {8, 30, 2, 0.5, 6},   {6, 60, 5, 0.6, 7}, {9, 20, 1, 0.0, 8},
+      {5, 80, 1, 0.3, 9}, {10, 15, 2, 0.2, 10},
   };
   for (const auto& r : rows) {
     std::mt19937 gen(r.seed);

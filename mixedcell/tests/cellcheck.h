@@ -49,7 +49,8 @@ inline double cell_margin(int n, mat_ref<const int> supp, vec_ref<const int> nm,
   std::vector<double> v(static_cast<std::size_t>(n * n)), r(static_cast<std::size_t>(n)), al;
   for (int i = 0; i < n; ++i) {
     const int p = c[static_cast<std::size_t>(2 * i)], q = c[static_cast<std::size_t>(2 * i + 1)];
-    for (int k = 0; k < n; ++k) v[static_cast<std::size_t>(i * n + k)] = supp(k + 1, p) - supp(k + 1, q);
+    for (int k = 0; k < n; ++k)
+      v[static_cast<std::size_t>(i * n + k)] = supp(k + 1, p) - supp(k + 1, q);
     r[static_cast<std::size_t>(i)] = w(q) - w(p);
   }
   if (!solve(n, v, r, al)) return -1.0;
@@ -79,7 +80,8 @@ inline std::set<cell> brute_force_cells(int n, mat_ref<const int> supp, vec_ref<
   int hd = 1;
   for (int i = 0; i < n; ++i) {
     for (int p = hd; p < hd + nm(i + 1); ++p)
-      for (int q = p + 1; q < hd + nm(i + 1); ++q) pairs[static_cast<std::size_t>(i)].push_back({p, q});
+      for (int q = p + 1; q < hd + nm(i + 1); ++q)
+        pairs[static_cast<std::size_t>(i)].push_back({p, q});
     hd += nm(i + 1);
   }
   std::set<cell> out;

@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
   const std::string fam = argv[1];
   if (fam == "anchors") {
     for (int k = 4; k <= 8; ++k) sweep("cyclic" + std::to_string(k), cyclic(k), k <= 6 ? 200 : 40);
-    for (int k = 3; k <= 9; ++k) sweep("katsura" + std::to_string(k), katsura(k), k <= 6 ? 200 : 40);
+    for (int k = 3; k <= 9; ++k)
+      sweep("katsura" + std::to_string(k), katsura(k), k <= 6 ? 200 : 40);
     for (int k = 3; k <= 7; ++k) sweep("noon" + std::to_string(k), noon(k), k <= 5 ? 200 : 30);
     for (int k = 4; k <= 10; ++k) sweep("eco" + std::to_string(k), eco(k), k <= 7 ? 200 : 40);
     sweep("dense_3_2_2", dense({3, 2, 2}), 200);
@@ -81,9 +82,10 @@ int main(int argc, char** argv) {
     }
   } else if (fam == "large") {
     // The system on which a tolerance of the pair tests once lost cells.
-    sweep("x2x3_8_x1", from_equations(3, {{{0, 63, 99}, {0, 84, 0}, {0, 91, 90}},
-                                          {{0, 0, 8}},
-                                          {{89, 10, 95}, {0, 0, 95}, {90, 35, 87}}}),
+    sweep("x2x3_8_x1",
+          from_equations(3, {{{0, 63, 99}, {0, 84, 0}, {0, 91, 90}},
+                             {{0, 0, 8}},
+                             {{89, 10, 95}, {0, 0, 95}, {90, 35, 87}}}),
           500);
     for (unsigned r = 1; r <= 30; ++r) {
       const int n = 2 + static_cast<int>(r % 3);  // 2..4
@@ -96,8 +98,8 @@ int main(int argc, char** argv) {
       const int n = 3 + static_cast<int>(r % 3);
       const int k = 3 + static_cast<int>(r % 4);
       const int e = n == 3 ? 100 : n == 4 ? 30 : 12;
-      sweep("large" + std::to_string(n) + "d_" + std::to_string(r), testsys::random_supports(n, k, e, 7000 + r),
-            10);
+      sweep("large" + std::to_string(n) + "d_" + std::to_string(r),
+            testsys::random_supports(n, k, e, 7000 + r), 10);
     }
   } else if (fam == "big") {
     for (int k = 9; k <= 10; ++k) sweep("cyclic" + std::to_string(k), cyclic(k), 4);

@@ -112,7 +112,8 @@ inline system random_supports(int n, int k, int e, unsigned seed) {
     std::vector<monomial> eq;
     for (int t = 0; t < k; ++t) {
       monomial mo(static_cast<std::size_t>(n));
-      for (int r = 0; r < n; ++r) mo[static_cast<std::size_t>(r)] = static_cast<int>(next() % (e + 1));
+      for (int r = 0; r < n; ++r)
+        mo[static_cast<std::size_t>(r)] = static_cast<int>(next() % (e + 1));
       eq.push_back(mo);
     }
     eqs.push_back(eq);

@@ -26,7 +26,8 @@ using testsys::system;
 std::set<cell> exact_brute_force(const system& s, vec_ref<const double> w) {
   std::set<cell> out;
   std::vector<int> hd(static_cast<std::size_t>(s.n) + 1, 1);
-  for (int i = 1; i < s.n; ++i) hd[static_cast<std::size_t>(i)] = hd[static_cast<std::size_t>(i - 1)] + s.nm(i);
+  for (int i = 1; i < s.n; ++i)
+    hd[static_cast<std::size_t>(i)] = hd[static_cast<std::size_t>(i - 1)] + s.nm(i);
   std::function<void(int, cell&)> rec = [&](int i, cell& c) {
     if (i == s.n) {
       const exact_verdict v = testsys::exact_cell(s.n, s.supp, s.nm, w, c);
@@ -68,7 +69,8 @@ long long twice_area(std::vector<std::pair<long long, long long>> pts) {
   pts.erase(std::unique(pts.begin(), pts.end()), pts.end());
   if (pts.size() < 3) return 0;
   auto cross = [](const auto& o, const auto& a, const auto& b) {
-    return (a.first - o.first) * (b.second - o.second) - (a.second - o.second) * (b.first - o.first);
+    return (a.first - o.first) * (b.second - o.second) -
+           (a.second - o.second) * (b.first - o.first);
   };
   std::vector<std::pair<long long, long long>> h(2 * pts.size());
   std::size_t k = 0;
@@ -105,10 +107,10 @@ long long mixed_area(const system& s) {
 // cells of a pair whose residual after long steps exceeded the tightness
 // tolerance although both points were basic (seed 63 is the first).
 TEST(LargeExponentCells, EveryLiftingOfAThreeVariableSystem) {
-  const system s = testsys::normal_form(testsys::from_equations(
-      3, {{{0, 63, 99}, {0, 84, 0}, {0, 91, 90}},
-          {{0, 0, 8}},
-          {{89, 10, 95}, {0, 0, 95}, {90, 35, 87}}}));
+  const system s =
+      testsys::normal_form(testsys::from_equations(3, {{{0, 63, 99}, {0, 84, 0}, {0, 91, 90}},
+                                                       {{0, 0, 8}},
+                                                       {{89, 10, 95}, {0, 0, 95}, {90, 35, 87}}}));
   for (std::uint64_t seed = 0; seed < 5000; ++seed) {
     SCOPED_TRACE("lifting seed " + std::to_string(seed));
     ASSERT_EQ(checked_mixed_volume(s, seed), 65520);
@@ -125,7 +127,9 @@ TEST(LargeExponentCells, TwoVariablesAgainstTheAreas) {
       {"three and three", {{{97, 3}, {5, 88}, {50, 51}}, {{120, 0}, {0, 119}, {60, 2}}}, 12070},
       {"near-singular binomials", {{{100, 99}}, {{98, 97}}}, 2},
       {"long edges", {{{63, 99}, {84, 0}, {91, 90}}, {{89, 10}, {0, 95}, {90, 35}}}, 16585},
-      {"thin triangles", {{{200, 1}, {1, 199}, {100, 100}}, {{199, 0}, {0, 200}, {101, 98}}}, 40199},
+      {"thin triangles",
+       {{{200, 1}, {1, 199}, {100, 100}}, {{199, 0}, {0, 200}, {101, 98}}},
+       40199},
       {"many points",
        {{{150, 3}, {140, 40}, {120, 77}, {90, 100}, {40, 130}, {3, 149}},
         {{7, 160}, {60, 140}, {110, 97}, {155, 50}, {170, 2}}},

@@ -169,14 +169,10 @@ TEST_P(BruteForce, SearchFindsExactlyTheBruteForceCells) {
 std::vector<known_case> brute_cases() {
   using namespace testsys;
   std::vector<known_case> v = {
-      {"cyclic4", cyclic(4), 16, 15},
-      {"cyclic5", cyclic(5), 70, 3},
-      {"noon3", noon(3), 21, 15},
-      {"eco4", eco(4), 4, 15},
-      {"katsura2", katsura(2), 4, 15},
-      {"katsura3", katsura(3), 8, 10},
-      {"dense_2_3", dense({2, 3}), 6, 15},
-      {"dense_1_1", dense({1, 1}), 1, 15},
+      {"cyclic4", cyclic(4), 16, 15},      {"cyclic5", cyclic(5), 70, 3},
+      {"noon3", noon(3), 21, 15},          {"eco4", eco(4), 4, 15},
+      {"katsura2", katsura(2), 4, 15},     {"katsura3", katsura(3), 8, 10},
+      {"dense_2_3", dense({2, 3}), 6, 15}, {"dense_1_1", dense({1, 1}), 1, 15},
   };
   for (unsigned s = 1; s <= 6; ++s)
     v.push_back({"random2d_" + std::to_string(s), random_supports(2, 6, 4, s), -1, 10});
@@ -201,7 +197,8 @@ TEST(MixedCellEdgeCases, SmallSupportsAndOneEquation) {
   const std::vector<c> cases = {
       // An equation that is only a constant keeps its one point: no edge, no cell.
       {"constant equation", from_equations(2, {{{0, 0}}, {{1, 0}, {0, 1}, {0, 0}}}), 0},
-      {"constant equation first", from_equations(3, {{{0, 0, 0}}, {{1, 0, 0}, {0, 0, 0}}, {{0, 0, 2}, {0, 1, 0}}}), 0},
+      {"constant equation first",
+       from_equations(3, {{{0, 0, 0}}, {{1, 0, 0}, {0, 0, 0}}, {{0, 0, 2}, {0, 1, 0}}}), 0},
       // A monomial equation is completed by a constant: two points, one edge.
       {"monomial equations", from_equations(2, {{{2, 0}}, {{0, 3}}}), 6},
       // n = 1: the one cell is the lower edge of the lifted support.
@@ -212,7 +209,8 @@ TEST(MixedCellEdgeCases, SmallSupportsAndOneEquation) {
   for (const c& t : cases) {
     SCOPED_TRACE(t.name);
     const system s = testsys::normal_form(t.sys);
-    for (int seed = 1; seed <= 5; ++seed) EXPECT_EQ(run_checked(s, static_cast<std::uint64_t>(seed)).mv, t.mv);
+    for (int seed = 1; seed <= 5; ++seed)
+      EXPECT_EQ(run_checked(s, static_cast<std::uint64_t>(seed)).mv, t.mv);
   }
 }
 

@@ -57,8 +57,14 @@ TEST(Mixvol, SumsAbsoluteDeterminants) {
   for (int k = 1; k <= 6; ++k)
     for (int r = 1; r <= 2; ++r) supp(r, k) = cols[k - 1][r - 1];
   mat<int> mcl(2, 4);
-  mcl(1, 1) = 1; mcl(1, 2) = 3; mcl(2, 1) = 4; mcl(2, 2) = 6;  // diag(2, 3): 6
-  mcl(1, 3) = 1; mcl(1, 4) = 2; mcl(2, 3) = 5; mcl(2, 4) = 6;  // (2,-1; 1,0): 1
+  mcl(1, 1) = 1;
+  mcl(1, 2) = 3;
+  mcl(2, 1) = 4;
+  mcl(2, 2) = 6;  // diag(2, 3): 6
+  mcl(1, 3) = 1;
+  mcl(1, 4) = 2;
+  mcl(2, 3) = 5;
+  mcl(2, 4) = 6;  // (2,-1; 1,0): 1
   vec<int> stdet(2);
   long long mv = -1;
   mixvol(2, 6, 2, supp, mcl, stdet, mv);
@@ -82,7 +88,10 @@ TEST(MixvolDeathTest, TooManyPaths) {
   supp(1, 1) = 50000;
   supp(2, 3) = 50000;
   mat<int> mcl(2, 2);
-  mcl(1, 1) = 1; mcl(1, 2) = 2; mcl(2, 1) = 3; mcl(2, 2) = 4;
+  mcl(1, 1) = 1;
+  mcl(1, 2) = 2;
+  mcl(2, 1) = 3;
+  mcl(2, 2) = 4;
   vec<int> stdet(1);
   long long mv = 0;
   EXPECT_EXIT(mixvol(2, 4, 1, supp, mcl, stdet, mv), ::testing::ExitedWithCode(status::size),

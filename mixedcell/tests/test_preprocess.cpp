@@ -21,6 +21,7 @@ TEST(RmInterior, KeepsExactlyTheVertices) {
     system sys;
     std::vector<int> kept;  // input columns, in order
   };
+  // clang-format off
   const std::vector<c> cases = {
       {"one point", from_equations(1, {{{4}}}), {1}},
       {"two points", from_equations(2, {{{1, 0}, {0, 2}}, {{0, 0}, {0, 1}}}), {1, 2, 3, 4}},
@@ -37,6 +38,7 @@ TEST(RmInterior, KeepsExactlyTheVertices) {
                           {{1, 1, 1}, {0, 0, 0}, {2, 2, 2}, {0, 2, 0}}}),
        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 14, 15, 16}},
   };
+  // clang-format on
   for (const c& t : cases) {
     SCOPED_TRACE(t.name);
     for (int seed = 1; seed <= 10; ++seed) {
@@ -64,8 +66,12 @@ TEST(RmInterior, KeepsExactlyTheVertices) {
 // of two equal points only the first is kept.
 TEST(Convex, FirstFarthestPointStarts) {
   mat<double> a(2, 3);
-  a(1, 1) = 0.0; a(1, 2) = 0.0; a(1, 3) = 1.0;
-  a(2, 1) = -1.0; a(2, 2) = -1.0; a(2, 3) = -1.0;
+  a(1, 1) = 0.0;
+  a(1, 2) = 0.0;
+  a(1, 3) = 1.0;
+  a(2, 1) = -1.0;
+  a(2, 2) = -1.0;
+  a(2, 3) = -1.0;
   vec<double> b{0.5, 0.5, 0.5};
   vec<int> ind(3, -1);
   convex(2, 3, a, b, ind);
@@ -81,6 +87,7 @@ TEST(NmS1, OrderRules) {
     system sys;
     std::vector<int> order;
   };
+  // clang-format off
   const std::vector<c> cases = {
       {"plain sort by count",
        from_equations(2, {{{2, 0}, {1, 1}, {0, 0}}, {{1, 2}, {0, 0}}}), {2, 1}},
@@ -109,6 +116,7 @@ TEST(NmS1, OrderRules) {
                           {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}}}),
        {2, 1, 3}},
   };
+  // clang-format on
   for (const c& t : cases) {
     SCOPED_TRACE(t.name);
     system s = t.sys;
@@ -124,7 +132,8 @@ TEST(NmS1, OrderRules) {
       EXPECT_EQ(sotl(i), sohd(i) + s.nm(i) - 1);
       for (int k = 0; k < s.nm(i); ++k) {
         EXPECT_EQ(crsp(sohd(i) + k), 100 + shd(from) + k);
-        for (int r = 1; r <= n; ++r) EXPECT_EQ(s.supp(r, sohd(i) + k), t.sys.supp(r, shd(from) + k));
+        for (int r = 1; r <= n; ++r)
+          EXPECT_EQ(s.supp(r, sohd(i) + k), t.sys.supp(r, shd(from) + k));
       }
     }
   }

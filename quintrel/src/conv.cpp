@@ -40,8 +40,8 @@ constexpr int kNumBufLen = 64;
 
 // ---- command line ----
 
-char _style = 'Z';                       // Z, T, R or S: the selected writer
-const char* _output_file = nullptr;      // base name of FILE.supp and FILE.coef
+char _style = 'Z';                   // Z, T, R or S: the selected writer
+const char* _output_file = nullptr;  // base name of FILE.supp and FILE.coef
 const char* const _default_file = "data";
 bool _verbose = false;
 bool _silent = false;

@@ -27,9 +27,9 @@ void scan_input(FILE* in);
 void scan_begin(bool trace);
 void scan_end();
 [[noreturn]] void scanner_failed(const char* msg);
-}
+}  // namespace hc
 
-#define YY_DECL                                                                      \
-  int yylex(yy::polysys_parser::semantic_type* yylval,                               \
-            yy::polysys_parser::location_type* yylloc, hc::polysys_driver& driver)
+#define YY_DECL                                                                                   \
+  int yylex(yy::polysys_parser::semantic_type* yylval, yy::polysys_parser::location_type* yylloc, \
+            hc::polysys_driver& driver)
 YY_DECL;

@@ -25,9 +25,9 @@
 #include <complex>
 #include <cstddef>
 #include <list>
-#include <set>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>

@@ -77,11 +77,13 @@ struct gcd_case {
 };
 
 TEST(BiNomialGcd, KnownCoefficients) {
+  // clang-format off
   const gcd_case cases[] = {
       {12, -8, 4, 1, 1}, {7, 5, 1, -2, 3}, {5, 7, 1, 3, -2}, {0, 0, 0, 0, 0},
       {0, -5, -5, 0, 1}, {6, 0, 6, 1, 0},  {6, 3, 3, 0, 1},  {3, 6, 3, 1, 0},
       {-4, 4, 4, 0, 1},
   };
+  // clang-format on
   for (const auto& c : cases) {
     int d = 99, s = 99, t = 99;
     gcd(c.a, c.b, d, s, t);
@@ -94,15 +96,14 @@ TEST(BiNomialGcd, KnownCoefficients) {
 // The identity and divisibility hold at the ends of the 32-bit range; under
 // the sanitizer build any overflow inside gcd would stop the test.
 TEST(BiNomialGcd, ExtremeArgumentsKeepTheIdentity) {
-  const int big[] = {INT_MIN, INT_MIN + 1, INT_MAX, INT_MAX - 1, -1, 1, 2, 3, -3,
-                     65536,   -65537,      46341,   1073741824, 999999937};
+  const int big[] = {INT_MIN, INT_MIN + 1, INT_MAX, INT_MAX - 1, -1,    1,          2,
+                     3,       -3,          65536,   -65537,      46341, 1073741824, 999999937};
   for (int a : big)
     for (int b : big) {
       int d = 0, s = 0, t = 0;
       gcd(a, b, d, s, t);
       ASSERT_NE(d, 0);
-      EXPECT_EQ(static_cast<long long>(s) * a + static_cast<long long>(t) * b, d)
-          << a << ", " << b;
+      EXPECT_EQ(static_cast<long long>(s) * a + static_cast<long long>(t) * b, d) << a << ", " << b;
       EXPECT_EQ(static_cast<long long>(a) % d, 0) << a << ", " << b;
       EXPECT_EQ(static_cast<long long>(b) % d, 0) << a << ", " << b;
     }
@@ -117,6 +118,7 @@ struct reduce_case {
 };
 
 TEST(BiNomialIntmatqr, HandReducedMatrices) {
+  // clang-format off
   const reduce_case cases[] = {
       {"size reduction then gcd, negative diagonal", {{4, 6}, {1, 1}}, {{2, 0}, {0, -1}},
        {{-1, -3}, {1, 2}}, 2},
@@ -130,6 +132,7 @@ TEST(BiNomialIntmatqr, HandReducedMatrices) {
       {"pivot column exchange", {{0, 1}, {1, 0}}, {{1, 0}, {0, 1}}, {{0, 1}, {1, 0}}, 1},
       {"one by one", {{-3}}, {{-3}}, {{1}}, 3},
   };
+  // clang-format on
   for (const auto& c : cases) {
     mat<int> m = from_rows(c.a), q(m.rows(), m.rows(), 7);
     long long det = -1;
@@ -199,6 +202,7 @@ struct singular_case {
 };
 
 TEST(BiNomialIntmatqr, SingularMatrices) {
+  // clang-format off
   const singular_case cases[] = {
       {"zero first row", {{0, 0}, {1, 2}}, singular_record},
       {"zero middle row", {{1, 2, 3}, {0, 0, 0}, {4, 5, 6}}, singular_record},
@@ -209,6 +213,7 @@ TEST(BiNomialIntmatqr, SingularMatrices) {
       {"zero divisor for the final reduction", {{1, 2}, {5, 10}}, ""},
       {"zero last row", {{1, 2}, {0, 0}}, ""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     for (bool with_q : {true, false}) {
       mat<int> m = from_rows(c.a), q(m.rows(), m.rows());
@@ -227,8 +232,7 @@ TEST(BiNomialIntmatqr, SingularMatrices) {
 // ---------------------------------------------------------------- xac
 
 // Every column s of x solves prod_j x_j^A(i,j) = c_i.
-void expect_solves(const mat<int>& a, const vec<cplx>& c, const mat<cplx>& x, int det,
-                   double tol) {
+void expect_solves(const mat<int>& a, const vec<cplx>& c, const mat<cplx>& x, int det, double tol) {
   const int n = a.rows();
   for (int s = 1; s <= det; ++s)
     for (int i = 1; i <= n; ++i) {
@@ -279,10 +283,10 @@ TEST(BiNomialXac, DiagonalColumnOrder) {
   ASSERT_EQ(det, 6);
   for (int s = 1; s <= 6; ++s) {
     const int t1 = (s - 1) / 3 + 1, t2 = (s - 1) % 3 + 1;
-    const cplx w1 = std::pow(std::abs(c1), 1.0 / 2) *
-                    std::exp(cplx(0, (std::arg(c1) + t1 * kTwoPi) / 2));
-    const cplx w2 = std::pow(std::abs(c2), 1.0 / 3) *
-                    std::exp(cplx(0, (std::arg(c2) + t2 * kTwoPi) / 3));
+    const cplx w1 =
+        std::pow(std::abs(c1), 1.0 / 2) * std::exp(cplx(0, (std::arg(c1) + t1 * kTwoPi) / 2));
+    const cplx w2 =
+        std::pow(std::abs(c2), 1.0 / 3) * std::exp(cplx(0, (std::arg(c2) + t2 * kTwoPi) / 3));
     EXPECT_NEAR(std::abs(x(1, s) - w1), 0.0, 1e-13) << "column " << s;
     EXPECT_NEAR(std::abs(x(2, s) - w2), 0.0, 1e-13) << "column " << s;
   }
@@ -416,8 +420,8 @@ TEST(BiNomialBisolver, CellStartSolutionsSolveTheCellSystem) {
 TEST(BiNomialBisolverDeathTest, SolutionArrayTooSmall) {
   cell_fixture f;
   mat<cplx> bix(2, 6);
-  EXPECT_EXIT(bisolver(2, 2, 5, f.supp, f.coef, f.mcl, bix), testing::ExitedWithCode(status::internal),
-              "fewer columns than solutions");
+  EXPECT_EXIT(bisolver(2, 2, 5, f.supp, f.coef, f.mcl, bix),
+              testing::ExitedWithCode(status::internal), "fewer columns than solutions");
 }
 
 // ---------------------------------------------------------------- bisolvertd

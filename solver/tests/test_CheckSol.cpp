@@ -19,6 +19,7 @@ namespace {
 TEST(bucket_of, KeysBySignAndThirdAndFourthDecimals) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
+  // clang-format off
   struct row {
     double v;
     int bucket;
@@ -37,6 +38,7 @@ TEST(bucket_of, KeysBySignAndThirdAndFourthDecimals) {
       {-1e10, 49},
       {inf, 49},
   };
+  // clang-format on
   for (const row& r : rows) EXPECT_EQ(bucket_of(r.v), r.bucket) << r.v;
   for (double v = -3.0; v < 3.0; v += 0.000731) {
     const int b = bucket_of(v);
@@ -86,7 +88,7 @@ struct stub {
   // Start roots whose re-tracks end, attempt after attempt, at these points
   // with these give-up flags (in place of ends and gives_up).
   std::map<int, std::vector<std::pair<std::vector<cplx>, int>>> by_attempt;
-  double raise_to = 0;                    // when > 0, the re-track raises c3 to it
+  double raise_to = 0;  // when > 0, the re-track raises c3 to it
   struct call {
     int p, r;
     double c3;
@@ -195,6 +197,7 @@ TEST(chksln_flow, RaisedCorrectorParameterCarriesToTheSecondPath) {
 }
 
 TEST(chksln_flow, PairsThatAreNotRetracked) {
+  // clang-format off
   struct row {
     const char* what;
     std::vector<std::vector<cplx>> cols;
@@ -212,6 +215,7 @@ TEST(chksln_flow, PairsThatAreNotRetracked) {
        0},
       {"distinct points", {kA, {cplx(3, 0.5), 1.0}}, 1.0, 0},
   };
+  // clang-format on
   for (const row& c : rows) {
     SCOPED_TRACE(c.what);
     stub s;
@@ -233,6 +237,7 @@ TEST(chksln_flow, PairsThatAreNotRetracked) {
 TEST(chksln_flow, RowFiveDescribesTheStoredPoint) {
   const std::vector<cplx> same{cplx(5, 0), cplx(6, 0)}, p1{cplx(1, 0), cplx(2, 0)},
       p2{cplx(3, 0), cplx(4, 0)};
+  // clang-format off
   struct row {
     const char* what;
     std::vector<std::pair<std::vector<cplx>, int>> a, b;
@@ -256,6 +261,7 @@ TEST(chksln_flow, RowFiveDescribesTheStoredPoint) {
       {"one gives up, the other ends on the root: both stored", {{same, 0}, {p1, 1}},
        {{same, 0}, {kA, 0}}, true, p1[0], kA[0], 1, 0},
   };
+  // clang-format on
   for (const row& c : rows) {
     SCOPED_TRACE(c.what);
     stub s;
@@ -323,6 +329,7 @@ std::vector<std::vector<cplx>> big_bucket(int count, int n) {
 }
 
 TEST(chksln_flow, LargeBucketsAreSplitOrPairedWithinThemselves) {
+  // clang-format off
   struct row {
     const char* what;
     int count, n;
@@ -332,6 +339,7 @@ TEST(chksln_flow, LargeBucketsAreSplitOrPairedWithinThemselves) {
       {"1001 members are split by the second coordinate", 1001, 2, 0},
       {"one variable: 1001 members are paired within the bucket", 1001, 1, 2},
   };
+  // clang-format on
   for (const row& c : rows) {
     SCOPED_TRACE(c.what);
     stub s;

@@ -49,8 +49,8 @@ corr_out correct(family f, double x0, double root, double k, double step, double
       poly_eval ev(1, 1, tpow, coef_q, cv, fake::lin_core);
       track_work<double> w(1);
       nwtnitrn_t<poly_rules, double>(ev, 1, x, o.t, h_1, jacob, polyt, polyv, o.step, accuracy,
-                                     o.cut, o.flag, o.test_end, o.give_up, o.nstep, o.c3,
-                                     o.blow_up, w, false);
+                                     o.cut, o.flag, o.test_end, o.give_up, o.nstep, o.c3, o.blow_up,
+                                     w, false);
     }
   } else {
     vec<int> deg{1}, nm{2};

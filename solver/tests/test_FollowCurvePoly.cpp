@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "BiNomialSolver.h"
-#include "fatal.h"
 #include "CheckSol.h"
 #include "FollowCurve.h"
 #include "fake_sparse_eval.h"
+#include "fatal.h"
 #include "poly_run.h"
 #include "scoped.h"
 
@@ -261,13 +261,16 @@ TEST(fcurveDeathTest, ArraysAndCellsBeyondWhatTheyCanHold) {
     fcurve(2, 5, nc, nm, supp, s.coef, coef_q, w, mcl, nroot, sol, dat, blow_up, fakesp::core);
   };
   squares_cells c;
-  EXPECT_EXIT(run(s.supp, c.w, c.mcl, 2, 3, 4), testing::ExitedWithCode(status::internal), "fewer columns");
-  EXPECT_EXIT(run(s.supp, c.w, c.mcl, 2, 4, 3), testing::ExitedWithCode(status::internal), "fewer columns");
-  EXPECT_EXIT(run(s.supp, c.w, c.mcl, 3, 4, 4), testing::ExitedWithCode(status::internal), "fewer cells");
+  EXPECT_EXIT(run(s.supp, c.w, c.mcl, 2, 3, 4), testing::ExitedWithCode(status::internal),
+              "fewer columns");
+  EXPECT_EXIT(run(s.supp, c.w, c.mcl, 2, 4, 3), testing::ExitedWithCode(status::internal),
+              "fewer columns");
+  EXPECT_EXIT(run(s.supp, c.w, c.mcl, 3, 4, 4), testing::ExitedWithCode(status::internal),
+              "fewer cells");
   squares_cells outside;
   outside.mcl(2, 4) = 6;
-  EXPECT_EXIT(run(s.supp, outside.w, outside.mcl, 2, 4, 4), testing::ExitedWithCode(status::internal),
-              "outside the supports");
+  EXPECT_EXIT(run(s.supp, outside.w, outside.mcl, 2, 4, 4),
+              testing::ExitedWithCode(status::internal), "outside the supports");
   // Exponents 65536 in both equations: 2^32 start roots.
   mat<int> big = s.supp;
   big(1, 1) = 65536;

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "BiNomialSolver.h"
-#include "fatal.h"
 #include "FollowCurveTD.h"
 #include "fake_eval.h"
+#include "fatal.h"
 #include "prng.h"
 #include "scoped.h"
 

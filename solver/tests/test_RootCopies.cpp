@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "RootCopies.h"
-#include "path_data.h"
 #include "fake_eval.h"
+#include "path_data.h"
 #include "wilkinson.h"
 
 namespace hc {
@@ -99,6 +99,7 @@ TEST(root_reach, HowFarAPointOfTheBackwardErrorCanLie) {
 TEST(mark_copies, OneSimpleRootTwiceButNeverASingularOne) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   using pt = std::vector<cplx>;
+  // clang-format off
   struct row {
     const char* what;
     system_terms sys;
@@ -128,6 +129,7 @@ TEST(mark_copies, OneSimpleRootTwiceButNeverASingularOne) {
       {"a point holding a NaN", two_roots(), {{-2.0, -1.0}, {-2.0, cplx(nan, 0)}}, {0, 0},
        {0, 0}},
   };
+  // clang-format on
   for (const row& r : rows) {
     SCOPED_TRACE(r.what);
     const vec<cplx> coef = load(r.sys);

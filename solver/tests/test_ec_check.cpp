@@ -51,8 +51,9 @@ void evahhx(const int&, const cplx* cf, const cplx* z, cplx* p, const cplx* cfd,
       int ey = exps[1][k];
       if (g_fault == fault::other_support && k == 3) ey = 3;
       if (ex != 0) dp[i] += static_cast<double>(ex) * cf[k] * mono(z, k, 1);
-      if (ey != 0) dp[i + 2] += (g_fault == fault::other_support && k == 3 ? 1.5 : 1.0) * cfd[k] *
-                                mono(z, k, 2);
+      if (ey != 0)
+        dp[i + 2] +=
+            (g_fault == fault::other_support && k == 3 ? 1.5 : 1.0) * cfd[k] * mono(z, k, 2);
     }
   }
   if (g_fault == fault::reads_past_cf) p[1] += cf[m] * 0.0;
@@ -100,7 +101,8 @@ TEST(evalcore_misfit, NamesEachWayALibraryDoesNotFit) {
       {fault::other_support, "evahhx_: the value of equation 2 differs at a test point"},
       {fault::reads_past_cf, "evahhx_: the value of equation 2 differs at a test point"},
       {fault::reads_zero_cfd, "evahhx_: the value of equation 1 differs at a test point"},
-      {fault::writes_past_dp, "evahhx_: it writes beyond the values or the Jacobian of this system"},
+      {fault::writes_past_dp,
+       "evahhx_: it writes beyond the values or the Jacobian of this system"},
       {fault::leaves_dp,
        "evahhx_: the derivative in variable 1 of equation 2 differs at a test point"},
       {fault::writes_zero_cfd,

@@ -46,10 +46,11 @@ TEST(sysinput, ReadsTheLayout) {
   const int cols[5][2] = {{2, 0}, {0, 1}, {0, 0}, {1, 0}, {0, 1}};
   for (int k = 1; k <= 5; ++k)
     for (int j = 1; j <= 2; ++j) EXPECT_EQ(s.supp(j, k), cols[k - 1][j - 1]) << j << "," << k;
-  EXPECT_EQ(s.coef.std(), std::vector<cplx>({{1, 0}, {1, 0}, {-1, 0},
-                                             {0.1234567890123456, -2.718281828459045e-07},
-                                             {-1, 0}}));
-  EXPECT_EQ(s.var.std(), std::vector<std::string>({"x                   ", "y                   "}));
+  EXPECT_EQ(s.coef.std(),
+            std::vector<cplx>(
+                {{1, 0}, {1, 0}, {-1, 0}, {0.1234567890123456, -2.718281828459045e-07}, {-1, 0}}));
+  EXPECT_EQ(s.var.std(),
+            std::vector<std::string>({"x                   ", "y                   "}));
   EXPECT_EQ(rd.line(), 15);
 }
 
@@ -66,7 +67,6 @@ TEST(sysinput, WithoutNamesStopsAfterTheCoefficients) {
   EXPECT_EQ(rd.line(), 13);
 }
 
-
 TEST(sysinputDeathTest, RejectsWhatLaterCodeCannotIndex) {
   struct {
     const char* text;
@@ -76,8 +76,10 @@ TEST(sysinputDeathTest, RejectsWhatLaterCodeCannotIndex) {
       {"-3\n", ", line 1: the number of equations is -3; it must be at least 1"},
       {"2\n1\n0\n", ", line 3: equation 2 has 0 terms; it must have at least 1"},
       {"2\n1\n1\n1 0 \n1 -1 \n", ", line 5: negative exponent -1 of variable 2 in term 2"},
-      {"2\n2000000000\n", ", line 2: the system is too large: 2 equations with 2000000000 or more terms"},
-      {"1\n2147483647\n", ", line 2: the system is too large: 1 equations with 2147483647 or more terms"},
+      {"2\n2000000000\n",
+       ", line 2: the system is too large: 2 equations with 2000000000 or more terms"},
+      {"1\n2147483647\n",
+       ", line 2: the system is too large: 1 equations with 2147483647 or more terms"},
       // A huge count with a short input ends at the end of the input, without
       // allocating for the count first.
       {"1\n2000000000\n1 \n", ": end of input after line 3, expected an integer"},

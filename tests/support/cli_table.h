@@ -26,8 +26,8 @@ struct cli_case {
   std::string out;
   std::string err;
   int status;
-  file_map files = {};   // the directory's content afterwards
-  file_map before = {};  // made before the run: "<dir>" a directory, "<link to T>" a link
+  file_map files = {};          // the directory's content afterwards
+  file_map before = {};         // made before the run: "<dir>" a directory, "<link to T>" a link
   std::string stdin_name = {};  // standard input from this entry of the directory
   unsigned long long address_space = 0;  // limits of the run (0: none)
   unsigned long long file_size = 0;
@@ -60,8 +60,9 @@ inline void make_files(const std::string& dir, const file_map& files) {
 // The start of a text, for messages about files that can be large.
 inline std::string head(const std::string& text) {
   constexpr std::size_t shown = 200;
-  return text.size() <= shown ? text : text.substr(0, shown) + "... (" +
-                                           std::to_string(text.size()) + " bytes)";
+  return text.size() <= shown
+             ? text
+             : text.substr(0, shown) + "... (" + std::to_string(text.size()) + " bytes)";
 }
 
 // got == want, each differing entry reported by the start of its content.

@@ -35,9 +35,9 @@ inline proc_result run_process(const std::vector<std::string>& argv, const std::
 // Turns MEva.f90 in `dir` into ./MEva.so with the command line the user
 // runs, gfortran taken from the PATH.
 inline proc_result compile_evaluator(const std::filesystem::path& dir) {
-  return run_process({"/usr/bin/env", "gfortran", "-shared", "-fPIC", "-O0", "MEva.f90", "-o",
-                      "MEva.so"},
-                     "", dir);
+  return run_process(
+      {"/usr/bin/env", "gfortran", "-shared", "-fPIC", "-O0", "MEva.f90", "-o", "MEva.so"}, "",
+      dir);
 }
 
 // A regular expression that matches exactly `msg` followed by a line end.

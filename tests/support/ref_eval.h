@@ -31,9 +31,9 @@ inline cplx ipow(cplx z, int e) {
   return e < 0 ? 1.0 / r : r;
 }
 
-inline void ref_eval(int n, const int* nm, mat_ref<const int> supp, const cplx* cf,
-                     const cplx* cft, const cplx* z, cplx* p, cplx* dp, cplx* dt,
-                     double* pmag = nullptr, double* dpmag = nullptr, double* dtmag = nullptr) {
+inline void ref_eval(int n, const int* nm, mat_ref<const int> supp, const cplx* cf, const cplx* cft,
+                     const cplx* z, cplx* p, cplx* dp, cplx* dt, double* pmag = nullptr,
+                     double* dpmag = nullptr, double* dtmag = nullptr) {
   const bool with_dt = cft != nullptr && dt != nullptr;
   for (int i = 0; i < n; ++i) {
     p[i] = cplx(0, 0);

@@ -33,13 +33,12 @@ checked run(const std::vector<cplx>& x1, const std::vector<cplx>& x2, bool separ
     c.sol(1, j) = x1[static_cast<std::size_t>(j - 1)];
     c.sol(2, j) = x2[static_cast<std::size_t>(j - 1)];
     c.dat(kDatCell, j) = 100 + j;  // cell
-    c.dat(kDatStart, j) = j;        // start root
+    c.dat(kDatStart, j) = j;       // start root
     c.dat(kDatSteps, j) = 5;
     c.dat(kDatRetracks, j) = c.dat(kDatGaveUp, j) = 9;  // zeroed by the check
   }
   mat<cplx> start = c.sol;
-  retrack_fn retrack = [&](int p, int r, double& c3, vec_ref<cplx> rtrcx, int& stepcount,
-                           int& gu) {
+  retrack_fn retrack = [&](int p, int r, double& c3, vec_ref<cplx> rtrcx, int& stepcount, int& gu) {
     c.calls.push_back({p, r, c3});
     // The path's own end point again, or one moved by 1e-3 r.
     rtrcx(1) = start(1, r) + (separate ? 1e-3 * r : 0.0);

@@ -10,10 +10,10 @@
 
 #include "BackErr.h"
 #include "FllCrvPol_W.h"
-#include "fatal.h"
 #include "MixedCell.h"
 #include "QFllCrvPol.h"
 #include "QTrack.h"
+#include "fatal.h"
 #include "prng.h"
 #include "scoped.h"
 #include "sysprep.h"
@@ -58,7 +58,8 @@ run_sys make(unsigned seed) {
     for (cplx b : {s1, s2}) {
       const std::vector<cplx> x{a, cc * a + dd, b};
       std::vector<cplx> y(3);
-      for (int i = 0; i < 3; ++i) y[static_cast<std::size_t>(i)] = x[static_cast<std::size_t>(i)] / std::exp(p.sclc(i + 1));
+      for (int i = 0; i < 3; ++i)
+        y[static_cast<std::size_t>(i)] = x[static_cast<std::size_t>(i)] / std::exp(p.sclc(i + 1));
       s.roots.push_back(y);
     }
   s.M = p.m;
@@ -86,7 +87,8 @@ constexpr double kTol = 1e-8;
 int which_root(const run_sys& s, vec_ref<const cplx> x) {
   for (std::size_t r = 0; r < s.roots.size(); ++r) {
     double d = 0;
-    for (int i = 1; i <= 3; ++i) d = std::max(d, cabs(x(i) - s.roots[r][static_cast<std::size_t>(i - 1)]));
+    for (int i = 1; i <= 3; ++i)
+      d = std::max(d, cabs(x(i) - s.roots[r][static_cast<std::size_t>(i - 1)]));
     if (d < kTol) return static_cast<int>(r);
   }
   return -1;

@@ -57,8 +57,8 @@ struct evaluated {
 
 evaluated all_three(const sparse& s, const vec<cplx>& x) {
   const int n = s.n, m = s.m();
-  evaluated e{vec<cplx>(n), vec<cplx>(n), vec<cplx>(n), mat<cplx>(n, n), mat<cplx>(n, n),
-              mat<cplx>(n, n)};
+  evaluated e{vec<cplx>(n),    vec<cplx>(n),    vec<cplx>(n),
+              mat<cplx>(n, n), mat<cplx>(n, n), mat<cplx>(n, n)};
   vec<int> maxdeg(n);
   maxdeg_of(n, m, s.supp, maxdeg);
   evalpdpds(n, m, s.supp, s.cf, s.cft, maxdeg, x, s.nm, e.J, e.p, e.pt);
@@ -78,8 +78,11 @@ TEST(wit_eval, AgreesWithDirectEvaluation) {
     std::vector<int> counts;
     int maxe;
   };
-  const std::vector<shape> shapes = {
-      {1, {4}, 5}, {2, {3, 5}, 3}, {3, {1, 4, 6}, 4}, {5, {7, 2, 3, 9, 4}, 2}, {4, {3, 3, 3, 3}, 6}};
+  const std::vector<shape> shapes = {{1, {4}, 5},
+                                     {2, {3, 5}, 3},
+                                     {3, {1, 4, 6}, 4},
+                                     {5, {7, 2, 3, 9, 4}, 2},
+                                     {4, {3, 3, 3, 3}, 6}};
   unsigned seed = 1;
   for (const shape& sh : shapes) {
     SCOPED_TRACE(sh.n);
@@ -176,8 +179,8 @@ TEST(wit_eval_death, ExponentBeyondMaxdegEndsTheProgram) {
   vec<int> maxdeg{1, 2, 1};  // y has exponent 3 in term 1
   vec<cplx> x(3), p(3);
   mat<cplx> J(3, 3);
-  EXPECT_EXIT(evalpdp(3, 4, s.supp, s.cf, maxdeg, x, s.nm, J, p), testing::ExitedWithCode(status::internal),
-              "largest degree");
+  EXPECT_EXIT(evalpdp(3, 4, s.supp, s.cf, maxdeg, x, s.nm, J, p),
+              testing::ExitedWithCode(status::internal), "largest degree");
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "WitSlice.h"
-#include "fatal.h"
 #include "WrtSol_W.h"
+#include "fatal.h"
 #include "prng.h"
 #include "scoped.h"
 #include "sysprep.h"
@@ -57,10 +57,8 @@ TEST(ask_hyperplanes_death, OneUnknownHasNoAnswerAndEndsBeforeAnyPrompt) {
 
 TEST(ask_hyperplanes_death, NoAnswerInRangeEndsAtTheEndOfInput) {
   std::string shown;
-  EXPECT_EXIT(ask(3, "0\n3\n", shown), testing::ExitedWithCode(status::data),
-              "standard input");
-  EXPECT_EXIT(ask(3, "two\n", shown), testing::ExitedWithCode(status::data),
-              "standard input");
+  EXPECT_EXIT(ask(3, "0\n3\n", shown), testing::ExitedWithCode(status::data), "standard input");
+  EXPECT_EXIT(ask(3, "two\n", shown), testing::ExitedWithCode(status::data), "standard input");
 }
 
 // 2 equations: 3 x^2 y + 1 ; x - 2 y (no constant).
@@ -96,9 +94,9 @@ TEST(embed_system, LayoutOfGivenEquationsSlackTermsAndHyperplanes) {
     cplx c;
   };
   const std::vector<term> expect = {
-      {{2, 1, 0, 0}, 3.0},        {{0, 0, 0, 0}, 1.0},        {{0, 0, 1, 0}, 11.0},
-      {{0, 0, 0, 1}, 12.0},       {{1, 0, 0, 0}, 1.0},        {{0, 1, 0, 0}, -2.0},
-      {{0, 0, 1, 0}, 21.0},       {{0, 0, 0, 1}, 22.0},       {{1, 0, 0, 0}, cplx(0, 11)},
+      {{2, 1, 0, 0}, 3.0},         {{0, 0, 0, 0}, 1.0},         {{0, 0, 1, 0}, 11.0},
+      {{0, 0, 0, 1}, 12.0},        {{1, 0, 0, 0}, 1.0},         {{0, 1, 0, 0}, -2.0},
+      {{0, 0, 1, 0}, 21.0},        {{0, 0, 0, 1}, 22.0},        {{1, 0, 0, 0}, cplx(0, 11)},
       {{0, 1, 0, 0}, cplx(0, 12)}, {{0, 0, 0, 0}, cplx(0, 13)}, {{0, 0, 1, 0}, 1.0},
       {{1, 0, 0, 0}, cplx(0, 21)}, {{0, 1, 0, 0}, cplx(0, 22)}, {{0, 0, 0, 0}, cplx(0, 23)},
       {{0, 0, 0, 1}, 1.0}};
@@ -106,7 +104,8 @@ TEST(embed_system, LayoutOfGivenEquationsSlackTermsAndHyperplanes) {
   for (int c = 1; c <= emb.m; ++c) {
     SCOPED_TRACE(c);
     for (int j = 1; j <= 4; ++j)
-      EXPECT_EQ(emb.supp(j, c), expect[static_cast<std::size_t>(c - 1)].e[static_cast<std::size_t>(j - 1)]);
+      EXPECT_EQ(emb.supp(j, c),
+                expect[static_cast<std::size_t>(c - 1)].e[static_cast<std::size_t>(j - 1)]);
     EXPECT_EQ(emb.coef(c), expect[static_cast<std::size_t>(c - 1)].c);
   }
 

@@ -170,9 +170,10 @@ TEST(write_witness, TestsAreRelativeToThePoint) {
   struct slack_row {
     cplx x1, x2;
     double bound;
-  } slack_rows[] = {
-      {0.0, 0.0, 1e-8}, {-1e-3, 0.0, 1.001e-8}, {1000.0, cplx(0, 2000), 1e-8 * 3001},
-      {3.0, 4.0, 8e-8}};
+  } slack_rows[] = {{0.0, 0.0, 1e-8},
+                    {-1e-3, 0.0, 1.001e-8},
+                    {1000.0, cplx(0, 2000), 1e-8 * 3001},
+                    {3.0, 4.0, 8e-8}};
   for (const slack_row& r : slack_rows) {
     vec<cplx> x{r.x1, r.x2, 0.0};
     EXPECT_NEAR(slack_bound(2, 1, x.ref(), lcoef.ref()), r.bound, 1e-15 * r.bound);

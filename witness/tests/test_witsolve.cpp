@@ -60,9 +60,9 @@ outcome run(const std::string& input, const std::string& answers) {
   if (!input.empty()) {
     EXPECT_EQ(test::slurp(dir / "bin" / "input.num"), input);
   }
-  const int known[] = {status::ok,    status::output,   status::input,
-                       status::size,  status::memory,   status::library,
-                       status::usage, status::data,     status::internal};
+  const int known[] = {status::ok,    status::output, status::input,
+                       status::size,  status::memory, status::library,
+                       status::usage, status::data,   status::internal};
   EXPECT_NE(std::find(std::begin(known), std::end(known), p.status), std::end(known))
       << "status " << p.status << ": " << p.err;
   for (const auto& [name, text] : test::dir_files(dir.path().string()))
@@ -88,8 +88,8 @@ std::string prompt(int n) {
 
 std::string summary(int k, int nw) {
   char b[160];
-  std::snprintf(b, sizeof b, " \n The # of hyperplanes    = %8d\n The # of witness points = %8d\n \n", k,
-                nw);
+  std::snprintf(b, sizeof b,
+                " \n The # of hyperplanes    = %8d\n The # of witness points = %8d\n \n", k, nw);
   return b;
 }
 
@@ -163,7 +163,8 @@ std::vector<sys_case> cases() {
   };
   const std::vector<std::string> xy = {"x", "y"}, xyz = {"x", "y", "zeta_with_a_long_name"};
   return {
-      {"circle, asked three times", numeric(2, {circle, circle}, xy), xy, 1, "0\n3\n1\n", 3, 2, circ},
+      {"circle, asked three times", numeric(2, {circle, circle}, xy), xy, 1, "0\n3\n1\n", 3, 2,
+       circ},
       {"sphere, k = n - 1", numeric(3, {sphere, sphere, sphere}, xyz), xyz, 2, "2\n", 1, 2, sph},
       {"cubic surface", numeric(3, {cubic, cubic, cubic}, xyz), xyz, 2, "7\n2\n", 2, 3, cub},
       {"conic in space, k = 1", numeric(3, {cyl, cyl, plane}, xyz), xyz, 1, "1\n", 1, 2, curve},
@@ -190,7 +191,8 @@ TEST(witsolve, WitnessPointsTextsAndLayout) {
     ASSERT_GE(out.size(), static_cast<std::size_t>(c.prompts + 12));
     for (int i = 0; i < c.prompts; ++i) EXPECT_EQ(out[static_cast<std::size_t>(i)], prompt(n));
     std::string rest;
-    for (std::size_t i = static_cast<std::size_t>(c.prompts); i < out.size(); ++i) rest += out[i] + "\n";
+    for (std::size_t i = static_cast<std::size_t>(c.prompts); i < out.size(); ++i)
+      rest += out[i] + "\n";
     const std::vector<std::string> tail = lines_of(rest);
     ASSERT_GE(tail.size(), 3u);
     int written = -1;
@@ -202,7 +204,8 @@ TEST(witsolve, WitnessPointsTextsAndLayout) {
     EXPECT_EQ(tail[4].substr(36), " s");
     EXPECT_EQ(tail[5], " The witness points are listed in file \"data.witness\"");
     EXPECT_EQ(tail[6], " ");
-    for (int b = 0; b < 4; ++b) EXPECT_EQ(tail[static_cast<std::size_t>(7 + b)], std::string(" ") + witness_banner[b]);
+    for (int b = 0; b < 4; ++b)
+      EXPECT_EQ(tail[static_cast<std::size_t>(7 + b)], std::string(" ") + witness_banner[b]);
     EXPECT_EQ(tail[11], " ");
     EXPECT_EQ(tail.size(), 12u);
 
@@ -212,7 +215,8 @@ TEST(witsolve, WitnessPointsTextsAndLayout) {
     std::vector<std::vector<cx>> points;
     while (at < w.size() && w[at] != " ") {
       std::vector<cx> p(static_cast<std::size_t>(N));
-      for (int i = 0; i < N; ++i) ASSERT_TRUE(coord(w[at++], p[static_cast<std::size_t>(i)])) << w[at - 1];
+      for (int i = 0; i < N; ++i)
+        ASSERT_TRUE(coord(w[at++], p[static_cast<std::size_t>(i)])) << w[at - 1];
       ASSERT_EQ(w[at++], " ------------------------------- ");
       points.push_back(p);
     }
@@ -239,8 +243,8 @@ TEST(witsolve, WitnessPointsTextsAndLayout) {
     for (const std::string& v : c.names) expect += " " + v.substr(0, 20) + "\n";
     expect += " \n ===============>   ZARVIK_Witness  <===============\n";
     char counts[128];
-    std::snprintf(counts, sizeof counts, " The # of hyperplanes    = %8d\n The # of witness points = %8d\n",
-                  c.k, written);
+    std::snprintf(counts, sizeof counts,
+                  " The # of hyperplanes    = %8d\n The # of witness points = %8d\n", c.k, written);
     expect += counts;
     expect += " \n";
     for (const char* l : witness_banner) expect += std::string(" ") + l + "\n";
@@ -257,7 +261,8 @@ TEST(witsolve, WitnessPointsTextsAndLayout) {
       for (int j = 0; j < c.k; ++j) {
         EXPECT_LE(std::abs(p[static_cast<std::size_t>(n + j)]), 1e-9);
         cx h = lc[static_cast<std::size_t>(j * (n + 1) + n)];
-        for (int l = 0; l < n; ++l) h += lc[static_cast<std::size_t>(j * (n + 1) + l)] * x[static_cast<std::size_t>(l)];
+        for (int l = 0; l < n; ++l)
+          h += lc[static_cast<std::size_t>(j * (n + 1) + l)] * x[static_cast<std::size_t>(l)];
         EXPECT_LT(std::abs(h), kResidual * size);
       }
     }
@@ -268,7 +273,8 @@ TEST(witsolve, WitnessPointsTextsAndLayout) {
       for (const std::vector<cx>& q : distinct) {
         double d = 0;
         for (int i = 0; i < N; ++i)
-          d = std::max(d, std::abs(p[static_cast<std::size_t>(i)] - q[static_cast<std::size_t>(i)]));
+          d = std::max(d,
+                       std::abs(p[static_cast<std::size_t>(i)] - q[static_cast<std::size_t>(i)]));
         seen = seen || d < kSamePoint;
       }
       if (!seen) distinct.push_back(p);
@@ -289,14 +295,16 @@ TEST(witsolve, OneUnknownEndsWithAMessageBeforeThePrompt) {
 }
 
 TEST(witsolve, UnreadableInputAndAnswersEndWithTheReadersError) {
-  const std::string circle2 = "2\n3\n3\n2 0\n0 2\n0 0\n2 0\n0 2\n0 0\n(1,0)\n(1,0)\n(-1,0)\n"
-                              "(1,0)\n(1,0)\n(-1,0)\nx\ny\n";
+  const std::string circle2 =
+      "2\n3\n3\n2 0\n0 2\n0 0\n2 0\n0 2\n0 0\n(1,0)\n(1,0)\n(-1,0)\n"
+      "(1,0)\n(1,0)\n(-1,0)\nx\ny\n";
   struct row {
     const char* what;
     std::string input, answers;
     const char* in_err;
     int status;
   };
+  // clang-format off
   const std::vector<row> rows = {
       {"no input file", "", "1\n", "bin/input.num", status::input},
       {"a coefficient that is not a number", "1\n2\n1\n0\n(1,0)\n(x,0)\nt\n", "1\n", "input.num",
@@ -305,6 +313,7 @@ TEST(witsolve, UnreadableInputAndAnswersEndWithTheReadersError) {
       {"no answer in range before the input ends", circle2, "0\n2\n", "standard input",
        status::data},
   };
+  // clang-format on
   for (const row& r : rows) {
     SCOPED_TRACE(r.what);
     const outcome o = run(r.input, r.answers);
@@ -365,6 +374,7 @@ TEST(witsolve, EveryWitnessPointOnce) {
     bool all;   // the degree on every draw
     bool once;  // no point twice on every draw
   };
+  // clang-format off
   const std::vector<row> rows = {
       {"circle", {circle, circle}, 1, 2, 10, true, true},
       {"sphere, k = 2", {sphere, sphere, sphere}, 2, 2, 10, true, true},
@@ -377,6 +387,7 @@ TEST(witsolve, EveryWitnessPointOnce) {
       // noise above its residual bound.
       {"circle of radius 1e6", {big_circle, big_circle}, 1, 2, 10, false, true},
   };
+  // clang-format on
   for (const row& r : rows) {
     SCOPED_TRACE(r.what);
     const int n = static_cast<int>(r.eqs.size()), N = n + r.k;
@@ -423,7 +434,8 @@ TEST(witsolve, EveryWitnessPointOnce) {
         for (std::size_t t = s + 1; r.once && t < points.size(); ++t) {
           double d = 0;
           for (int i = 0; i < n; ++i)
-            d = std::max(d, std::abs(p[static_cast<std::size_t>(i)] - points[t][static_cast<std::size_t>(i)]));
+            d = std::max(d, std::abs(p[static_cast<std::size_t>(i)] -
+                                     points[t][static_cast<std::size_t>(i)]));
           EXPECT_GT(d, 1e-6 * size) << "points " << s << " and " << t;
         }
       }

@@ -38,6 +38,7 @@ TEST(witsolve_cli, FailuresLeaveEveryFileAsItWas) {
   const file_map bin_dir = {{"bin", "<dir>"}, {"data.witness", old_witness}};
   const file_map input_dir = {
       {"bin", "<dir>"}, {"bin/input.num", "<dir>"}, {"data.witness", old_witness}};
+  // clang-format off
   std::vector<cli_case> cases = {
       {"no bin/input.num", {}, "1\n", "",
        "witsolve: ./bin/input.num: cannot open for reading: No such file or directory\n",
@@ -88,11 +89,19 @@ TEST(witsolve_cli, FailuresLeaveEveryFileAsItWas) {
        "2000998 terms\n",
        status::size, with_input(linear_terms(1000)), with_input(linear_terms(1000))},
   };
+  // clang-format on
   // 600 variables cut by 599 hyperplanes: the embedded supports alone take
   // 3.4 GB, more than an address space of 2 GB.
-  cases.push_back({"memory exhausted", {}, "599\n", "Input the # of hyperplanes (1, ... ,599)\n",
-                   "witsolve: out of memory\n", status::memory, with_input(linear_terms(600)),
-                   with_input(linear_terms(600)), "", 2ULL << 30});
+  cases.push_back({"memory exhausted",
+                   {},
+                   "599\n",
+                   "Input the # of hyperplanes (1, ... ,599)\n",
+                   "witsolve: out of memory\n",
+                   status::memory,
+                   with_input(linear_terms(600)),
+                   with_input(linear_terms(600)),
+                   "",
+                   2ULL << 30});
   // The directory afterwards is compared at its top level (bin is a folder).
   for (cli_case& c : cases)
     for (auto it = c.files.begin(); it != c.files.end();)

@@ -30,6 +30,7 @@ const char* const pow_nonconst =
 
 // ---- the language and the model, through the default writer ----
 
+// clang-format off
 const cli_case language_cases[] = {
     {"terms sorted by descending exponents, first variable most significant",
      {}, "y + x^2 + 1 + x*y + y^2 + x",
@@ -84,6 +85,7 @@ const cli_case language_cases[] = {
     {"largest 32-bit literal and exponent", {}, "2147483647*x^2147483647",
      "1\n1\n2147483647 \n(2147483647,0)\nx\n", "", 0, {}},
 };
+// clang-format on
 
 TEST(EqtransCli, Language) {
   for (const cli_case& c : language_cases) check_case(c);
@@ -91,6 +93,7 @@ TEST(EqtransCli, Language) {
 
 // ---- syntax errors and their locations: nothing written ----
 
+// clang-format off
 const cli_case syntax_cases[] = {
     {"empty input", {}, "", "", "eqtrans: 1.0: syntax error\n", kStInput, {}},
     {"only a comment", {}, "# nothing\n", "", "eqtrans: 2.0: syntax error\n", kStInput, {}},
@@ -111,6 +114,7 @@ const cli_case syntax_cases[] = {
     {"juxtaposition", {}, "x + y;\ny + ab cd", "", "eqtrans: 2.7-8: syntax error\n", kStInput, {}},
     {"negative integer exponent", {}, "x^-1", "", "eqtrans: 1.0-2: syntax error\n", kStInput, {}},
 };
+// clang-format on
 
 TEST(EqtransCli, SyntaxErrors) {
   for (const cli_case& c : syntax_cases) check_case(c);
@@ -118,6 +122,7 @@ TEST(EqtransCli, SyntaxErrors) {
 
 // ---- refused operations: one line, nothing written ----
 
+// clang-format off
 const cli_case refusal_cases[] = {
     {"x^(2)", {}, "x + 1; x^(2)", "", pow_nonconst, kStInput, {}},
     {"x/y", {}, "x/y", "", div_nonconst, kStInput, {}},
@@ -142,6 +147,7 @@ const cli_case refusal_cases[] = {
     {"power of a sum beyond 32 bits", {}, "(x^1073741824 + 1)^2", "",
      "eqtrans: 1.0-19: exponent does not fit in 32 bits\n", kStInput, {}},
 };
+// clang-format on
 
 TEST(EqtransCli, Refusals) {
   for (const cli_case& c : refusal_cases) check_case(c);
@@ -151,6 +157,7 @@ TEST(EqtransCli, Refusals) {
 
 const std::string digits400(400, '1');
 
+// clang-format off
 const cli_case coefficient_cases[] = {
     {"an integer beyond 32 bits keeps its value", {}, "20692933630*x - 1",
      "1\n2\n1 \n0 \n(20692933630,0)\n(-1,-0)\nx\n", "", 0, {}},
@@ -199,6 +206,7 @@ const cli_case coefficient_cases[] = {
      "eqtrans: 1.3-9: coefficient is not finite\n", kStInput, {{"data.supp", "old\n"}},
      {{"data.supp", "old\n"}}},
 };
+// clang-format on
 
 TEST(EqtransCli, Coefficients) {
   for (const cli_case& c : coefficient_cases) check_case(c);
@@ -214,9 +222,9 @@ const char* const sys_sym = "1[10] 1[01] \n1[11] 1[00] \n1[01] -3[00] \n";
 const char* const tav_supp = "2 3\n1 1 1 \n1 2\n3 4\n5 6\n1 0 \n0 1 \n1 1 \n0 0 \n0 1 \n0 0 \n";
 const char* const rud_supp = "2\n1 2\n3 4\n5 6\n1 0 \n0 1 \n1 1 \n0 0 \n0 1 \n0 0 \n";
 const char* const sys_coef = "(1,0)\n(1,0)\n(1,0)\n(1,0)\n(1,0)\n(-3,-0)\n";
-const char* const try_help =
-    "Try `eqtrans --help' or `eqtrans --usage' for more information.\n";
+const char* const try_help = "Try `eqtrans --help' or `eqtrans --usage' for more information.\n";
 
+// clang-format off
 const cli_case option_cases[] = {
     {"-Z", {"-Z"}, sys_in, sys_num, "", 0, {}},
     {"--zarvik", {"--zarvik"}, sys_in, sys_num, "", 0, {}},
@@ -282,6 +290,7 @@ const cli_case option_cases[] = {
     {"a positional argument", {"-T", "file.txt"}, sys_in, "",
      std::string("Usage: eqtrans [OPTION...]\n") + try_help, kStUsage, {}},
 };
+// clang-format on
 
 TEST(EqtransCli, Options) {
   for (const cli_case& c : option_cases) check_case(c);
@@ -289,9 +298,9 @@ TEST(EqtransCli, Options) {
 
 // ---- output files that cannot be opened or written ----
 
-const char* const open_error =
-    "eqtrans: error: cannot open output files data.supp, data.coef\n";
+const char* const open_error = "eqtrans: error: cannot open output files data.supp, data.coef\n";
 
+// clang-format off
 const cli_case file_cases[] = {
     {"output folder missing", {"-T", "-o", "none/sys"}, sys_in, "",
      "eqtrans: error: cannot open output files none/sys.supp, none/sys.coef\n", 1, {}},
@@ -304,6 +313,7 @@ const cli_case file_cases[] = {
      {{"data.supp", "<dir>"}, {"data.coef", "precious\n"}},
      {{"data.supp", "<dir>"}, {"data.coef", "precious\n"}}},
 };
+// clang-format on
 
 TEST(EqtransCli, UnopenableOutput) {
   for (const cli_case& c : file_cases) check_case(c);
@@ -315,6 +325,7 @@ TEST(EqtransCli, FailuresPartWayLeaveTheOldFiles) {
   std::string many = "x";
   for (int k = 2; k <= 100; ++k) many += " + x^" + std::to_string(k);
   const file_map old = {{"data.supp", "old supp\n"}, {"data.coef", "old coef\n"}};
+  // clang-format off
   const cli_case cases[] = {
       {"-T beyond a file size limit", {"-T"}, many, "",
        "eqtrans: cannot write data.supp: File too large\n", 1, old, old, "", 0, 256},
@@ -324,6 +335,7 @@ TEST(EqtransCli, FailuresPartWayLeaveTheOldFiles) {
       {"memory exhausted", {"-T"}, "(a+b+c+d+e+f+g+h+j+k+l+m)^12", "",
        "eqtrans: out of memory\n", 4, old, old, "", 100ULL << 20},
   };
+  // clang-format on
   for (const cli_case& c : cases) check_case(c);
 }
 

@@ -49,6 +49,7 @@ TEST(EqtransModel, OrderIsDescendingLexicographic) {
     std::vector<int> a, b;
     bool a_before_b;
   };
+  // clang-format off
   const order_case cases[] = {
       {{2}, {1, 5}, true},       // first variable decides
       {{1, 1}, {1, 0, 9}, true}, // first difference decides
@@ -58,6 +59,7 @@ TEST(EqtransModel, OrderIsDescendingLexicographic) {
       {{}, {}, false},
       {{3, 2}, {3, 2}, false},
   };
+  // clang-format on
   for (const order_case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.a) + " vs " + ::testing::PrintToString(c.b));
     EXPECT_EQ(term(c.a) < term(c.b), c.a_before_b);
@@ -185,6 +187,7 @@ TEST(EqtransModel, Refusals) {
     const Poly& base;
     const char* msg;
   };
+  // clang-format off
   const refusal_case cases[] = {
       {"x/y", [&](Poly& p) { p /= y; }, x, kMsgDivNonconst},
       {"x/(x+2)", [&](Poly& p) { p /= x_plus_2; }, x, kMsgDivNonconst},
@@ -203,6 +206,7 @@ TEST(EqtransModel, Refusals) {
       {"(x^2^30 + 2)^3, refused before a product", [&](Poly& p) { p ^= 1 << 30; p += two; p ^= 3; },
        x, kMsgExpOverflow},
   };
+  // clang-format on
   for (const refusal_case& c : cases) {
     SCOPED_TRACE(c.what);
     Poly p = c.base;
@@ -210,8 +214,7 @@ TEST(EqtransModel, Refusals) {
   }
   EXPECT_STREQ(kMsgDivNonconst, "division by nonconstant expression is not yet supported");
   EXPECT_STREQ(kMsgExpNonconst, "nonconstant exponent not yet supported");
-  EXPECT_STREQ(kMsgPowNonconst,
-               "non-integer exponent on nonconstant express is not yet supported");
+  EXPECT_STREQ(kMsgPowNonconst, "non-integer exponent on nonconstant express is not yet supported");
 }
 
 // The ordered index gives the places the plain scan of the list gives: terms

@@ -4,8 +4,8 @@
 // solver's normal order before comparing).
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -102,8 +102,8 @@ std::vector<long long> wilkinson(int N) {
   for (int r = 1; r <= N; ++r) {
     std::vector<long long> next(c.size() + 1, 0);
     for (std::size_t k = 0; k < c.size(); ++k) {
-      next[k] += c[k];                 // times x
-      next[k + 1] -= r * c[k];         // times -r
+      next[k] += c[k];          // times x
+      next[k + 1] -= r * c[k];  // times -r
     }
     c = next;
   }
@@ -119,8 +119,10 @@ TEST(EqtransReader, IntegerCoefficientsKeepTheirValue) {
     const std::vector<long long> c = wilkinson(N);
     std::string notation, by_hand = "1\n" + std::to_string(N + 1) + "\n";
     for (int k = 0; k <= N; ++k) {
-      notation += (c[k] < 0 ? " - " : k > 0 ? " + " : "") + std::to_string(std::llabs(c[k])) +
-                  "*x^" + std::to_string(N - k);
+      notation += (c[k] < 0 ? " - "
+                   : k > 0  ? " + "
+                            : "") +
+                  std::to_string(std::llabs(c[k])) + "*x^" + std::to_string(N - k);
       by_hand += std::to_string(N - k) + "\n";
     }
     for (int k = 0; k <= N; ++k) by_hand += "(" + std::to_string(c[k]) + ",0)\n";
