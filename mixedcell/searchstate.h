@@ -48,7 +48,7 @@
 //                          the level hd..tl found with both points basic gets
 //                          a key in tk and its vertex is saved; stops once
 //                          f'x <= stop; false when it reached the optimum
-//                          (above stop)
+//                          (above stop); act(m) work
 //   extend_rnk(lp1, hd, tl)  fills free columns with candidates hd..tl of
 //                          level lp1; returns the number filled, strnk(lp1) =
 //                          rnk; stah(m) work
@@ -151,14 +151,15 @@ struct sparse_points {
 // row(k)[0].r of them in row(k)[1..], each a 0-based row and its value, all
 // of one row in one record (a product reads one short stretch of memory);
 // the objective f the same way (fnz entries in fix(N), fvl(N)).  stah(m) is
-// work of the filling of free columns.
+// work of the filling of free columns, act(m) that of the ratio tests of lp
+// (the candidates outside the basis, ascending).
 struct level_program {
   int N = 0;
   const sparse_points* pts = nullptr;
   mat_ref<const int> psupp;  // supp(n,m), for the relative rows
   mat<double> d;
   vec<double> b, x, h, stah;
-  vec<int> dind, equ, ntind, zind;
+  vec<int> dind, equ, ntind, zind, act;
   int nnt = 0, nz = 0, rnk = 0, loc1 = 0;
   struct nz_entry {
     int r;
@@ -180,6 +181,7 @@ struct level_program {
     stah.assign(m, 0.0);
     dind.assign(N, 0);
     equ.assign(m, -1);
+    act.assign(m, 0);
     ntind.assign(N, 0);
     zind.assign(N, 0);
     arows.assign(static_cast<std::size_t>(m) * (N + 1), nz_entry{0, 0.0});
