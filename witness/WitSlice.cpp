@@ -1,5 +1,6 @@
 #include "WitSlice.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -45,6 +46,34 @@ void draw_slicing(int n, int k, mat<cplx>& zcoef, mat<cplx>& lcoef) {
     for (int j = 1; j <= k; ++j) zcoef(i, j) = unit(prng_draw());
   for (int j = 1; j <= k; ++j)
     for (int l = 1; l <= n + 1; ++l) lcoef(j, l) = unit(prng_draw());
+}
+
+void balance_equations(suppsys& rd) {
+  // At a witness point far from the origin an equation's terms are large
+  // against its slack terms of modulus 1: the slack, which alone tells the
+  // copies of a repeated equation apart, then weighs little, the point is
+  // badly conditioned and its path ends beside it.  Dividing by a power of
+  // two is exact (short of a coefficient 2^1022 below the largest of its
+  // equation), so the equations keep their roots to the last bit.
+  int first = 1;
+  for (int i = 1; i <= rd.n; ++i) {
+    const int last = first + rd.nm(i) - 1;
+    // std::abs (a hypot) keeps the modulus of a coefficient near the top of
+    // the range finite.
+    double big = 0;
+    bool finite = true;
+    for (int t = first; t <= last; ++t) {
+      const double a = std::abs(rd.coef(t));
+      finite = finite && std::isfinite(a);
+      big = std::max(big, a);
+    }
+    if (finite && big > 0) {
+      const int e = std::ilogb(big);
+      for (int t = first; t <= last; ++t)
+        rd.coef(t) = cplx(std::ldexp(rd.coef(t).real(), -e), std::ldexp(rd.coef(t).imag(), -e));
+    }
+    first = last + 1;
+  }
 }
 
 void embed_system(const suppsys& rd, int k, mat_ref<const cplx> zcoef, mat_ref<const cplx> lcoef,

@@ -17,6 +17,13 @@
 //       lcoef(j,l) = exp(i c r) for j = 1..k (outer), l = 1..n+1, r drawn
 //       uniform in (0,1) each time, c = 1.600000023841858.  zcoef(n,k) and
 //       lcoef(k,n+1) are resized.
+//   balance_equations(rd)  divides every equation of rd in place by 2^e,
+//       e = floor(log2 of its largest coefficient modulus), exactly: the
+//       slack terms of modulus 1 then weigh alike (to a factor below 2)
+//       against an equation and any constant multiple of it.  An equation
+//       whose coefficients all vanish, or whose largest modulus is not a
+//       finite double, stays; one whose largest modulus lies in [1, 2) is
+//       not changed.
 //   embed_system(rd, k, zcoef, lcoef, emb)  emb = the embedded system before
 //       its normal order: per given equation its terms in file order (rows
 //       1..n of the exponents, slack rows 0) then the k slack terms z_j; per
@@ -42,6 +49,7 @@ constexpr double kSliceAngle = 1.600000023841858;
 
 int ask_hyperplanes(ffreader& in, std::ostream& out, int n);
 void draw_slicing(int n, int k, mat<cplx>& zcoef, mat<cplx>& lcoef);
+void balance_equations(suppsys& rd);
 void embed_system(const suppsys& rd, int k, mat_ref<const cplx> zcoef, mat_ref<const cplx> lcoef,
                   suppsys& emb);
 void witness_summary(std::ostream& out, int k, int nwitness, double seconds);

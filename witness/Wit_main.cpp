@@ -1,4 +1,5 @@
 // witsolve: reads ./bin/input.num, asks for the number k of hyperplanes,
+// divides each equation by a power of two near its largest coefficient,
 // cuts the system by k random hyperplanes through k slack variables, solves
 // the embedded system by the polyhedral homotopy with the interpreted
 // evaluators, and writes the witness points to data.witness.
@@ -42,6 +43,7 @@ int run() {
 
   mat<cplx> zcoef, lcoef;
   draw_slicing(n, k, zcoef, lcoef);
+  balance_equations(rd);
   suppsys emb;
   embed_system(rd, k, zcoef, lcoef, emb);
   prepared_system sys;

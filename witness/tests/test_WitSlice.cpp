@@ -2,6 +2,8 @@
 // embedded system, the random slicing coefficients and the summary records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -118,6 +120,76 @@ TEST(embed_system, LayoutOfGivenEquationsSlackTermsAndHyperplanes) {
   int appended = 0;
   for (int i = 1; i <= 4; ++i) appended += p.cnst(i);
   EXPECT_EQ(appended, 1);
+}
+
+// Each equation divided by the power of two at or below its largest
+// coefficient modulus, exactly (x^2 + y^2 - 1e12 by 2^39); 1.5 x - y and
+// 1e-12 x^2 + 1e-12 y^2 - 1, whose largest modulus lies in [1, 2), and an
+// equation whose coefficients all vanish stay as given.
+TEST(balance_equations, EachEquationByAPowerOfTwoExactly) {
+  const double big = 1e12, tiny = 1e-12;
+  struct eq {
+    std::vector<cplx> given;
+    double divisor;  // 2^floor(log2 max|c|)
+  };
+  // clang-format off
+  const std::vector<eq> eqs = {
+      {{1.0, 1.0, -big}, 549755813888.0},          // 2^39 <= 1e12 < 2^40
+      {{tiny, tiny, -1.0}, 1.0},
+      {{cplx(0, tiny), cplx(0, tiny), cplx(0, -1.0)}, 1.0},
+      {{1.5, -1.0}, 1.0},
+      {{cplx(3, 4), cplx(0, 0)}, 4.0},             // modulus 5
+      {{cplx(1e308, 1e308), 1.0}, std::ldexp(1.0, 1023)},  // modulus 1.4e308, a finite double
+      {{0.0, 0.0}, 1.0},
+  };
+  // clang-format on
+  suppsys rd;
+  rd.n = static_cast<int>(eqs.size());
+  int m = 0;
+  for (const eq& e : eqs) m += static_cast<int>(e.given.size());
+  rd.m = m;
+  rd.nm.assign(rd.n);
+  rd.supp.assign(rd.n, m, 0);
+  rd.coef.assign(m);
+  int col = 0;
+  for (int i = 1; i <= rd.n; ++i) {
+    const eq& e = eqs[static_cast<std::size_t>(i - 1)];
+    rd.nm(i) = static_cast<int>(e.given.size());
+    for (const cplx& c : e.given) {
+      ++col;
+      rd.supp(1, col) = col;  // the exponents are not touched
+      rd.coef(col) = c;
+    }
+  }
+  const suppsys before = rd;
+  balance_equations(rd);
+  EXPECT_EQ(rd.n, before.n);
+  EXPECT_EQ(rd.m, before.m);
+  EXPECT_EQ(rd.nm.std(), before.nm.std());
+  col = 0;
+  for (int i = 1; i <= rd.n; ++i) {
+    SCOPED_TRACE(i);
+    const eq& e = eqs[static_cast<std::size_t>(i - 1)];
+    for (const cplx& c : e.given) {
+      ++col;
+      EXPECT_EQ(rd.supp(1, col), col);
+      // exact: multiplying back gives the coefficient as given
+      EXPECT_EQ(rd.coef(col) * e.divisor, c);
+      EXPECT_EQ(rd.coef(col), c / e.divisor);
+    }
+  }
+  // the largest modulus of every equation with a coefficient now lies in
+  // [1, 2): the circle of radius 1e6 and its multiple by 1e-12 are within a
+  // factor 2 of each other
+  col = 0;
+  for (int i = 1; i <= rd.n; ++i) {
+    double top = 0;
+    for (int t = 1; t <= rd.nm(i); ++t) top = std::max(top, std::abs(rd.coef(++col)));
+    if (i < rd.n) {
+      EXPECT_GE(top, 1.0) << i;
+      EXPECT_LT(top, 2.0) << i;
+    }
+  }
 }
 
 TEST(draw_slicing, UnitModulusAnglesBelowTheFactorAndReseeded) {
