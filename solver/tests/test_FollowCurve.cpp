@@ -226,6 +226,20 @@ TEST(nwtnitrn, BlowUpCountsGiveUpsBeforeTheEndZone) {
 }
 
 // --- first step ------------------------------------------------------------
+// The first step of one unknown under the rules of either family.
+template <class Ev>
+void first_step(family f, Ev& ev, double& step, double& step1, double& t, vec_ref<cplx> dirx1,
+                mat_ref<cplx> jacob, vec_ref<cplx> polyv, vec_ref<cplx> polyt, vec_ref<cplx> x2,
+                vec_ref<cplx> x1, vec_ref<cplx> x, vec_ref<cplx> h_1, int& give_up,
+                track_work<double>& w) {
+  if (f == family::poly)
+    frtstp_t<poly_rules, double>(ev, 1, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x, h_1,
+                                 give_up, w);
+  else
+    frtstp_t<td_rules, double>(ev, 1, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x, h_1,
+                               give_up, w);
+}
+
 // First step from x0 = root + 1e-3 with a tangent of 0: the prediction is the
 // start point, and one correction divides its error by 12.  The polyhedral
 // first step asks a contraction by 10 and accepts; the linear one asks 15 and
@@ -247,12 +261,7 @@ TEST(frtstp_t, ContractionFactorsOfTheFirstStep) {
     double t = r.t, step = 0.01, step1 = 0;
     int give_up = 0;
     ev.at(x, t, jacob, polyv, polyt);
-    if (r.f == family::poly)
-      frtstp_t<poly_rules, double>(ev, 1, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x,
-                                   h_1, give_up, w);
-    else
-      frtstp_t<td_rules, double>(ev, 1, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x, h_1,
-                                 give_up, w);
+    first_step(r.f, ev, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x, h_1, give_up, w);
     EXPECT_EQ(give_up, r.give_up);
     if (r.give_up == 0) {
       EXPECT_EQ(step, 1.0) << "a third of the distance to 0";
@@ -301,12 +310,7 @@ TEST(frtstp_t, StalledCorrectionIsAcceptedAtTheAdvancedT) {
     double t = r.t0, step = r.step0, step1 = 0;
     int give_up = 0;
     ev.at(x, t, jacob, polyv, polyt);
-    if (r.f == family::poly)
-      frtstp_t<poly_rules, double>(ev, 1, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x,
-                                   h_1, give_up, w);
-    else
-      frtstp_t<td_rules, double>(ev, 1, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x, h_1,
-                                 give_up, w);
+    first_step(r.f, ev, step, step1, t, dirx1, jacob, polyv, polyt, x2, x1, x, h_1, give_up, w);
     EXPECT_EQ(give_up, 0);
     EXPECT_EQ(t, r.t);
     EXPECT_EQ(step1, step);
