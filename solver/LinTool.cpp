@@ -143,6 +143,33 @@ void cqqrsr(int m, mat_ref<cplx> a) {
   }
 }
 
+void cqlsq(int m, int n, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> w) {
+  for (int s = 1; s <= n; ++s) {
+    const int len = m - s + 1;
+    vec_ref<cplx> ws = w.sub(1, len);
+    cplx c;
+    cqhousevec(len, len, a.col(s).sub(s, len), ws, c);
+    // Reflect the columns to the right and the right-hand side: each gets
+    // v := v - 2 w (w^H v) over rows s..m.
+    auto reflect = [&](cplx* v) {
+      cplx t(0.0, 0.0);
+      for (int g = 0; g < len; ++g) t = t + std::conj(ws.data()[g]) * v[g];
+      const cplx t2 = 2.0 * t;
+      for (int g = 0; g < len; ++g) v[g] = v[g] - t2 * ws.data()[g];
+    };
+    for (int d = s + 1; d <= n; ++d) reflect(a.col(d).data() + (s - 1));
+    reflect(b.data() + (s - 1));
+    a(s, s) = c;
+    for (int g = s + 1; g <= m; ++g) a(g, s) = cplx(0.0, 0.0);
+  }
+  for (int i = n; i >= 1; --i) {
+    if (cabs(a(i, i)) < kEps5) a(i, i) = cplx(kEps5, 0.0);
+    cplx t = b(i);
+    for (int j = i + 1; j <= n; ++j) t = t - a(i, j) * b(j);
+    b(i) = t / a(i, i);
+  }
+}
+
 void cqmaxminsv(int n, mat_ref<cplx> r, double& max_sv, double& min_sv, double tol) {
   if (n <= 0) {
     max_sv = min_sv = 0.0;

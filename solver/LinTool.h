@@ -24,6 +24,11 @@
 //       w(n) and c written; m is not used.
 //   cqqrsr(m, a)  a(m,m) := R of a = Q R by Householder reflections
 //       (upper triangular, exact zeros below the diagonal); Q is not kept.
+//   cqlsq(m, n, a, b, w)  least squares min ||a y - b||_2 by Householder QR
+//       (m >= n): y in b(1..n).  a(m,n) := R in its top n rows (upper
+//       triangular; diagonal entries below kEps5 set to (kEps5, 0) before
+//       the back substitution), the rest of a and b(n+1..m) overwritten.
+//       w(m) work.  No allocation.
 //   cqmaxminsv(n, r, max_sv, min_sv, tol)  estimates of the largest and the
 //       smallest singular value of r(n,n): R from cqqrsr with diagonal
 //       entries below kEps5 set to (kEps5, 0), then at most 8 power steps on
@@ -72,6 +77,7 @@ Real cqnormm_t(int m, int n, mat_ref<const std::complex<Real>> mat, int info);
 double cqnormv(int n, vec_ref<const cplx> v);
 void cqhousevec(int m, int n, vec_ref<const cplx> v, vec_ref<cplx> w, cplx& c);
 void cqqrsr(int m, mat_ref<cplx> a);
+void cqlsq(int m, int n, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> w);
 void cqmaxminsv(int n, mat_ref<cplx> r, double& max_sv, double& min_sv, double tol);
 
 void housevec(int m, int n, vec_ref<const double> x, double& c, vec_ref<double> w, double& beta);

@@ -25,7 +25,11 @@
 //       root of cells 1..nc by trk.path; the end points whose final Newton
 //       succeeds in sol(:, 1..nroot), dat(1,k) = cell, dat(2,k) = start
 //       root, dat(3,k) = step updates when keep_steps.  sol(n, >= paths),
-//       dat(6, >= paths), else the program ends with a message.
+//       dat(6, >= paths), else the program ends with a message.  With nlost
+//       given, the last point of every path that gave no end point (given up,
+//       or its final Newton failed) is kept too when it is finite: the q-th
+//       in sol(:, sol.cols() - q + 1), *nlost of them (from 0), so that they
+//       never meet the end points.
 //   retrack_cell(trk, nc, p, r, c3, rtrcx, stepcount, give_up)  start root
 //       r of cell p again with the caller's c3 (kept, and returned as the
 //       corrector left it); rtrcx(n) its end point; a cell or root that does
@@ -36,6 +40,8 @@
 //       when n < 1, m < 0 or nc < 0, when mcl holds fewer than n rows or nc
 //       cells, or when sol has fewer than n rows or dat fewer than 6.
 #pragma once
+
+#include <cmath>
 
 #include "Eval.h"
 #include "array.h"
@@ -133,7 +139,8 @@ struct poly_tracker_t : cell_starts {
 
 template <class Tracker>
 void track_cells(Tracker& trk, int nc, mat_ref<cplx> sol, mat_ref<int> dat, int& nroot,
-                 int& blow_up, bool keep_steps) {
+                 int& blow_up, bool keep_steps, int* nlost = nullptr) {
+  if (nlost != nullptr) *nlost = 0;
   const int n = trk.size();
   long long paths = 0;
   for (int p = 1; p <= nc; ++p) {
@@ -145,7 +152,11 @@ void track_cells(Tracker& trk, int nc, mat_ref<cplx> sol, mat_ref<int> dat, int&
     for (int r = 1; r <= det; ++r) {
       bool isgood = false;
       trk.path(r, kFirstStepDiv, false, blow_up, isgood);
-      if (!isgood) continue;
+      if (!isgood) {
+        if (nlost != nullptr && std::isfinite(vmax(n, trk.state().x.ref())))
+          vcopy<cplx>(n, trk.state().x.ref(), sol.col(sol.cols() - (*nlost)++));
+        continue;
+      }
       ++nroot;
       vcopy<cplx>(n, trk.state().x.ref(), sol.col(nroot));
       dat(kDatCell, nroot) = p;

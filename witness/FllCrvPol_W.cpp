@@ -1,5 +1,7 @@
 #include "FllCrvPol_W.h"
 
+#include <utility>
+
 #include "BackErr.h"
 #include "ChkSol_W.h"
 #include "QFllCrvPol.h"
@@ -51,15 +53,29 @@ void wit_tracker::path(int r, double step_div, bool c3_kept, int& far_give_ups, 
 
 void fcurve_w(int N, int M, int nc, vec_ref<const int> nm, mat_ref<const int> supp,
               vec_ref<const cplx> coef, vec_ref<const cplx> coef_q, vec_ref<const double> w,
-              mat_ref<const int> mcl, int& nroot, mat_ref<cplx> sol, mat_ref<int> dat) {
+              mat_ref<const int> mcl, int& nroot, mat_ref<cplx> sol, mat_ref<int> dat, int& nlost) {
   check_track_args(N, M, nc, mcl, sol, dat);
   nroot = 0;
   {
     wit_tracker trk(N, M, nm, supp, coef, coef_q, w, mcl);
     int handed_over = 0;
-    track_cells(trk, nc, sol, dat, nroot, handed_over, false);
+    track_cells(trk, nc, sol, dat, nroot, handed_over, false, &nlost);
   }
   chksln_w(N, nc, M, nroot, supp, coef, coef_q, nm, dat, w, mcl, sol);
+  // The lost points sit at the end of sol, the last path's first: move them
+  // behind the end points (each source lies at or beyond its destination,
+  // so none is overwritten before it is read), then into path order.
+  const int first = sol.cols() - nlost;
+  for (int q = 1; q <= nlost; ++q) vcopy<cplx>(N, sol.col(first + q), sol.col(nroot + q));
+  for (int a = nroot + 1, b = nroot + nlost; a < b; ++a, --b)
+    for (int i = 1; i <= N; ++i) std::swap(sol(i, a), sol(i, b));
+}
+
+void fcurve_w(int N, int M, int nc, vec_ref<const int> nm, mat_ref<const int> supp,
+              vec_ref<const cplx> coef, vec_ref<const cplx> coef_q, vec_ref<const double> w,
+              mat_ref<const int> mcl, int& nroot, mat_ref<cplx> sol, mat_ref<int> dat) {
+  int nlost = 0;
+  fcurve_w(N, M, nc, nm, supp, coef, coef_q, w, mcl, nroot, sol, dat, nlost);
 }
 
 void retrace_w(int N, int nc, int M, int& stepcount, mat_ref<const int> supp,

@@ -16,6 +16,11 @@
 //       coef(M) (scaled target), coef_q(M), w(M) in; sol(N, >= mv),
 //       dat(6, >= mv), mv the total of the cells' start roots.  Arrays too
 //       small for the paths end the program with a message, exit status 1.
+//   fcurve_w(N, M, nc, nm, supp, coef, coef_q, w, mcl, nroot, sol, dat,
+//       nlost)  the same, and the last points of the nlost paths that gave
+//       no end point (finite ones only), in path order, in
+//       sol(:, nroot+1..nroot+nlost): the witness writer looks for witness
+//       points near them (WrtSol_W.h).
 //   retrace_w(N, nc, M, stepcount, supp, coef, coef_q, nm, w, mcl, c3, p, r,
 //       rtrcx, give_up)  the path of cell p, start root r again, step after
 //       the first at most -t/4, corrector parameter c3 kept (and returned as
@@ -92,6 +97,9 @@ struct wit_tracker {
 void fcurve_w(int N, int M, int nc, vec_ref<const int> nm, mat_ref<const int> supp,
               vec_ref<const cplx> coef, vec_ref<const cplx> coef_q, vec_ref<const double> w,
               mat_ref<const int> mcl, int& nroot, mat_ref<cplx> sol, mat_ref<int> dat);
+void fcurve_w(int N, int M, int nc, vec_ref<const int> nm, mat_ref<const int> supp,
+              vec_ref<const cplx> coef, vec_ref<const cplx> coef_q, vec_ref<const double> w,
+              mat_ref<const int> mcl, int& nroot, mat_ref<cplx> sol, mat_ref<int> dat, int& nlost);
 
 void retrace_w(int N, int nc, int M, int& stepcount, mat_ref<const int> supp,
                vec_ref<const cplx> coef, vec_ref<const cplx> coef_q, vec_ref<const int> nm,

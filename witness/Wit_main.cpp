@@ -70,14 +70,14 @@ int run() {
   }
   start_coefficients(M, kStartOffset, tmprv, coef_q);
 
-  int nroot = 0;
-  fcurve_w(N, M, nc, sys.nm, sys.supp, sys.coef, coef_q, w, mcl, nroot, tmpsol, dat);
-  unscale(N, nroot, sys.sclc, tmpsol);
+  int nroot = 0, nlost = 0;
+  fcurve_w(N, M, nc, sys.nm, sys.supp, sys.coef, coef_q, w, mcl, nroot, tmpsol, dat, nlost);
+  unscale(N, nroot + nlost, sys.sclc, tmpsol);
   const double t1 = cpu_seconds();
 
   int nwitness = 0;
-  wrtsln_w(N, M, n, k, nroot, nwitness, sys.supp, sys.oldcoef, sys.nm, tmpsol, zcoef, lcoef,
-           rd.var);
+  wrtsln_w(N, M, n, k, nroot, nwitness, sys.supp, sys.oldcoef, sys.nm, tmpsol, zcoef, lcoef, rd.var,
+           nlost);
   witness_summary(std::cout, k, nwitness, t1 - t0);
   return stdout_status();
 }

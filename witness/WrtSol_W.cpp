@@ -7,6 +7,7 @@
 #include "Eval.h"
 #include "FllCrvPol_W.h"
 #include "LinTool.h"
+#include "SliceNewton.h"
 #include "WitEval.h"
 #include "ffwrite.h"
 #include "outfile.h"
@@ -62,6 +63,41 @@ std::string coord(cplx z, bool zero_small) {
   }
   return "(" + fmt_es(re, 24, 16) + " ," + fmt_es(im, 24, 16) + ")\n";
 }
+
+// Two points found on the slice are one witness point when they agree to
+// this relative distance: each is then known to a few eps times its
+// condition number, which the slice Newton's convergence bounds by 1e5, so
+// two computations of one point agree to 1e-10, while two witness points as
+// close as 1e-8 would leave a Jacobian singular to rounding between them.
+constexpr double kSameSlice = 1e-8;
+// A written point whose slice Newton did not converge is known only as the
+// embedded system's polish left it: a point found on the slice that agrees
+// with it to the duplicate check's coincidence distance, 1e-7, with room for
+// that polish, is the same point.
+constexpr double kSameRaw = 1e-6;
+
+// The points written so far, the given unknowns of each, and whether each
+// came from the slice Newton.
+class written_points {
+ public:
+  written_points(int n, int cap) : n_(n), pts_(n, std::max(cap, 1)), on_slice_(std::max(cap, 1)) {}
+  // False, and p not kept, when p came from the slice Newton and agrees with
+  // a point kept before; a point that did not is always kept.
+  bool add(vec_ref<const cplx> p, bool on_slice) {
+    if (on_slice)
+      for (int q = 1; q <= count_; ++q)
+        if (same_point(n_, p, pts_.col(q), on_slice_(q) != 0 ? kSameSlice : kSameRaw)) return false;
+    ++count_;
+    vcopy<cplx>(n_, p, pts_.col(count_));
+    on_slice_(count_) = on_slice ? 1 : 0;
+    return true;
+  }
+
+ private:
+  int n_, count_ = 0;
+  mat<cplx> pts_;
+  vec<int> on_slice_;
+};
 
 std::string trimmed(const std::string& s) {
   std::string::size_type e = s.find_last_not_of(' ');
@@ -134,7 +170,7 @@ bool is_witness(int N, int n, vec_ref<const cplx> x, mat_ref<const cplx> lcoef, 
 void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int& nwitness,
                    mat_ref<const int> supp, vec_ref<const cplx> oldcoef, vec_ref<const int> nm,
                    mat_ref<const cplx> sol, mat_ref<const cplx> zcoef, mat_ref<const cplx> lcoef,
-                   vec_ref<const std::string> var) {
+                   vec_ref<const std::string> var, int nlost) {
   vec<int> maxdeg(N);
   maxdeg_of(N, M, supp, maxdeg);
   vec<cplx> x(N), polyv(N);
@@ -145,30 +181,60 @@ void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int
   abs_coef(M, oldcoef, acoef);
   wit_eval_work<double> ew(N, maxdeg);
   term_scale_work sw(N);
+  slice_work slw(N, n, maxdeg);
+  vec<cplx> y(N);
+  written_points seen(n, nroot + nlost);
+  vec<int> retry(nroot + nlost);
+  int nretry = 0;
   nwitness = 0;
+  auto write_point = [&](vec_ref<const cplx> p) {
+    ++nwitness;
+    for (int i = 1; i <= N; ++i) out << coord(p(i), true);
+    ff_record(out, kDashesW);
+  };
   for (int s = 1; s <= nroot; ++s) {
     vcopy<cplx>(N, sol.col(s), x);
     evalpdp(N, M, supp, oldcoef, maxdeg, x, nm, jacob, polyv);
     bool isgood = false;
     fnlnwtnsln_w(N, M, nm, supp, oldcoef, jacob, polyv, x, maxdeg, isgood, acoef, kBackErrFactor);
-    if (!isgood) continue;
-    double max_sv = 0, min_sv = 0, max_sv_eq = 0, min_sv_eq = 0, max_sv_pt = 0, min_sv_pt = 0;
-    mcopy<cplx>(N, jacob.ref(), jeq);
-    mcopy<cplx>(N, jacob.ref(), jpt);
-    term_sums(N, x.ref(), tsum, sw, [&](vec_ref<const cplx> az, vec_ref<cplx> v, mat_ref<cplx> dv) {
-      wit_eval_t<double, true, false>(N, supp, nm, acoef, acoef, az, dv, v, v, ew);
-    });
-    cqmaxminsv(N, jacob, max_sv, min_sv, kSvTolW);
-    equilibrate(N, scale, jeq);
-    cqmaxminsv(N, jeq, max_sv_eq, min_sv_eq, kSvTolW);
-    scale_to_point(N, n, scale, tsum, x.ref(), lcoef, jpt);
-    cqmaxminsv(N, jpt, max_sv_pt, min_sv_pt, kSvTolW);
-    if (!is_witness(N, n, x.ref(), lcoef,
-                    well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq, max_sv_pt, min_sv_pt)))
+    bool accepted = isgood;
+    if (accepted) {
+      double max_sv = 0, min_sv = 0, max_sv_eq = 0, min_sv_eq = 0, max_sv_pt = 0, min_sv_pt = 0;
+      mcopy<cplx>(N, jacob.ref(), jeq);
+      mcopy<cplx>(N, jacob.ref(), jpt);
+      term_sums(N, x.ref(), tsum, sw,
+                [&](vec_ref<const cplx> az, vec_ref<cplx> v, mat_ref<cplx> dv) {
+                  wit_eval_t<double, true, false>(N, supp, nm, acoef, acoef, az, dv, v, v, ew);
+                });
+      cqmaxminsv(N, jacob, max_sv, min_sv, kSvTolW);
+      equilibrate(N, scale, jeq);
+      cqmaxminsv(N, jeq, max_sv_eq, min_sv_eq, kSvTolW);
+      scale_to_point(N, n, scale, tsum, x.ref(), lcoef, jpt);
+      cqmaxminsv(N, jpt, max_sv_pt, min_sv_pt, kSvTolW);
+      accepted =
+          is_witness(N, n, x.ref(), lcoef,
+                     well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq, max_sv_pt, min_sv_pt));
+    }
+    if (!accepted) {
+      retry(++nretry) = s;
       continue;
-    ++nwitness;
-    for (int i = 1; i <= N; ++i) out << coord(x(i), true);
-    ff_record(out, kDashesW);
+    }
+    // The point on the slice tells whether another end point was the same
+    // witness point.
+    vcopy<cplx>(N, x.ref(), y);
+    const bool on_slice = slice_newton(N, n, nm, supp, oldcoef, acoef, scale, y, slw);
+    if (on_slice ? !seen.add(y, true) : !seen.add(x, false)) continue;
+    write_point(x);
+  }
+  // The end points rejected above and the last points of the paths that
+  // gave none: a witness point found from one of them on the slice and met
+  // nowhere before is written with its slack 0.
+  for (int q = 1; q <= nlost; ++q) retry(++nretry) = nroot + q;
+  for (int q = 1; q <= nretry; ++q) {
+    vcopy<cplx>(N, sol.col(retry(q)), y);
+    if (!slice_newton(N, n, nm, supp, oldcoef, acoef, scale, y, slw)) continue;
+    if (!seen.add(y, true)) continue;
+    write_point(y);
   }
   ff_record(out);
   ff_record(out, " The coefficients of witness homotopy  : ");
@@ -190,10 +256,11 @@ void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int
 
 void wrtsln_w(int N, int M, int n, int k, int nroot, int& nwitness, mat_ref<const int> supp,
               vec_ref<const cplx> oldcoef, vec_ref<const int> nm, mat_ref<const cplx> sol,
-              mat_ref<const cplx> zcoef, mat_ref<const cplx> lcoef,
-              vec_ref<const std::string> var) {
+              mat_ref<const cplx> zcoef, mat_ref<const cplx> lcoef, vec_ref<const std::string> var,
+              int nlost) {
   write_output("data.witness", [&](std::ostream& out) {
-    write_witness(out, N, M, n, k, nroot, nwitness, supp, oldcoef, nm, sol, zcoef, lcoef, var);
+    write_witness(out, N, M, n, k, nroot, nwitness, supp, oldcoef, nm, sol, zcoef, lcoef, var,
+                  nlost);
   });
 }
 

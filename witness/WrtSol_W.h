@@ -5,15 +5,24 @@
 // the random coefficients of the slicing, the variable order and the counts.
 //
 //   wrtsln_w(N, M, n, k, nroot, nwitness, supp, oldcoef, nm, sol, zcoef,
-//       lcoef, var)  writes ./data.witness (created or rewritten).  N = n + k
-//       variables, the last k the slack variables; supp(N,M), nm(N),
-//       oldcoef(M) the unscaled embedded system; sol(N, >= nroot) the
-//       unscaled end points (not modified); zcoef(n,k) the slack
+//       lcoef, var, nlost)  writes ./data.witness (created or rewritten).
+//       N = n + k variables, the last k the slack variables; supp(N,M),
+//       nm(N), oldcoef(M) the unscaled embedded system; sol(N, >= nroot +
+//       nlost) the unscaled end points, then the last points of the nlost
+//       paths that gave none (fcurve_w), not modified; zcoef(n,k) the slack
 //       coefficients, lcoef(k,n+1) the hyperplanes (constant term last);
 //       var(n) the names.  Out nwitness, the points written.  The file is
 //       replaced only once complete (outfile.h); one that cannot be written
 //       ends the program with a message on standard error and status::output.
 //   write_witness(out, ...)  the same records to any stream.
+//   The end points that pass the tests below are written in their order,
+//   except one that Newton on the slice (slack 0, SliceNewton.h) brings to
+//   a witness point met there before: two paths ended at one point.  Then,
+//   from each end point that failed the tests and each lost path's last
+//   point, Newton on the slice looks for a witness point; one it finds and
+//   that was not met before is written with its slack coordinates 0.  This
+//   finds the points far from the origin that the embedded system leaves
+//   too badly determined for its paths to end there.
 //   A point is a witness point when its polish succeeds (the polish's
 //   residual bound, or a componentwise backward error of at most
 //   kBackErrFactor machine epsilons, BackErr.h, as the writer of data.roots
@@ -75,10 +84,11 @@ bool is_witness(int N, int n, vec_ref<const cplx> x, mat_ref<const cplx> lcoef, 
 void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int& nwitness,
                    mat_ref<const int> supp, vec_ref<const cplx> oldcoef, vec_ref<const int> nm,
                    mat_ref<const cplx> sol, mat_ref<const cplx> zcoef, mat_ref<const cplx> lcoef,
-                   vec_ref<const std::string> var);
+                   vec_ref<const std::string> var, int nlost = 0);
 
 void wrtsln_w(int N, int M, int n, int k, int nroot, int& nwitness, mat_ref<const int> supp,
               vec_ref<const cplx> oldcoef, vec_ref<const int> nm, mat_ref<const cplx> sol,
-              mat_ref<const cplx> zcoef, mat_ref<const cplx> lcoef, vec_ref<const std::string> var);
+              mat_ref<const cplx> zcoef, mat_ref<const cplx> lcoef, vec_ref<const std::string> var,
+              int nlost = 0);
 
 }  // namespace hc

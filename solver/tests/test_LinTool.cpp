@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "prng.h"
@@ -324,6 +326,44 @@ TEST(LinTool_housevec, WorkedVectors) {
       EXPECT_LT(std::fabs(x(i) - beta * t * w(i) - (i == 1 ? c : 0.0)), 1e-15 * std::sqrt(nx))
           << "x(1) = " << x(1) << ", entry " << i;
   }
+}
+
+// The complex least squares of the slice Newton: b = a x + r, with x chosen
+// and r drawn, gives y with y = x when r = 0 and a^H (a y - b) = 0 always
+// (the normal equations), for tall and square a.
+TEST(LinTool_cqlsq, SolvesTheNormalEquations) {
+  std::mt19937 g(29);
+  std::uniform_real_distribution<double> u(-2.0, 2.0);
+  for (const auto& [m, n] : {std::pair{5, 2}, std::pair{3, 3}, std::pair{9, 4}})
+    for (const bool consistent : {true, false}) {
+      SCOPED_TRACE(std::to_string(m) + " x " + std::to_string(n) +
+                   (consistent ? ", consistent" : ", with a residual"));
+      mat<cplx> a(m, n), a0(m, n);
+      for (int j = 1; j <= n; ++j)
+        for (int i = 1; i <= m; ++i) a0(i, j) = a(i, j) = cplx(u(g), u(g));
+      vec<cplx> x(n), b(m), b0(m), w(m);
+      for (int j = 1; j <= n; ++j) x(j) = cplx(u(g), u(g));
+      for (int i = 1; i <= m; ++i) {
+        b(i) = consistent ? cplx(0, 0) : cplx(u(g), u(g));
+        for (int j = 1; j <= n; ++j) b(i) += a0(i, j) * x(j);
+        b0(i) = b(i);
+      }
+      cqlsq(m, n, a, b, w);
+      for (int i = 1; i <= m; ++i)
+        for (int j = 1; j < std::min(i, n + 1); ++j) EXPECT_EQ(a(i, j), cplx(0, 0));
+      if (consistent) {
+        for (int j = 1; j <= n; ++j) EXPECT_LT(std::abs(b(j) - x(j)), 1e-13) << j;
+      }
+      for (int j = 1; j <= n; ++j) {
+        cplx t(0, 0);
+        for (int i = 1; i <= m; ++i) {
+          cplx r = -b0(i);
+          for (int l = 1; l <= n; ++l) r += a0(i, l) * b(l);
+          t += std::conj(a0(i, j)) * r;
+        }
+        EXPECT_LT(std::abs(t), 1e-12) << j;
+      }
+    }
 }
 
 TEST(LinTool_lsqrt, OverdeterminedSystemWithKnownLeastSquaresSolution) {

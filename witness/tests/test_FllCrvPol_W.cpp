@@ -37,7 +37,9 @@ struct run_sys {
   std::vector<std::vector<cplx>> roots;
 };
 
-run_sys make(unsigned seed) {
+// With diverging, y - c x - d is replaced by x y - r1 y - 1: the paths to
+// x = r1 diverge, and two roots (r2, 1/(r2 - r1), s_j) remain.
+run_sys make(unsigned seed, bool diverging = false) {
   run_sys s;
   suppsys rd;
   rd.n = 3;
@@ -51,12 +53,19 @@ run_sys make(unsigned seed) {
   rd.supp(3, 7) = 2;
   rd.supp(3, 8) = 1;
   rd.coef = vec<cplx>{1.0, -(r1 + r2), r1 * r2, 1.0, -cc, -dd, 1.0, -(s1 + s2), s1 * s2};
+  if (diverging) {
+    rd.supp(1, 4) = rd.supp(2, 4) = 1;
+    rd.supp(1, 5) = 0;
+    rd.supp(2, 5) = 1;
+    rd.coef(5) = -r1;
+    rd.coef(6) = -1.0;
+  }
   prepared_system p;
   prepare_system(rd, p);
   // Scaled roots: y = x e^-sclc.
-  for (cplx a : {r1, r2})
+  for (cplx a : diverging ? std::vector<cplx>{r2} : std::vector<cplx>{r1, r2})
     for (cplx b : {s1, s2}) {
-      const std::vector<cplx> x{a, cc * a + dd, b};
+      const std::vector<cplx> x{a, diverging ? 1.0 / (r2 - r1) : cc * a + dd, b};
       std::vector<cplx> y(3);
       for (int i = 0; i < 3; ++i)
         y[static_cast<std::size_t>(i)] = x[static_cast<std::size_t>(i)] / std::exp(p.sclc(i + 1));
@@ -118,6 +127,37 @@ TEST(fcurve_w, FindsEveryChosenRootOnce) {
       EXPECT_EQ(dat(kDatSteps, j), 0);  // the witness tracker keeps no step counts
     }
     EXPECT_EQ(hit, std::vector<int>(4, 1));
+  }
+}
+
+// The last points of the paths that gave no end point follow the end
+// points, which stay as the tracking without them leaves them: here the two
+// diverging paths, each far out in y, one per root of z.
+TEST(fcurve_w, LastPointsOfLostPathsFollowTheEndPoints) {
+  for (unsigned seed : {1u, 2u, 3u}) {
+    SCOPED_TRACE(seed);
+    run_sys s = make(seed, true);
+    ASSERT_EQ(s.mv, 4);
+    mat<cplx> plain(3, 4), with(3, 4);
+    mat<int> dat(kDatRows, 4, 0);
+    int nroot = -1, nroot2 = -1, nlost = -1;
+    {
+      const test::scoped_seed fixed(7);
+      fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot, plain, dat);
+    }
+    {
+      const test::scoped_seed fixed(7);
+      fcurve_w(3, s.M, s.nc, s.nm, s.supp, s.coef, s.coef_q, s.w, s.mcl, nroot2, with, dat, nlost);
+    }
+    ASSERT_EQ(nroot, 2);
+    ASSERT_EQ(nroot2, 2);
+    ASSERT_EQ(nlost, 2);
+    for (int j = 1; j <= nroot; ++j) {
+      EXPECT_GE(which_root(s, with.col(j)), 0);
+      for (int i = 1; i <= 3; ++i) EXPECT_EQ(with(i, j), plain(i, j));
+    }
+    for (int j = 3; j <= 4; ++j) EXPECT_GT(cabs(with(2, j)), 1e3) << j;
+    EXPECT_GT(cabs(with(3, 3) - with(3, 4)), 0.1);
   }
 }
 

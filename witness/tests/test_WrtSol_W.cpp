@@ -62,18 +62,23 @@ struct written {
   int nwitness;
 };
 
-written write(const fixture& f, const std::vector<std::vector<cplx>>& cols) {
-  const int nroot = static_cast<int>(cols.size());
-  mat<cplx> sol(f.N, nroot);
-  for (int j = 1; j <= nroot; ++j)
+// The end points cols, then the last points lost of paths that gave none.
+written write(const fixture& f, const std::vector<std::vector<cplx>>& cols,
+              const std::vector<std::vector<cplx>>& lost = {}) {
+  const int nroot = static_cast<int>(cols.size()), nlost = static_cast<int>(lost.size());
+  mat<cplx> sol(f.N, std::max(nroot + nlost, 1));
+  for (int j = 1; j <= nroot + nlost; ++j)
     for (int i = 1; i <= f.N; ++i)
-      sol(i, j) = cols[static_cast<std::size_t>(j - 1)][static_cast<std::size_t>(i - 1)];
+      sol(i, j) =
+          (j <= nroot
+               ? cols[static_cast<std::size_t>(j - 1)]
+               : lost[static_cast<std::size_t>(j - nroot - 1)])[static_cast<std::size_t>(i - 1)];
   mat<cplx> before = sol;
   std::ostringstream out;
   int nwitness = -1;
   write_witness(out, f.N, f.M, f.n, f.k, nroot, nwitness, f.supp, f.coef, f.nm, sol, f.zcoef,
-                f.lcoef, f.var);
-  for (int j = 1; j <= nroot; ++j)
+                f.lcoef, f.var, nlost);
+  for (int j = 1; j <= nroot + nlost; ++j)
     for (int i = 1; i <= f.N; ++i)  // bit for bit, NaN included: sol is only read
       EXPECT_EQ(std::memcmp(&sol(i, j), &before(i, j), sizeof(cplx)), 0);
   return {out.str(), nwitness};
@@ -117,15 +122,57 @@ TEST(write_witness, NoEndPointsStillWritesTheSlicingAndCounts) {
   EXPECT_EQ(w.nwitness, 0);
 }
 
-TEST(write_witness, PolishedPointsToTheCharacterAndDuplicatesKept) {
+TEST(write_witness, PolishedPointsToTheCharacterAndCopiesWrittenOnce) {
   fixture f(0.0);
   // The root itself, and a point off it by exactly representable amounts
   // that the Newton polish of the linear system brings back exactly.
   const std::vector<cplx> root{kX1, kX2, 0.0};
   const std::vector<cplx> off{kX1 + 0.25, kX2 + cplx(0, 0.5), cplx(0.125, 0)};
-  written w = write(f, {root, off});
-  EXPECT_EQ(w.nwitness, 2);
-  EXPECT_EQ(w.text, std::string(kPointRecords) + kPointRecords + tail(1, 2));
+  written w = write(f, {off});
+  EXPECT_EQ(w.nwitness, 1);
+  EXPECT_EQ(w.text, std::string(kPointRecords) + tail(1, 1));
+  // Two end points at one witness point: one point written, and counted.
+  w = write(f, {root, off});
+  EXPECT_EQ(w.nwitness, 1);
+  EXPECT_EQ(w.text, std::string(kPointRecords) + tail(1, 1));
+}
+
+// The end points the tests reject and the last points of the paths that gave
+// none: from each, Newton on the slice (slack 0) looks for a witness point,
+// and one found there and nowhere before is written, with its slack 0.
+TEST(write_witness, WitnessPointsFoundOnTheSliceFromLostPaths) {
+  const std::vector<cplx> root{kX1, kX2, 0.0};
+  const std::vector<cplx> near{kX1 * 1.01, kX2 + cplx(0.01, 0), cplx(0.3, 0)};
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct row {
+    const char* what;
+    cplx z0;  // the system's own slack root: 0 puts its root on the slice
+    std::vector<std::vector<cplx>> ends, lost;
+    int expect;
+  };
+  // clang-format off
+  const std::vector<row> rows = {
+      {"a lost path near the point", 0.0, {}, {near}, 1},
+      {"two lost paths near it", 0.0, {}, {near, near}, 1},
+      {"an end point there already", 0.0, {root}, {near}, 1},
+      {"an end point near it", 0.0, {near}, {}, 1},
+      {"the root off the slice: nothing on it", cplx(0.0, 0.5), {}, {near}, 0},
+      {"a lost point of NaN", 0.0, {}, {{cplx(nan, 0), kX2, 0.0}}, 0},
+  };
+  // clang-format on
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const fixture f(r.z0);
+    const written w = write(f, r.ends, r.lost);
+    EXPECT_EQ(w.nwitness, r.expect);
+    ASSERT_EQ(w.text.size(), r.expect * (3 * 53u + 34u) + tail(1, r.expect).size());
+    if (r.expect == 0) continue;
+    double re1 = 0, im1 = 0, re2 = 0, im2 = 0;
+    ASSERT_EQ(std::sscanf(w.text.c_str(), "(%lf ,%lf)\n(%lf ,%lf)", &re1, &im1, &re2, &im2), 4);
+    EXPECT_LT(std::abs(cplx(re1, im1) - kX1), 1e-15);
+    EXPECT_LT(std::abs(cplx(re2, im2) - kX2), 1e-15);
+    EXPECT_EQ(w.text.substr(2 * 53, 53), "(  0.0000000000000000E+00 ,  0.0000000000000000E+00)\n");
+  }
 }
 
 TEST(write_witness, AcceptanceBySlackAndConditioning) {
@@ -289,6 +336,24 @@ TEST(write_witness, FarPointOfAnEquationGivenWithAMultipleOfIt) {
   double re = 0, im = 0;
   ASSERT_EQ(std::sscanf(out.str().c_str(), "(%lf ,%lf)", &re, &im), 2);
   EXPECT_LT(std::abs(cplx(re, im) - ex), 1e-12 * std::abs(ex));
+  // The same point as the last point of a path given up 1e-3 away from it,
+  // and again as an end point: written once, as accurately.
+  mat<cplx> two(3, 2);
+  two(1, 1) = ex;
+  two(2, 1) = ey;
+  two(3, 1) = 0.0;
+  two(1, 2) = ex * cplx(1.001, 0.001);
+  two(2, 2) = ey * cplx(0.999, 0.0);
+  two(3, 2) = cplx(0.01, 0.0);
+  for (const int nroot : {0, 1}) {
+    SCOPED_TRACE(nroot == 0 ? "lost only" : "end point and lost");
+    std::ostringstream out2;
+    write_witness(out2, sys.n, sys.m, 2, 1, nroot, nwitness, sys.supp, sys.oldcoef, sys.nm,
+                  mat_ref<const cplx>(&two(1, 2 - nroot), 3, 1 + nroot), zcoef, lcoef, rd.var, 1);
+    EXPECT_EQ(nwitness, 1);
+    ASSERT_EQ(std::sscanf(out2.str().c_str(), "(%lf ,%lf)", &re, &im), 2);
+    EXPECT_LT(std::abs(cplx(re, im) - ex), 1e-12 * std::abs(ex));
+  }
   EXPECT_FALSE(well_conditioned(1.0, 1e-14, 1.0, 1e-13, 1.0, 1e-13)) << "singular in every scaling";
   EXPECT_TRUE(well_conditioned(1.0, 1e-14, 1.0, 1e-13, 1.0, 1e-11));
   EXPECT_FALSE(well_conditioned(1e-9, 1e-9, 1.0, 1.0, 1.0, 1.0)) << "a zero Jacobian";

@@ -7,8 +7,7 @@
 // hyperplanes with vanishing slack coordinates, that the counts agree with
 // the points written, and the texts.  Paths that should diverge may end on
 // a witness point that another path reaches too; the check re-tracks such
-// pairs, and what it cannot separate the writer writes twice, so the number
-// written may exceed the degree.
+// pairs, and the writer writes a point met again on the slice only once.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -366,6 +365,7 @@ TEST(witsolve, EveryWitnessPointOnce) {
             tw3 = {{{1, 0, 1}, 1}, {{0, 2, 0}, -1}};
   const eqn quartic = {{{4, 0}, 1}, {{0, 4}, 1}, {{2, 1}, -3}, {{1, 0}, 1}, {{0, 0}, -1}};
   const eqn fermat = {{{10, 0}, 1}, {{0, 10}, 1}, {{0, 0}, -1}};
+  const eqn fermat20 = {{{20, 0}, 1}, {{0, 20}, 1}, {{0, 0}, -1}};
   const eqn big_circle = {{{2, 0}, 1}, {{0, 2}, 1}, {{0, 0}, -1e12}};
   struct row {
     const char* what;
@@ -379,10 +379,12 @@ TEST(witsolve, EveryWitnessPointOnce) {
       {"circle", {circle, circle}, 1, 2, 10, true, true},
       {"sphere, k = 2", {sphere, sphere, sphere}, 2, 2, 10, true, true},
       {"twisted cubic", {tw1, tw2, tw3}, 1, 3, 10, true, true},
-      {"plane quartic", {quartic, times_line(quartic)}, 1, 4, 10, false, true},
-      // Points far from the origin, whose Jacobian is badly conditioned, are
-      // written and re-tracked when two paths end there.
-      {"Fermat curve of degree 10", {fermat, times_line(fermat)}, 1, 10, 4, false, true},
+      // Points far from the origin, which the embedded system leaves badly
+      // determined, are found on the slice from the paths given up near them.
+      {"plane quartic", {quartic, times_line(quartic)}, 1, 4, 10, true, true},
+      {"Fermat curve of degree 10", {fermat, times_line(fermat)}, 1, 10, 4, true, true},
+      // A few draws in a thousand miss one point of degree 20.
+      {"Fermat curve of degree 20", {fermat20, times_line(fermat20)}, 1, 20, 4, false, true},
       // Terms of 1e12 at the points: the polish's values there are rounding
       // noise above its residual bound.  Both points on every draw: the
       // equations are balanced against their slack terms.
