@@ -51,6 +51,16 @@ constexpr double kSvRatioPt = 1e-12;
 // it: its given equations are large there against the unit slack terms, so
 // its slack is known only to about 1e-8 of its size.
 constexpr double kSlackZero = 1e-9, kSlackRel = 1e-8;
+// A rejected end point is looked at again on the slice when its slack is
+// no larger than this many eps times the largest term sum of the given
+// equations there.  The computed values of those equations carry eps times
+// their term sums, and at a witness point far out the slack takes up that
+// error (through the unit slack coefficients), so its slack is of that size;
+// 1e4 leaves room for the degree and for the elimination.  At an end point
+// that is no witness point (a root of the embedded system off the slice)
+// the slack is of the size of the point's own terms, far above it, and
+// Newton from there would only be wasted work.
+constexpr double kSlackNoise = 1e4;
 
 const char* const kDashesW = "------------------------------- ";
 const char* const kBannerW = "===============>   ZARVIK_Witness  <===============";
@@ -160,6 +170,14 @@ bool well_conditioned(double max_sv, double min_sv, double max_sv_eq, double min
          (max_sv > kSvFloorW && min_sv_pt > kSvRatioPt * max_sv_pt);
 }
 
+bool slack_in_noise(int N, int n, vec_ref<const cplx> x, vec_ref<const double> tsum) {
+  double terms = 0;
+  for (int i = 1; i <= n; ++i) terms = std::max(terms, tsum(i));
+  for (int i = n + 1; i <= N; ++i)
+    if (!(cabs(x(i)) <= kSlackNoise * kMachEps * terms)) return false;
+  return true;
+}
+
 bool is_witness(int N, int n, vec_ref<const cplx> x, mat_ref<const cplx> lcoef, bool conditioned) {
   if (!conditioned) return false;
   for (int i = n + 1; i <= N; ++i)
@@ -198,14 +216,13 @@ void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int
     bool isgood = false;
     fnlnwtnsln_w(N, M, nm, supp, oldcoef, jacob, polyv, x, maxdeg, isgood, acoef, kBackErrFactor);
     bool accepted = isgood;
+    term_sums(N, x.ref(), tsum, sw, [&](vec_ref<const cplx> az, vec_ref<cplx> v, mat_ref<cplx> dv) {
+      wit_eval_t<double, true, false>(N, supp, nm, acoef, acoef, az, dv, v, v, ew);
+    });
     if (accepted) {
       double max_sv = 0, min_sv = 0, max_sv_eq = 0, min_sv_eq = 0, max_sv_pt = 0, min_sv_pt = 0;
       mcopy<cplx>(N, jacob.ref(), jeq);
       mcopy<cplx>(N, jacob.ref(), jpt);
-      term_sums(N, x.ref(), tsum, sw,
-                [&](vec_ref<const cplx> az, vec_ref<cplx> v, mat_ref<cplx> dv) {
-                  wit_eval_t<double, true, false>(N, supp, nm, acoef, acoef, az, dv, v, v, ew);
-                });
       cqmaxminsv(N, jacob, max_sv, min_sv, kSvTolW);
       equilibrate(N, scale, jeq);
       cqmaxminsv(N, jeq, max_sv_eq, min_sv_eq, kSvTolW);
@@ -216,7 +233,7 @@ void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int
                      well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq, max_sv_pt, min_sv_pt));
     }
     if (!accepted) {
-      retry(++nretry) = s;
+      if (slack_in_noise(N, n, x.ref(), tsum.ref())) retry(++nretry) = s;
       continue;
     }
     // The point on the slice tells whether another end point was the same

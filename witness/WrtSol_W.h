@@ -19,7 +19,8 @@
 //   except one that Newton on the slice (slack 0, SliceNewton.h) brings to
 //   a witness point met there before: two paths ended at one point.  Then,
 //   from each end point that failed the tests and each lost path's last
-//   point, Newton on the slice looks for a witness point; one it finds and
+//   point, Newton on the slice looks for a witness point (from an end
+//   point only when slack_in_noise holds there); one it finds and
 //   that was not met before is written with its slack coordinates 0.  This
 //   finds the points far from the origin that the embedded system leaves
 //   too badly determined for its paths to end there.
@@ -53,6 +54,10 @@
 //   well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq, max_sv_pt,
 //       min_sv_pt)  the test above, or max_sv > 1e-8 and min_sv_pt > 1e-12
 //       max_sv_pt, the estimates of the Jacobian scaled to the point.
+//   slack_in_noise(N, n, x, tsum)  |x_i| <= kSlackNoise eps max_{l<=n}
+//       tsum(l) for every slack i = n+1..N: a slack that the rounding of the
+//       given equations (term sums tsum(N) at x(N)) can explain; false
+//       whenever a value is NaN.
 //   is_witness(N, n, x, lcoef, conditioned)  conditioned and |x_i| <=
 //       slack_bound(n, i - n, x, lcoef) for i = n+1..N; false whenever a value
 //       is NaN.
@@ -79,6 +84,7 @@ void scale_to_point(int N, int n, vec_ref<const double> scale, vec_ref<const dou
 bool well_conditioned(double max_sv, double min_sv, double max_sv_eq, double min_sv_eq);
 bool well_conditioned(double max_sv, double min_sv, double max_sv_eq, double min_sv_eq,
                       double max_sv_pt, double min_sv_pt);
+bool slack_in_noise(int N, int n, vec_ref<const cplx> x, vec_ref<const double> tsum);
 bool is_witness(int N, int n, vec_ref<const cplx> x, mat_ref<const cplx> lcoef, bool conditioned);
 
 void write_witness(std::ostream& out, int N, int M, int n, int k, int nroot, int& nwitness,
