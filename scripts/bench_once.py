@@ -13,7 +13,9 @@ SYSTEM:wK for witsolve with K hyperplanes.  SYSTEM: cyclic-N, katsura-N,
 noon-N, eco-N, tiny (0*x^2 + y - 1; x - y), double ((x-1)^2 (y+1);
 (y-2)(x+2), where the double root may stay twice), circle, bigcircle (radius
 1e6), sphere, twisted, quartic, fermat-D (x^D + y^D = 1 given as
-{f, (x - 2y + 3) f}), or any of these for witsolve.
+{f, (x - 2y + 3) f}), sphereline (a sphere and the line x = 2, y = 3, whose
+one point is the witness set for one hyperplane), or any of these for
+witsolve.
 
 Oracles, independent of the solver: a written root counts when the system,
 evaluated here in binary floating point from the text, has a relative
@@ -80,6 +82,9 @@ def witness_system(build, name):
         return ["x^2 - y", "x*y - z", "x*z - y^2"], 3
     if name == "quartic":
         return ["x^4 + y^4 - 3*x^2*y + x - 1", "(x - 2*y + 3)*(x^4 + y^4 - 3*x^2*y + x - 1)"], 4
+    if name == "sphereline":
+        s = "(x^2 + y^2 + z^2 - 1)"
+        return [f"{s}*(x - 2)", f"{s}*(y - 3)", f"{s}*(x + y - 5)"], 1
     if name.startswith("fermat-"):
         d = int(name.split("-")[1])
         f = f"x^{d} + y^{d} - 1"
@@ -241,6 +246,10 @@ def line_cut(eqs, names, planes):
     univariate polynomial of the first equation along it, with mpmath."""
     n = len(names)
     mp = mpmath
+    if len(eqs) == 3 and eqs[0].endswith("*(x - 2)"):
+        # the sphere and the line x = 2, y = 3: one plane meets the line once
+        (a, b, c, d), = planes
+        return [[mp.mpc(2), mp.mpc(3), -(2 * a + 3 * b + d) / c]]
     if n == 2:
         (a, b, c), = planes
         if abs(b) > abs(a):

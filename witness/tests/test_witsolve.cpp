@@ -354,6 +354,18 @@ eqn times_line(const eqn& f) {
   return g;
 }
 
+// The product of two equations, terms not collected.
+eqn times(const eqn& f, const eqn& g) {
+  eqn h;
+  for (const auto& s : f)
+    for (const auto& t : g) {
+      std::vector<int> e(s.first.size());
+      for (std::size_t j = 0; j < e.size(); ++j) e[j] = s.first[j] + t.first[j];
+      h.push_back({e, s.second * t.second});
+    }
+  return h;
+}
+
 // Every witness point once, on every draw: the points written lie on the
 // variety (backward error of the given equations, the written hyperplanes
 // and vanishing slack), no point twice where the check can separate every
@@ -367,6 +379,11 @@ TEST(witsolve, EveryWitnessPointOnce) {
   const eqn fermat = {{{10, 0}, 1}, {{0, 10}, 1}, {{0, 0}, -1}};
   const eqn fermat20 = {{{20, 0}, 1}, {{0, 20}, 1}, {{0, 0}, -1}};
   const eqn big_circle = {{{2, 0}, 1}, {{0, 2}, 1}, {{0, 0}, -1e12}};
+  // The sphere times x - 2, y - 3 and x + y - 5: the sphere and the line
+  // x = 2, y = 3.
+  const eqn sx = times(sphere, {{{1, 0, 0}, 1}, {{0, 0, 0}, -2}}),
+            sy = times(sphere, {{{0, 1, 0}, 1}, {{0, 0, 0}, -3}}),
+            sxy = times(sphere, {{{1, 0, 0}, 1}, {{0, 1, 0}, 1}, {{0, 0, 0}, -5}});
   struct row {
     const char* what;
     std::vector<eqn> eqs;
@@ -389,6 +406,9 @@ TEST(witsolve, EveryWitnessPointOnce) {
       // noise above its residual bound.  Both points on every draw: the
       // equations are balanced against their slack terms.
       {"circle of radius 1e6", {big_circle, big_circle}, 1, 2, 10, true, true},
+      // One hyperplane cuts the sphere in a curve, none of whose points is
+      // written, and the line in its one witness point.
+      {"a sphere and a line", {sx, sy, sxy}, 1, 1, 10, true, true},
   };
   // clang-format on
   for (const row& r : rows) {
