@@ -18,8 +18,8 @@
 //   The end points that pass the tests below are written in their order,
 //   except one that Newton on the slice (slack 0, SliceNewton.h) brings to
 //   a witness point met there before (two paths ended at one point), and one
-//   that passed only the relative conditioning tests where Newton on the
-//   slice does not confirm it.  Then,
+//   whose Jacobian is not clearly_conditioned where Newton on the slice does
+//   not confirm it.  Then,
 //   from each end point that failed the tests and each lost path's last
 //   point, Newton on the slice looks for a witness point (from an end
 //   point only when slack_in_noise holds there); one it finds and
@@ -40,8 +40,6 @@
 //   equilibrate(N, scale, a)  row i of a(N,N) divided by scale(i) (rows of
 //       scale 0 stay): the Jacobian of the equations scaled to coefficients
 //       of size at most 1.
-//   strictly_conditioned(max_sv, min_sv)  max_sv > 1e-8 and min_sv > 1e-8
-//       max_sv: the test on the unscaled Jacobian alone.
 //   well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq)  the singular-value
 //       estimates of the Jacobian and of its equilibrated copy: max_sv > 1e-8
 //       and min_sv > 1e-8 max_sv, or max_sv > 1e-8 and min_sv_eq > 1e-12
@@ -58,6 +56,10 @@
 //   well_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq, max_sv_pt,
 //       min_sv_pt)  the test above, or max_sv > 1e-8 and min_sv_pt > 1e-12
 //       max_sv_pt, the estimates of the Jacobian scaled to the point.
+//   clearly_conditioned(max_sv, min_sv, max_sv_eq, min_sv_eq, max_sv_pt,
+//       min_sv_pt)  max_sv > 1e-8 and min_sv > 1e-8 max_sv, or a ratio of
+//       the equilibrated or the point-scaled estimates above 1e-10: the
+//       Jacobian is not singular to rounding in any of the three scalings.
 //   slack_in_noise(N, n, x, tsum)  |x_i| <= kSlackNoise eps max_{l<=n}
 //       tsum(l) for every slack i = n+1..N: a slack that the rounding of the
 //       given equations (term sums tsum(N) at x(N)) can explain; false
@@ -85,10 +87,11 @@ void equilibrate(int N, vec_ref<const double> scale, mat_ref<cplx> a);
 double hyperplane_size(int n, int j, vec_ref<const cplx> x, mat_ref<const cplx> lcoef);
 void scale_to_point(int N, int n, vec_ref<const double> scale, vec_ref<const double> tsum,
                     vec_ref<const cplx> x, mat_ref<const cplx> lcoef, mat_ref<cplx> a);
-bool strictly_conditioned(double max_sv, double min_sv);
 bool well_conditioned(double max_sv, double min_sv, double max_sv_eq, double min_sv_eq);
 bool well_conditioned(double max_sv, double min_sv, double max_sv_eq, double min_sv_eq,
                       double max_sv_pt, double min_sv_pt);
+bool clearly_conditioned(double max_sv, double min_sv, double max_sv_eq, double min_sv_eq,
+                         double max_sv_pt, double min_sv_pt);
 bool slack_in_noise(int N, int n, vec_ref<const cplx> x, vec_ref<const double> tsum);
 bool is_witness(int N, int n, vec_ref<const cplx> x, mat_ref<const cplx> lcoef, bool conditioned);
 
