@@ -17,23 +17,14 @@
 #include "WrtSol_W.h"
 #include "quad_types.h"
 #include "sysprep.h"
+#include "term_eqn.h"
 
 namespace hc {
 namespace {
 
-// An equation as its terms: exponents and coefficient.
-using eqn = std::vector<std::pair<std::vector<int>, double>>;
-
-// f times (x - 2y + 3).
-eqn times_line(const eqn& f) {
-  eqn g;
-  for (const auto& t : f) {
-    g.push_back({{t.first[0] + 1, t.first[1]}, t.second});
-    g.push_back({{t.first[0], t.first[1] + 1}, -2 * t.second});
-    g.push_back({t.first, 3 * t.second});
-  }
-  return g;
-}
+using test::eqn;
+using test::times;
+using test::times_line;
 
 // The given system cut by the hyperplanes lcoef(k, n+1) with the slack
 // coefficients zcoef(n, k), unscaled, in the embedded system's order.
@@ -132,10 +123,7 @@ TEST(slice_newton, FindsFarPointsOfTheFermatCurvesToTheirSize) {
 TEST(slice_newton, NoIsolatedPointOfTheSliceIsAccepted) {
   // The circle twice, squared: its witness points are double roots.
   const eqn c = {{{2, 0}, 1}, {{0, 2}, 1}, {{0, 0}, -1}};
-  eqn c2;
-  for (const auto& s : c)
-    for (const auto& t : c)
-      c2.push_back({{s.first[0] + t.first[0], s.first[1] + t.first[1]}, s.second * t.second});
+  const eqn c2 = times(c, c);
   mat<cplx> line(1, 3);
   line(1, 1) = cplx(0.6, 0.8);
   line(1, 2) = cplx(0, 1);

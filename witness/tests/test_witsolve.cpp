@@ -26,6 +26,7 @@
 #include "fatal.h"
 #include "ffread.h"
 #include "proc.h"
+#include "term_eqn.h"
 
 namespace hc {
 namespace {
@@ -328,7 +329,9 @@ TEST(witsolve, UnreadableInputAndAnswersEndWithTheReadersError) {
 namespace hc {
 namespace {
 
-using eqn = std::vector<std::pair<std::vector<int>, double>>;
+using test::eqn;
+using test::times;
+using test::times_line;
 
 // |f(x)| relative to sum_k |c_k| |x^e_k|: the componentwise backward error.
 double backward_error(const eqn& f, const std::vector<cx>& x) {
@@ -341,29 +344,6 @@ double backward_error(const eqn& f, const std::vector<cx>& x) {
     scale += std::abs(t.second) * std::abs(mono);
   }
   return scale > 0 ? std::abs(v) / scale : std::abs(v);
-}
-
-// f times (x - 2y + 3): a square system whose only solution set is f = 0.
-eqn times_line(const eqn& f) {
-  eqn g;
-  for (const auto& t : f) {
-    g.push_back({{t.first[0] + 1, t.first[1]}, t.second});
-    g.push_back({{t.first[0], t.first[1] + 1}, -2 * t.second});
-    g.push_back({t.first, 3 * t.second});
-  }
-  return g;
-}
-
-// The product of two equations, terms not collected.
-eqn times(const eqn& f, const eqn& g) {
-  eqn h;
-  for (const auto& s : f)
-    for (const auto& t : g) {
-      std::vector<int> e(s.first.size());
-      for (std::size_t j = 0; j < e.size(); ++j) e[j] = s.first[j] + t.first[j];
-      h.push_back({e, s.second * t.second});
-    }
-  return h;
 }
 
 // Every witness point once, on every draw: the points written lie on the
