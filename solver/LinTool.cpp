@@ -75,6 +75,15 @@ void start_vector(int n, vec_ref<const double> tmp1, vec_ref<const double> tmp2,
                           std::to_string(cols) + " matrix, which cannot be held in memory");
 }
 
+// v(0..len-1) := (I - 2 w w^H) v: one Householder reflection of a column
+// segment.
+void reflect(int len, const cplx* w, cplx* v) {
+  cplx t(0.0, 0.0);
+  for (int g = 0; g < len; ++g) t = t + std::conj(w[g]) * v[g];
+  const cplx t2 = 2.0 * t;
+  for (int g = 0; g < len; ++g) v[g] = v[g] - t2 * w[g];
+}
+
 }  // namespace
 
 void cqaxb(int n, mat_ref<cplx> a, vec_ref<cplx> b) { cqaxb_t<double>(n, a, b, kEps5); }
@@ -133,13 +142,7 @@ void cqqrsr(int m, mat_ref<cplx> a) {
     cqhousevec(len, len, a.col(s).sub(s, len), w, c);
     a(s, s) = c;
     for (int g = s + 1; g <= m; ++g) a(g, s) = cplx(0.0, 0.0);
-    for (int d = s + 1; d <= m; ++d) {
-      cplx* ad = a.col(d).data() + (s - 1);
-      cplx t(0.0, 0.0);
-      for (int g = 0; g < len; ++g) t = t + std::conj(w.data()[g]) * ad[g];
-      const cplx t2 = 2.0 * t;
-      for (int g = 0; g < len; ++g) ad[g] = ad[g] - t2 * w.data()[g];
-    }
+    for (int d = s + 1; d <= m; ++d) reflect(len, w.data(), a.col(d).data() + (s - 1));
   }
 }
 
@@ -149,16 +152,9 @@ void cqlsq(int m, int n, mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> w) {
     vec_ref<cplx> ws = w.sub(1, len);
     cplx c;
     cqhousevec(len, len, a.col(s).sub(s, len), ws, c);
-    // Reflect the columns to the right and the right-hand side: each gets
-    // v := v - 2 w (w^H v) over rows s..m.
-    auto reflect = [&](cplx* v) {
-      cplx t(0.0, 0.0);
-      for (int g = 0; g < len; ++g) t = t + std::conj(ws.data()[g]) * v[g];
-      const cplx t2 = 2.0 * t;
-      for (int g = 0; g < len; ++g) v[g] = v[g] - t2 * ws.data()[g];
-    };
-    for (int d = s + 1; d <= n; ++d) reflect(a.col(d).data() + (s - 1));
-    reflect(b.data() + (s - 1));
+    // The columns to the right and the right-hand side, over rows s..m.
+    for (int d = s + 1; d <= n; ++d) reflect(len, ws.data(), a.col(d).data() + (s - 1));
+    reflect(len, ws.data(), b.data() + (s - 1));
     a(s, s) = c;
     for (int g = s + 1; g <= m; ++g) a(g, s) = cplx(0.0, 0.0);
   }

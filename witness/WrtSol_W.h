@@ -19,13 +19,12 @@
 //   except one that Newton on the slice (slack 0, SliceNewton.h) brings to
 //   a witness point met there before (two paths ended at one point), and one
 //   whose Jacobian is not clearly_conditioned where Newton on the slice does
-//   not confirm it.  Then,
-//   from each end point that failed the tests and each lost path's last
-//   point, Newton on the slice looks for a witness point (from an end
-//   point only when slack_in_noise holds there); one it finds and
-//   that was not met before is written with its slack coordinates 0.  This
-//   finds the points far from the origin that the embedded system leaves
-//   too badly determined for its paths to end there.
+//   not confirm it.  Then, from each end point that failed the tests (when
+//   slack_in_noise holds there) and each lost path's last point, Newton on
+//   the slice looks for a witness point; one it finds and that was not met
+//   before is written with its slack coordinates 0.  This finds the points
+//   far from the origin that the embedded system leaves too badly
+//   determined for its paths to end there.
 //   A point is a witness point when its polish succeeds (the polish's
 //   residual bound, or a componentwise backward error of at most
 //   kBackErrFactor machine epsilons, BackErr.h, as the writer of data.roots
