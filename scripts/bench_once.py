@@ -13,9 +13,10 @@ SYSTEM:wK for witsolve with K hyperplanes.  SYSTEM: cyclic-N, katsura-N,
 noon-N, eco-N, tiny (0*x^2 + y - 1; x - y), double ((x-1)^2 (y+1);
 (y-2)(x+2), where the double root may stay twice), circle, bigcircle (radius
 1e6), sphere, twisted, quartic, fermat-D (x^D + y^D = 1 given as
-{f, (x - 2y + 3) f}), sphereline (a sphere and the line x = 2, y = 3, whose
-one point is the witness set for one hyperplane), or any of these for
-witsolve.
+{f, (x - 2y + 3) f}), doublecircle (the circle squared: double witness
+points, whose copies may stay), sphereline (a sphere and the line x = 2,
+y = 3, whose one point is the witness set for one hyperplane), or any of
+these for witsolve.
 
 Oracles, independent of the solver: a written root counts when the system,
 evaluated here in binary floating point from the text, has a relative
@@ -28,8 +29,10 @@ and the moduli of the exact points that no run wrote are printed (a point of
 modulus r on a curve of degree d has terms of size r^d that cancel: beyond
 r^d ~ 1e13 double precision cannot tell it from a point off the curve).
 
-When the build was configured with -DHC_CHECK_STATS=ON the duplicate check
-reports its re-tracks on standard error; their totals are printed too.
+For witsolve, "run s" is the mean CPU time of the whole process per run,
+the writer included.  When the build was configured with -DHC_CHECK_STATS=ON
+the duplicate check reports its re-tracks on standard error; their totals
+are printed too.
 """
 import argparse
 import cmath
@@ -82,6 +85,9 @@ def witness_system(build, name):
         return ["x^2 - y", "x*y - z", "x*z - y^2"], 3
     if name == "quartic":
         return ["x^4 + y^4 - 3*x^2*y + x - 1", "(x - 2*y + 3)*(x^4 + y^4 - 3*x^2*y + x - 1)"], 4
+    if name == "doublecircle":
+        # the circle squared: its witness points are double
+        return ["(x^2 + y^2 - 1)^2", "(x - 2*y + 3)*(x^2 + y^2 - 1)^2"], 2
     if name == "sphereline":
         s = "(x^2 + y^2 + z^2 - 1)"
         return [f"{s}*(x - 2)", f"{s}*(y - 3)", f"{s}*(x + y - 5)"], 1
@@ -299,6 +305,23 @@ def univariate_roots(eq, names, p0, dirv):
     return [[p + t * v for p, v in zip(p0, dirv)] for t in ts]
 
 
+def run_timed(argv, text, cwd):
+    """Runs argv in cwd with text on standard input; returns the completed
+    process (returncode, stdout, stderr) and its own CPU seconds, user and
+    system, writer included (the summary's running time leaves it out)."""
+    with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
+        child = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=out, stderr=err, text=True,
+                                 cwd=cwd)
+        child.stdin.write(text)
+        child.stdin.close()
+        _, status, usage = os.wait4(child.pid, 0)
+        child.returncode = os.waitstatus_to_exitcode(status)
+        out.seek(0)
+        err.seek(0)
+        done = subprocess.CompletedProcess(argv, child.returncode, out.read(), err.read())
+    return done, usage.ru_utime + usage.ru_stime
+
+
 def run_witness(build, name, k):
     eqs, degree = witness_system(build, name)
     names = variables(eqs)
@@ -308,8 +331,7 @@ def run_witness(build, name, k):
                              capture_output=True, text=True, check=True).stdout
         os.makedirs(os.path.join(d, "bin"))
         open(os.path.join(d, "bin", "input.num"), "w").write(num)
-        p = subprocess.run([f"{build}/witness/witsolve"], input=f"{k}\n", capture_output=True,
-                           text=True, cwd=d)
+        p, proc = run_timed([f"{build}/witness/witsolve"], f"{k}\n", d)
         wit = open(os.path.join(d, "data.witness")).read() if p.returncode == 0 else ""
     pts = parse_points(wit, n + k)
     lines = wit.splitlines()
@@ -343,6 +365,7 @@ def run_witness(build, name, k):
             "summary": count(p.stdout, "The # of witness points ="),
             "time": float(re.search(r"running time :\s*(\S+)", p.stdout).group(1))
             if p.returncode == 0 else 0.0, "degree": degree, "quad": p.stdout.count(" 111\n"),
+            "proc": proc,
             "missed": missed,
             **stats_of(p.stderr)}
 
@@ -364,7 +387,7 @@ def main():
     a = ap.parse_args()
     build = os.path.abspath(a.build)
     print(f"{'case':<16}{'runs':>5}{'all once':>9}{'written':>12}{'distinct':>12}{'copies':>8}"
-          f"{'bad':>5}{'miscount':>9}{'retracks':>14}{'cpu s':>16}")
+          f"{'bad':>5}{'miscount':>9}{'retracks':>14}{'cpu s':>16}{'run s':>8}")
     for case in a.cases:
         name, how = case.split(":")
         with concurrent.futures.ThreadPoolExecutor(a.jobs) as ex:
@@ -382,8 +405,10 @@ def main():
         tm = f"{min(r['time'] for r in res):.2f}-{max(r['time'] for r in res):.2f}"
         missed = sorted(m for r in res for m in r.get("missed", []))
         far = f"  missed |x| {missed[0]:.3g}-{missed[-1]:.3g} ({len(missed)})" if missed else ""
+        # the whole process per run, on average (witsolve only)
+        run_s = f"{sum(r['proc'] for r in res) / len(res):.3f}" if "proc" in res[0] else "-"
         print(f"{case:<16}{a.runs:>5}{ok:>9}{rng('written'):>12}{rng('distinct'):>12}{copies:>8}"
-              f"{bad:>5}{mis:>9}{rt:>14}{tm:>16}  expect {expect}{far}")
+              f"{bad:>5}{mis:>9}{rt:>14}{tm:>16}{run_s:>8}  expect {expect}{far}")
         sys.stdout.flush()
 
 
