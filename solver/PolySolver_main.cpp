@@ -25,6 +25,7 @@
 #include "ec_check.h"
 #include "ec_loader.h"
 #include "fatal.h"
+#include "outfile.h"
 #include "ffread.h"
 #include "ffwrite.h"
 #include "path_data.h"
@@ -179,6 +180,9 @@ void summary(const run_counts& rc) {
 // trnd: the clock value to use, or -1 for the clock's own.
 int run(int trnd_fixed) {
   catch_memory_exhaustion();
+  // data.roots replaces an earlier file only when the whole run succeeded,
+  // standard output included.
+  hold_outputs();
   if (load_evalcore() != 0) return status::library;
 
   suppsys rd;
@@ -206,7 +210,7 @@ int run(int trnd_fixed) {
   else
     linear_homotopy(sys, rd.var, trnd, rc);
   summary(rc);
-  return stdout_status();
+  return publish_outputs();
 }
 
 }  // namespace

@@ -172,6 +172,9 @@ std::vector<cli_case> refusal_cases() {
        {{"MEva.so", full}, {"input.num", circle_input}, {"data.roots", "<link to /dev/null>"}},
        {{"MEva.so", full}, {"input.num", circle_input}, {"data.roots", "<link to /dev/null>"}},
        "", 0, 0, "/dev/full"},
+      {"a full disk as standard output keeps an earlier data.roots", {}, "2\n", "",
+       "rootsolve: cannot write standard output: No space left on device\n", status::output,
+       good, good, "", 0, 0, "/dev/full"},
       // Sizes beyond the program: 31 quadrics have 2^31 paths, one more than
       // a 32-bit count holds.
       {"more paths than a 32-bit count holds", {}, "2\n", linear,

@@ -132,7 +132,7 @@ std::string exponent_line(const Term& t) {
 
 // tav_style (with_counts) and rud_style.  Both files are written to
 // temporaries and replace the old files only once both are complete; when
-// either cannot be opened, neither is changed.
+// either cannot be opened or written, neither is changed.
 int supp_coef_style(const polysys_t& s, bool with_counts) {
   const std::string base = _output_file != nullptr ? _output_file : _default_file;
   out_file supp(base + ".supp");
@@ -162,11 +162,9 @@ int supp_coef_style(const polysys_t& s, bool with_counts) {
   for (const Poly& p : s)
     for (const Term& t : p) co << coef_text(t.coef, kCoefDigits, kCoefSciBelow) << '\n';
 
-  for (out_file* o : {&supp, &coef}) {
-    if (!o->commit()) {
-      write_error(o->path(), errno);
-      return kExitOutput;
-    }
+  if (out_file* failed = commit_together({&supp, &coef})) {
+    write_error(failed->path(), errno);
+    return kExitOutput;
   }
   return 0;
 }

@@ -10,6 +10,7 @@
 
 #include "cli_table.h"
 #include "run_process.h"
+#include "small_tmpfs.h"
 
 namespace hc::test {
 namespace {
@@ -355,6 +356,39 @@ TEST(EqtransCli, FullDiskIsAFailure) {
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "eqtrans: cannot write data.supp: No space left on device\n");
     EXPECT_EQ(r.status, 1);
+  }
+}
+
+// A full disk with room for the new FILE.supp but not for the new
+// FILE.coef: neither old file is replaced and no temporary stays.  1200
+// terms in 29 variables with complex coefficients: FILE.supp takes about
+// 70 KB and is written to disk while the text is made, FILE.coef (about
+// 50 KB) only when both are finished, so it is FILE.coef that fails.
+TEST(EqtransCli, AFullDiskReplacesNeitherFile) {
+  constexpr int kTerms = 1200, kVars = 29;
+  constexpr unsigned long long kPage = 4096;
+  std::string eq;
+  for (int k = 0; k < kTerms; ++k)
+    eq += (k > 0 ? " + " : "") + std::string("(1/3+i/7)*x") + std::to_string(k % kVars) + "^" +
+          std::to_string(k / kVars + 1);
+  auto pages = [&](std::size_t bytes) { return (bytes + kPage - 1) / kPage; };
+  const file_map old = {{"data.supp", "old supp\n"}, {"data.coef", "old coef\n"}};
+  for (const char* style : {"-T", "-R"}) {
+    SCOPED_TRACE(style);
+    scratch_dir plain;
+    ASSERT_EQ(run_in(eqtrans, {style}, eq, plain.path()).status, 0);
+    const std::size_t supp = read_file(plain.file("data.supp")).size();
+    const std::size_t coef = read_file(plain.file("data.coef")).size();
+    ASSERT_GE(pages(coef), 4u);
+    // The two old files, the new FILE.supp and half of the new FILE.coef.
+    small_tmpfs disk((2 + pages(supp) + pages(coef) / 2) * kPage);
+    if (!disk.ok()) GTEST_SKIP() << "no full-disk case: " << disk.why();
+    make_files(disk.path(), old);
+    const proc_result r = run_in(eqtrans, {style}, eq, disk.path());
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "eqtrans: cannot write data.coef: No space left on device\n");
+    EXPECT_EQ(r.status, 1);
+    expect_files(dir_files(disk.path()), old);
   }
 }
 
