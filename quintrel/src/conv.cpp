@@ -28,10 +28,9 @@ constexpr int kSymDigits = 6;
 constexpr int kCoefSciBelow = -5;
 constexpr int kSymSciBelow = -4;
 
-// Exit status when the input is not a system that can be converted (a syntax
-// error, a refused operation, a coefficient that is not finite), and when an
-// output cannot be opened or written: the table of fatal.h.
-constexpr int kExitBadInput = status::data;
+// Exit status when an output cannot be opened or written: the table of
+// fatal.h.  An input that is not a system that can be converted ends with
+// the parse's own status (polysys_t::failure_status).
 constexpr int kExitOutput = status::output;
 
 // Room for one number: at most 17 digits, a sign, a point, up to 20 leading
@@ -84,7 +83,13 @@ error_t _parse_opt(int key, char* arg, argp_state* state) {
       _style = static_cast<char>(key);
       break;
     case ARGP_KEY_ARG:
-      argp_usage(state);  // prints the usage and exits with status 64
+      // The likeliest first mistake is naming the system's file: say where
+      // the system is read from.  argp_error prints the message and the hint
+      // to --help and exits with status 64.
+      argp_error(state,
+                 "unexpected argument '%s': the system is read from standard input, "
+                 "as in: eqtrans < %s > input.num",
+                 arg, arg);
       break;
     case ARGP_KEY_END:
       break;
@@ -236,7 +241,7 @@ int main(int argc, char** argv) {
   if (_output_file == nullptr) _output_file = _default_file;
 
   polysys_t sys;
-  if (!sys.parse()) return kExitBadInput;
+  if (!sys.parse()) return sys.failure_status();
 
   switch (_style) {
     case 'T':
