@@ -73,6 +73,14 @@ std::string misfit(const std::string& why) {
 
 const char* const old_roots = "the roots of an earlier run\n";
 
+// x + y + z; x*y as eqtrans writes it: 3 unknowns, 2 equations.
+const std::string non_square =
+    "3\n3\n1\n1 0 0 \n0 1 0 \n0 0 1 \n1 1 0 \n(1,0)\n(1,0)\n(1,0)\n(1,0)\nx\ny\nz\n";
+const std::string not_square =
+    "a system of 2 equations in 3 unknowns, where a square system is needed (as many "
+    "equations as unknowns): the line holds 3 exponents where the term count of equation 3 "
+    "belongs\n";
+
 // Runs where nothing is tracked: every file stays as it was (an earlier
 // data.roots included), and the exact message and status are those of the
 // table of fatal.h.
@@ -151,8 +159,23 @@ std::vector<cli_case> refusal_cases() {
        input("1\n2\n-1\n0\n(1,0)\n(1,0)\nx\n")},
       {"an exponent beyond 32 bits", {}, "2\n", "",
        "rootsolve: input.num, line 3: integer out of the 32-bit range, found \"4294967297\"\n",
-       status::data, input("1\n2\n4294967297\n0\n(1,0)\n(1,0)\nx\n"),
+       status::size, input("1\n2\n4294967297\n0\n(1,0)\n(1,0)\nx\n"),
        input("1\n2\n4294967297\n0\n(1,0)\n(1,0)\nx\n")},
+      {"more unknowns than equations, as eqtrans writes them", {}, "2\n", "",
+       "rootsolve: input.num, line 4: " + not_square, status::data, input(non_square),
+       input(non_square)},
+      {"2e9 equations", {}, "2\n", "",
+       "rootsolve: input.num, line 1: the system is too large: the n x (m + n) exponents of "
+       "2000000000 equations with 2000000000 or more terms pass the 32-bit numbering\n",
+       status::size, input("2000000000\n1\n"), input("2000000000\n1\n")},
+      {"counts whose sum passes 2^31", {}, "2\n", "",
+       "rootsolve: input.num, line 3: the system is too large: the n x (m + n) exponents of "
+       "2 equations with 2500000000 or more terms pass the 32-bit numbering\n",
+       status::size, input("2\n1000000000\n1500000000\n"),
+       input("2\n1000000000\n1500000000\n")},
+      {"a count beyond 32 bits", {}, "2\n", "",
+       "rootsolve: input.num, line 2: integer out of the 32-bit range, found \"2147483648\"\n",
+       status::size, input("1\n2147483648\n"), input("1\n2147483648\n")},
       // The answer at the prompt.
       {"no answer", {}, "", prompt,
        "rootsolve: standard input: empty input, expected an integer\n", status::data, good,
