@@ -183,7 +183,12 @@ int run(int trnd_fixed) {
   // data.roots replaces an earlier file only when the whole run succeeded,
   // standard output included.
   hold_outputs();
-  if (load_evalcore() != 0) return status::library;
+  // The loader's message stays on standard output; standard error gets the
+  // one line of every failure, with the remedy.
+  if (load_evalcore() != 0)
+    fatal(status::library, "./MEva.so cannot be bound (" + evalcore_bind_message() +
+                               "); make it: evalgen < input.num, then gfortran -shared -fPIC "
+                               "-O0 MEva.f90 -o MEva.so");
 
   suppsys rd;
   {

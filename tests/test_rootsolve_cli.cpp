@@ -73,6 +73,12 @@ std::string misfit(const std::string& why) {
 
 const char* const old_roots = "the roots of an earlier run\n";
 
+std::string unbound(const std::string& loader_message) {
+  return "rootsolve: ./MEva.so cannot be bound (" + loader_message +
+         "); make it: evalgen < input.num, then gfortran -shared -fPIC -O0 MEva.f90 -o "
+         "MEva.so\n";
+}
+
 // x + y + z; x*y as eqtrans writes it: 3 unknowns, 2 equations.
 const std::string non_square =
     "3\n3\n1\n1 0 0 \n0 1 0 \n0 0 1 \n1 1 0 \n(1,0)\n(1,0)\n(1,0)\n(1,0)\nx\ny\nz\n";
@@ -101,18 +107,25 @@ std::vector<cli_case> refusal_cases() {
   // clang-format off
   std::vector<cli_case> c = {
       // The library.
-      {"no library: the loader's message alone", {}, "2\n",
-       "error: ./MEva.so: cannot open shared object file: No such file or directory\n", "",
+      {"no library: the loader's message, and the remedy on standard error", {}, "2\n",
+       "error: ./MEva.so: cannot open shared object file: No such file or directory\n",
+       unbound("./MEva.so: cannot open shared object file: No such file or directory"),
        status::library, with({{"input.num", circle_input}}),
        with({{"input.num", circle_input}})},
       {"a library without coefhhthx_", {}, "2\n",
-       "error: ./MEva.so: undefined symbol: coefhhthx_\n", "", status::library,
+       "error: ./MEva.so: undefined symbol: coefhhthx_\n",
+       unbound("./MEva.so: undefined symbol: coefhhthx_"), status::library,
        with({{"MEva.so", slurp(EVALCORE_NO_COEF)}, {"input.num", circle_input}}),
        with({{"MEva.so", slurp(EVALCORE_NO_COEF)}, {"input.num", circle_input}})},
       {"a directory as the library", {}, "2\n",
-       "error: ./MEva.so: cannot read file data: Is a directory\n", "", status::library,
+       "error: ./MEva.so: cannot read file data: Is a directory\n",
+       unbound("./MEva.so: cannot read file data: Is a directory"), status::library,
        with({{"MEva.so", "<dir>"}, {"input.num", circle_input}}),
        with({{"MEva.so", "<dir>"}, {"input.num", circle_input}})},
+      {"not a library", {}, "2\n",
+       "error: ./MEva.so: file too short\n", unbound("./MEva.so: file too short"),
+       status::library, with({{"MEva.so", "text\n"}, {"input.num", circle_input}}),
+       with({{"MEva.so", "text\n"}, {"input.num", circle_input}})},
       {"a library of the same n and m, other supports", {}, "2\n", "",
        misfit("evahhx_: the value of equation 1 differs at a test point"), status::library,
        lib(other_supports, circle_input), lib(other_supports, circle_input)},
