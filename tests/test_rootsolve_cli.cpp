@@ -4,6 +4,7 @@
 // statuses and the files left behind.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -275,6 +276,35 @@ TEST(rootsolve_cli, UnwritableRootsFile) {
     EXPECT_EQ(r.err, "rootsolve: data.roots: " + c.err + "\n");
     EXPECT_EQ(r.status, status::output);
     EXPECT_EQ(r.out, linear + " The # of paths followed  =          8\n") << r.out;
+    EXPECT_EQ(dir_files(dir.path().string()), before);
+  }
+}
+
+// An interrupt or a termination while data.roots is written: the program
+// ends by the signal, the temporary goes and an earlier data.roots stays.
+// The moment is made certain: standard output is a pipe that nobody reads,
+// with room for the prompt but not for the summary, so the run stops in
+// its last write, with the complete data.roots waiting as a temporary
+// until standard output is written.
+TEST(rootsolve_cli, ASignalWhileWritingRemovesTheTemporary) {
+  // Bytes left in the pipe: the prompt (125 bytes) fits, the summary does not.
+  constexpr std::size_t kRoom = 250;
+  const file_map before = {
+      {"MEva.so", slurp(EVALCORE_FULL)}, {"input.num", circle_input}, {"data.roots", old_roots}};
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(sig);
+    temp_dir dir;
+    make_files(dir.path().string(), before);
+    auto temporary = [&] {
+      for (const auto& e : fs::directory_iterator(dir.path()))
+        if (e.path().filename().string().rfind("data.roots.", 0) == 0) return true;
+      return false;
+    };
+    const signalled_result s =
+        run_until(rootsolve, "2\n", dir.path().string(), kRoom, temporary, sig, 120);
+    EXPECT_TRUE(s.signalled);
+    EXPECT_EQ(s.r.status, 128 + sig);
+    EXPECT_EQ(s.r.err, "");
     EXPECT_EQ(dir_files(dir.path().string()), before);
   }
 }

@@ -3,6 +3,7 @@
 // the directory (an earlier data.witness is kept whole).
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <iterator>
 #include <string>
@@ -128,6 +129,34 @@ TEST(witsolve_cli, FailuresLeaveEveryFileAsItWas) {
     for (auto it = c.files.begin(); it != c.files.end();)
       it = it->first.find('/') != std::string::npos ? c.files.erase(it) : std::next(it);
   for (const cli_case& c : cases) check_case(witsolve(), c);
+}
+
+// An interrupt or a termination while data.witness is written: the program
+// ends by the signal, the temporary goes and an earlier data.witness stays.
+// Standard output is a pipe that nobody reads, with room for the prompt
+// (and a few records of binary128 re-tracks) but not for the summary, so
+// the run stops in its last write, the complete data.witness waiting as a
+// temporary until standard output is written.
+TEST(witsolve_cli, ASignalWhileWritingRemovesTheTemporary) {
+  constexpr std::size_t kRoom = 250;
+  const file_map before = with_input(circle);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(sig);
+    scratch_dir dir;
+    make_files(dir.path(), before);
+    auto temporary = [&] {
+      for (const auto& [name, text] : dir_files(dir.path()))
+        if (name.rfind("data.witness.", 0) == 0) return true;
+      return false;
+    };
+    const signalled_result s = run_until(witsolve(), "1\n", dir.path(), kRoom, temporary, sig, 120);
+    EXPECT_TRUE(s.signalled);
+    EXPECT_EQ(s.r.status, 128 + sig);
+    EXPECT_EQ(s.r.err, "");
+    file_map after = dir_files(dir.path());
+    EXPECT_EQ(after.size(), 2u);  // bin and data.witness
+    EXPECT_EQ(after["data.witness"], old_witness);
+  }
 }
 
 }  // namespace
