@@ -34,9 +34,10 @@ struct pending_temp {
 };
 pending_temp g_pending[kMaxPending];
 
-// Signals whose default action ends the program and that a user sends to
-// stop a run: the terminal's interrupt, kill's default, a closed terminal.
-constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Signals whose default action ends the program and that stop a run: the
+// terminal's interrupt, kill's default, a closed terminal, and a standard
+// output whose reader went away (rootsolve | head).
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
 // Permission bits of a new file before the umask, as fopen gives them.
 constexpr mode_t kNewFileMode = 0666;

@@ -15,8 +15,8 @@
 //   f.publish()        renames the finished temporary over path; false with
 //       errno set when the rename failed, and path is then as it was
 //   f.commit()         finish() then publish()
-//   ~out_file(), fatal(), SIGINT, SIGTERM, SIGHUP  remove a temporary that
-//       was not published (a signal then ends the program as it would have
+//   ~out_file(), fatal(), SIGINT, SIGTERM, SIGHUP, SIGPIPE  remove a
+//       temporary that was not published (a signal then ends the program as it would have
 //       without the handler: the handler is installed only where the signal
 //       had its default action)
 //

@@ -280,8 +280,9 @@ TEST(rootsolve_cli, UnwritableRootsFile) {
   }
 }
 
-// An interrupt or a termination while data.roots is written: the program
-// ends by the signal, the temporary goes and an earlier data.roots stays.
+// An interrupt, a termination, a closed terminal or a closed pipe while
+// data.roots is written: the program ends by the signal, the temporary goes
+// and an earlier data.roots stays.
 // The moment is made certain: standard output is a pipe that nobody reads,
 // with room for the prompt but not for the summary, so the run stops in
 // its last write, with the complete data.roots waiting as a temporary
@@ -291,7 +292,7 @@ TEST(rootsolve_cli, ASignalWhileWritingRemovesTheTemporary) {
   constexpr std::size_t kRoom = 250;
   const file_map before = {
       {"MEva.so", slurp(EVALCORE_FULL)}, {"input.num", circle_input}, {"data.roots", old_roots}};
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
     SCOPED_TRACE(sig);
     temp_dir dir;
     make_files(dir.path().string(), before);

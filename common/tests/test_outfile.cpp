@@ -179,7 +179,7 @@ TEST(out_fileDeathTest, HeldOutputsWaitForStandardOutput) {
 // the program still ends by that signal; a signal the program was started
 // with ignored stays ignored.
 TEST(out_fileDeathTest, ASignalRemovesTheTemporaries) {
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
     SCOPED_TRACE(sig);
     temp_dir dir;
     const fs::path p = dir / "data.witness";

@@ -131,8 +131,9 @@ TEST(witsolve_cli, FailuresLeaveEveryFileAsItWas) {
   for (const cli_case& c : cases) check_case(witsolve(), c);
 }
 
-// An interrupt or a termination while data.witness is written: the program
-// ends by the signal, the temporary goes and an earlier data.witness stays.
+// An interrupt, a termination, a closed terminal or a closed pipe while
+// data.witness is written: the program ends by the signal, the temporary goes
+// and an earlier data.witness stays.
 // Standard output is a pipe that nobody reads, with room for the prompt
 // (and a few records of binary128 re-tracks) but not for the summary, so
 // the run stops in its last write, the complete data.witness waiting as a
@@ -140,7 +141,7 @@ TEST(witsolve_cli, FailuresLeaveEveryFileAsItWas) {
 TEST(witsolve_cli, ASignalWhileWritingRemovesTheTemporary) {
   constexpr std::size_t kRoom = 250;
   const file_map before = with_input(circle);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
     SCOPED_TRACE(sig);
     scratch_dir dir;
     make_files(dir.path(), before);
