@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -52,13 +52,11 @@ mode_t current_umask() {
   return u;
 }
 
-// Only async-signal-safe calls: unlink of the stored paths.
+// Only async-signal-safe calls: unlink of the stored paths.  The entries
+// stay in use: each belongs to its out_file until that releases it.
 void unlink_pending() {
-  for (pending_temp& t : g_pending) {
-    if (t.used == 0) continue;
-    ::unlink(t.path);
-    t.used = 0;
-  }
+  for (const pending_temp& t : g_pending)
+    if (t.used != 0) ::unlink(t.path);
 }
 
 // The handler of kCleanupSignals: removes the temporaries, then the signal,
