@@ -9,14 +9,17 @@
 //                 a read error
 //   size      3   sizes beyond the program: counts, degrees or numbers of
 //                 paths that its 32-bit numbering or its arrays cannot hold
+//                 (in input.num as well), a power too long to expand
+//                 (eqtrans)
 //   memory    4   memory exhausted
 //   library   5   the evaluator library ./MEva.so cannot be bound, or was not
 //                 generated for the supports of input.num
 //   usage    64   a command line the program does not take
-//   data     65   malformed or refused input: a syntax error, a refused
-//                 operation or a coefficient that is not finite (eqtrans),
-//                 a malformed input.num, an answer that is not an integer or
-//                 is missing
+//   data     65   malformed or refused input: a syntax error (a byte outside
+//                 the notation too), a refused operation or a coefficient
+//                 that is not finite (eqtrans), a malformed input.num or one
+//                 of fewer equations than unknowns, an answer that is not an
+//                 integer or is missing
 //   internal 70   a routine called outside its contract (never in a correct
 //                 run)
 //

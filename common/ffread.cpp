@@ -56,10 +56,10 @@ std::unique_ptr<ffreader> ffreader::open_file(const std::string& path) {
   return r;
 }
 
-void ffreader::fail(const std::string& what) const {
+void ffreader::fail(const std::string& what, int exit_status) const {
   if (line_no_ > 0)
-    fatal(status::data, source_ + ", line " + std::to_string(line_no_) + ": " + what);
-  fatal(status::data, source_ + ": " + what);
+    fatal(exit_status, source_ + ", line " + std::to_string(line_no_) + ": " + what);
+  fatal(exit_status, source_ + ": " + what);
 }
 
 void ffreader::fail_end(const char* what) const {
@@ -152,7 +152,7 @@ int ffreader::parse_int(std::string_view t) {
   }
   if (neg) v = -v;
   if (too_big || v > INT_MAX || v < INT_MIN)
-    fail("integer out of the 32-bit range, found " + quoted(t));
+    fail("integer out of the 32-bit range, found " + quoted(t), range_status_);
   return static_cast<int>(v);
 }
 

@@ -25,7 +25,8 @@
 // or the end of the input before a read is complete is the fatal error of this
 // layer: one message on standard error naming the program, the source (file
 // name or "standard input") and the line, then exit with status
-// status::data (fatal.h).  An input that cannot be opened or read (missing,
+// status::data (fatal.h); an integer beyond the 32-bit range ends it with
+// the range status (set_range_status, status::data unless set).  An input that cannot be opened or read (missing,
 // a directory, a read error) ends the program the same way with
 // status::input.  Nothing returns to the caller after that.
 #pragma once
@@ -37,6 +38,7 @@
 
 #include "array.h"
 #include "cplx.h"
+#include "fatal.h"
 
 namespace hc {
 
@@ -59,10 +61,15 @@ class ffreader {
 
   // Number (from 1) of the line the last read ended on; 0 before any read.
   int line() const { return line_no_; }
+  // The whole text of that line (empty before any read).
+  const std::string& line_text() const { return cur_; }
   const std::string& source() const { return source_; }
+  // The exit status of an integer beyond the 32-bit range: status::size for
+  // the counts and exponents of input.num, which no program can number.
+  void set_range_status(int exit_status) { range_status_ = exit_status; }
   // The fatal error, reported at the current line: "<program>: <source>,
-  // line <n>: <what>" on standard error, then exit with status::data.
-  [[noreturn]] void fail(const std::string& what) const;
+  // line <n>: <what>" on standard error, then exit with exit_status.
+  [[noreturn]] void fail(const std::string& what, int exit_status = status::data) const;
 
  private:
   // Where the current read stands with respect to value separators.
@@ -86,6 +93,7 @@ class ffreader {
   std::size_t pos_ = 0;  // position in cur_
   int line_no_ = 0;
   bool have_line_ = false;  // cur_ holds a line whose rest belongs to the current read
+  int range_status_ = status::data;
   sep sep_ = sep::start;
 };
 

@@ -1,6 +1,7 @@
 // An output file that replaces the file of its name only once it is
 // complete, so that a run that fails half way (a full disk, exhausted
-// memory, a fatal error) leaves an earlier file as it was.
+// memory, a fatal error, a failed standard output, an interrupt) leaves an
+// earlier file as it was.
 //
 //   out_file f(path)   nothing happens to path yet
 //   f.open()           true when writing can start; false with errno set: the
@@ -8,25 +9,50 @@
 //       (EACCES), or its folder is missing or not writable.  The text goes to a temporary
 //       "<path>.XXXXXX" in the same folder.
 //   f.stream()         the stream to write to (after a successful open)
-//   f.commit()         flushes and closes the temporary and renames it over
-//       path; false with errno set when a write or the rename failed, and
-//       path is then as it was
-//   ~out_file(), fatal()  remove a temporary that was not committed
+//   f.finish()         flushes and closes the temporary; false with errno set
+//       when a write failed (the temporary is then removed, path is as it
+//       was).  The finished temporary stays until publish() or the end.
+//   f.publish()        renames the finished temporary over path; false with
+//       errno set when the rename failed, and path is then as it was
+//   f.commit()         finish() then publish()
+//   ~out_file(), fatal(), SIGINT, SIGTERM, SIGHUP, SIGPIPE  remove a
+//       temporary that was not published (a signal then ends the program as it would have
+//       without the handler: the handler is installed only where the signal
+//       had its default action)
 //
-//   write_output(path, write)  the whole of one output file: open, write(stream),
-//       commit; a file that cannot be opened or written ends the program
-//       with status::output and "<path>: cannot open the file for writing: ..."
-//       or "<path>: the file could not be written: ..." (the system's reason)
+//   commit_together(files)  finishes every file, and only when all are
+//       complete renames each over its path: either every file is replaced
+//       or (a write failed) none is.  nullptr on success, else the file that
+//       failed, with errno set; every temporary is then removed.
+//
+//   write_output(path, write)  the whole of one output file: open,
+//       write(stream), finish, then publish at once, or keep it for
+//       publish_outputs() when the program holds its outputs (below).  A file
+//       that cannot be opened or written ends the program with status::output
+//       and "<path>: cannot open the file for writing: ..." or "<path>: the
+//       file could not be written: ..." (the system's reason).
+//   hold_outputs()     from now on write_output keeps each finished file as a
+//       temporary instead of replacing the old file at once
+//   publish_outputs()  the end of a run that holds its outputs: flushes
+//       standard output; when a write to it failed, reports that (fatal.h
+//       stdout_status), removes every held temporary and returns
+//       status::output, the earlier files staying as they were; otherwise
+//       renames every held file over its path, in the order written, and
+//       returns status::ok.  A rename that fails ends the program through
+//       output_failed.
 //
 // Where path names something other than a regular file (a device such as
 // /dev/null, a pipe) it is written in place, truncated at open, as a plain
-// stream would.  A symbolic link is followed: the file it names is replaced
-// and the link stays.  A replaced file keeps its permission bits; a new one
-// gets 0666 less the umask.
+// stream would; finish() is then its end and publish() does nothing.  A
+// symbolic link is followed: the file it names is replaced and the link
+// stays.  A replaced file keeps its permission bits; a new one gets 0666
+// less the umask.
 #pragma once
 
 #include <errno.h>
 
+#include <initializer_list>
+#include <memory>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -65,7 +91,9 @@ class out_file {
 
   bool open();
   std::ostream& stream() { return out_; }
-  bool commit();
+  bool finish();
+  bool publish();
+  bool commit() { return finish() && publish(); }
   const std::string& path() const { return path_; }
 
  private:
@@ -74,27 +102,34 @@ class out_file {
   std::string path_;    // as given
   std::string target_;  // the file replaced (path_ with symbolic links followed)
   std::string temp_;    // empty when written in place or when nothing is pending
+  int slot_ = -1;       // the temporary's entry among the pending ones (outfile.cpp)
   unsigned mode_ = 0;   // permission bits of the result
   bool in_place_ = false;
-  bool registered_ = false;
   fd_buf buf_;
   std::ostream out_{&buf_};
 
-  friend void remove_pending_outputs();
+  friend out_file* commit_together(std::initializer_list<out_file*> files);
 };
 
-// Removes the temporaries of every output file not yet committed; fatal()
+out_file* commit_together(std::initializer_list<out_file*> files);
+
+// Removes the temporaries of every output file not yet published; fatal()
 // calls it.
 void remove_pending_outputs();
 
 [[noreturn]] void output_failed(const std::string& path, bool opening, int err);
 
+void hold_outputs();
+int publish_outputs();
+// The end of write_output: finish f, then publish it or hold it.
+void finish_output(std::unique_ptr<out_file> f);
+
 template <class F>
 void write_output(const std::string& path, F&& write) {
-  out_file f(path);
-  if (!f.open()) output_failed(path, true, errno);
-  std::forward<F>(write)(f.stream());
-  if (!f.commit()) output_failed(path, false, errno);
+  auto f = std::make_unique<out_file>(path);
+  if (!f->open()) output_failed(path, true, errno);
+  std::forward<F>(write)(f->stream());
+  finish_output(std::move(f));
 }
 
 }  // namespace hc

@@ -10,8 +10,11 @@ written.
 The inputs: a 10 MB comment, a 10 MB identifier, 100,000 terms in
 descending, ascending and random order, 100,000 variables of one term each,
 powers of x + 1 up to 100,000 (refused once a coefficient overflows),
-(x/2 + 1/2)^1000, whose coefficients stay finite, and a sum of 20 variables
-squared.  Not a test: nothing here fails on a slow result."""
+powers of x/2 + 1/2, whose coefficients stay finite, up to 5000 (within
+the bound on the products of terms of one power), 8000 (refused once the
+products formed pass it) and 2^31 - 1 (refused before any is formed), and
+a sum of 20 variables squared.  Not a test: nothing here fails on a slow
+result."""
 import os
 import random
 import subprocess
@@ -35,6 +38,9 @@ cases = [
     ("(x+1)^3000", "(x+1)^3000"),
     ("(x+1)^100000", "(x+1)^100000"),
     ("(x/2+1/2)^1000", "(x/2+1/2)^1000"),
+    ("(x/2+1/2)^5000", "(x/2+1/2)^5000"),
+    ("(x/2+1/2)^8000", "(x/2+1/2)^8000"),
+    ("(x/2+1/2)^2147483647", "(x/2+1/2)^2147483647"),
     ("(x1+...+x20)^2", "(" + "+".join("x%d" % k for k in range(1, 21)) + ")^2"),
 ]
 

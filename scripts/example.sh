@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 example=$(cd "${1:-$root/examples/circle}" && pwd)
 option=${2:-2}
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=Release
+"$root/scripts/build_release.sh"   # the build of scripts/test.sh
 bin=$root/build
 
 work=$root/run

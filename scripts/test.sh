@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 jobs=$(nproc)
 
-"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=Release -DHC_WERROR=ON
+"$root/scripts/build_release.sh"
 (cd "$root/build" && ctest --output-on-failure -j "$jobs")
 
 "$root/scripts/build.sh" "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DHC_SANITIZE=ON -DHC_WERROR=ON

@@ -25,6 +25,7 @@
 #include "ec_check.h"
 #include "ec_loader.h"
 #include "fatal.h"
+#include "outfile.h"
 #include "ffread.h"
 #include "ffwrite.h"
 #include "path_data.h"
@@ -179,7 +180,15 @@ void summary(const run_counts& rc) {
 // trnd: the clock value to use, or -1 for the clock's own.
 int run(int trnd_fixed) {
   catch_memory_exhaustion();
-  if (load_evalcore() != 0) return status::library;
+  // data.roots replaces an earlier file only when the whole run succeeded,
+  // standard output included.
+  hold_outputs();
+  // The loader's message stays on standard output; standard error gets the
+  // one line of every failure, with the remedy.
+  if (load_evalcore() != 0)
+    fatal(status::library, "./MEva.so cannot be bound (" + evalcore_bind_message() +
+                               "); make it: evalgen < input.num, then gfortran -shared -fPIC "
+                               "-O0 MEva.f90 -o MEva.so");
 
   suppsys rd;
   {
@@ -206,7 +215,7 @@ int run(int trnd_fixed) {
   else
     linear_homotopy(sys, rd.var, trnd, rc);
   summary(rc);
-  return stdout_status();
+  return publish_outputs();
 }
 
 }  // namespace

@@ -22,9 +22,11 @@ struct binding {
   coefhhthx_fn coefhhthx = nullptr;
 };
 binding g_bind;
+std::string g_message;  // the loader's message of the last binding that failed
 
 int fail(const char* msg) {
-  std::printf("error: %s\n", msg ? msg : "unknown loader error");
+  g_message = msg ? msg : "unknown loader error";
+  std::printf("error: %s\n", g_message.c_str());
   std::fflush(stdout);
   return 1;
 }
@@ -58,6 +60,8 @@ int load_evalcore_from(const std::string& path) {
 // The name holds a slash, so the loader takes the file from the working
 // directory and searches no path.
 int load_evalcore() { return load_evalcore_from("./MEva.so"); }
+
+const std::string& evalcore_bind_message() { return g_message; }
 
 void evahhx_(const int& n, const cplx* cf, const cplx* z, cplx* p, const cplx* cfd, cplx* dp) {
   g_bind.evahhx(&n, cf, z, p, cfd, dp);

@@ -5,6 +5,8 @@
 //       prints "error: <the loader's message>" on standard output and returns 1.
 //       The library is never closed.
 //   load_evalcore_from(path)  the same for another file (tests)
+//   evalcore_bind_message()  the loader's message of the last binding that
+//       failed (empty before any failed)
 //
 // The forwarding entries pass their arguments unchanged to the bound library
 // (every argument by reference; complex values as pairs of doubles; arrays
@@ -26,6 +28,7 @@ namespace hc {
 
 int load_evalcore();
 int load_evalcore_from(const std::string& path);
+const std::string& evalcore_bind_message();
 
 void evahhx_(const int& n, const cplx* cf, const cplx* z, cplx* p, const cplx* cfd, cplx* dp);
 void subexpo_(const int& n, const cplx* cf, const cplx* z, cplx* p, const cplx* cfd,

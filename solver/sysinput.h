@@ -6,11 +6,14 @@
 //       with_names, n names var(n) of 20 characters (otherwise var is
 //       empty).  The values that would make later code index out of bounds
 //       or overflow are the reader's fatal error, like a value that cannot be
-//       read: n < 1, a count below 1, a negative exponent, and a system whose
-//       n x (m + n) exponents (room for the appended constant terms) exceed
-//       the 32-bit range.  Nothing else is checked: the counts are trusted to
-//       match the lines that follow.  s is written only when the whole
-//       system has been read.
+//       read (status::data): n < 1, a count below 1, a negative exponent;
+//       and, with status::size, a system whose n x (m + n) exponents (room
+//       for the appended constant terms) exceed the 32-bit range, and an
+//       integer beyond it.  A line of n >= 2 integers where the count of
+//       equation i >= 2 belongs is a system of i-1 equations in n unknowns
+//       (eqtrans writes one so), refused as not square (status::data).
+//       Nothing else is checked: the counts are trusted to match the lines
+//       that follow.  s is written only when the whole system has been read.
 #pragma once
 
 #include <string>

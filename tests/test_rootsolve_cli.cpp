@@ -4,6 +4,7 @@
 // statuses and the files left behind.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -73,6 +74,20 @@ std::string misfit(const std::string& why) {
 
 const char* const old_roots = "the roots of an earlier run\n";
 
+std::string unbound(const std::string& loader_message) {
+  return "rootsolve: ./MEva.so cannot be bound (" + loader_message +
+         "); make it: evalgen < input.num, then gfortran -shared -fPIC -O0 MEva.f90 -o "
+         "MEva.so\n";
+}
+
+// x + y + z; x*y as eqtrans writes it: 3 unknowns, 2 equations.
+const std::string non_square =
+    "3\n3\n1\n1 0 0 \n0 1 0 \n0 0 1 \n1 1 0 \n(1,0)\n(1,0)\n(1,0)\n(1,0)\nx\ny\nz\n";
+const std::string not_square =
+    "a system of 2 equations in 3 unknowns, where a square system is needed (as many "
+    "equations as unknowns): the line holds 3 exponents where the term count of equation 3 "
+    "belongs\n";
+
 // Runs where nothing is tracked: every file stays as it was (an earlier
 // data.roots included), and the exact message and status are those of the
 // table of fatal.h.
@@ -93,18 +108,25 @@ std::vector<cli_case> refusal_cases() {
   // clang-format off
   std::vector<cli_case> c = {
       // The library.
-      {"no library: the loader's message alone", {}, "2\n",
-       "error: ./MEva.so: cannot open shared object file: No such file or directory\n", "",
+      {"no library: the loader's message, and the remedy on standard error", {}, "2\n",
+       "error: ./MEva.so: cannot open shared object file: No such file or directory\n",
+       unbound("./MEva.so: cannot open shared object file: No such file or directory"),
        status::library, with({{"input.num", circle_input}}),
        with({{"input.num", circle_input}})},
       {"a library without coefhhthx_", {}, "2\n",
-       "error: ./MEva.so: undefined symbol: coefhhthx_\n", "", status::library,
+       "error: ./MEva.so: undefined symbol: coefhhthx_\n",
+       unbound("./MEva.so: undefined symbol: coefhhthx_"), status::library,
        with({{"MEva.so", slurp(EVALCORE_NO_COEF)}, {"input.num", circle_input}}),
        with({{"MEva.so", slurp(EVALCORE_NO_COEF)}, {"input.num", circle_input}})},
       {"a directory as the library", {}, "2\n",
-       "error: ./MEva.so: cannot read file data: Is a directory\n", "", status::library,
+       "error: ./MEva.so: cannot read file data: Is a directory\n",
+       unbound("./MEva.so: cannot read file data: Is a directory"), status::library,
        with({{"MEva.so", "<dir>"}, {"input.num", circle_input}}),
        with({{"MEva.so", "<dir>"}, {"input.num", circle_input}})},
+      {"not a library", {}, "2\n",
+       "error: ./MEva.so: file too short\n", unbound("./MEva.so: file too short"),
+       status::library, with({{"MEva.so", "text\n"}, {"input.num", circle_input}}),
+       with({{"MEva.so", "text\n"}, {"input.num", circle_input}})},
       {"a library of the same n and m, other supports", {}, "2\n", "",
        misfit("evahhx_: the value of equation 1 differs at a test point"), status::library,
        lib(other_supports, circle_input), lib(other_supports, circle_input)},
@@ -151,8 +173,23 @@ std::vector<cli_case> refusal_cases() {
        input("1\n2\n-1\n0\n(1,0)\n(1,0)\nx\n")},
       {"an exponent beyond 32 bits", {}, "2\n", "",
        "rootsolve: input.num, line 3: integer out of the 32-bit range, found \"4294967297\"\n",
-       status::data, input("1\n2\n4294967297\n0\n(1,0)\n(1,0)\nx\n"),
+       status::size, input("1\n2\n4294967297\n0\n(1,0)\n(1,0)\nx\n"),
        input("1\n2\n4294967297\n0\n(1,0)\n(1,0)\nx\n")},
+      {"more unknowns than equations, as eqtrans writes them", {}, "2\n", "",
+       "rootsolve: input.num, line 4: " + not_square, status::data, input(non_square),
+       input(non_square)},
+      {"2e9 equations", {}, "2\n", "",
+       "rootsolve: input.num, line 1: the system is too large: the n x (m + n) exponents of "
+       "2000000000 equations with 2000000000 or more terms pass the 32-bit numbering\n",
+       status::size, input("2000000000\n1\n"), input("2000000000\n1\n")},
+      {"counts whose sum passes 2^31", {}, "2\n", "",
+       "rootsolve: input.num, line 3: the system is too large: the n x (m + n) exponents of "
+       "2 equations with 2500000000 or more terms pass the 32-bit numbering\n",
+       status::size, input("2\n1000000000\n1500000000\n"),
+       input("2\n1000000000\n1500000000\n")},
+      {"a count beyond 32 bits", {}, "2\n", "",
+       "rootsolve: input.num, line 2: integer out of the 32-bit range, found \"2147483648\"\n",
+       status::size, input("1\n2147483648\n"), input("1\n2147483648\n")},
       // The answer at the prompt.
       {"no answer", {}, "", prompt,
        "rootsolve: standard input: empty input, expected an integer\n", status::data, good,
@@ -172,6 +209,9 @@ std::vector<cli_case> refusal_cases() {
        {{"MEva.so", full}, {"input.num", circle_input}, {"data.roots", "<link to /dev/null>"}},
        {{"MEva.so", full}, {"input.num", circle_input}, {"data.roots", "<link to /dev/null>"}},
        "", 0, 0, "/dev/full"},
+      {"a full disk as standard output keeps an earlier data.roots", {}, "2\n", "",
+       "rootsolve: cannot write standard output: No space left on device\n", status::output,
+       good, good, "", 0, 0, "/dev/full"},
       // Sizes beyond the program: 31 quadrics have 2^31 paths, one more than
       // a 32-bit count holds.
       {"more paths than a 32-bit count holds", {}, "2\n", linear,
@@ -236,6 +276,36 @@ TEST(rootsolve_cli, UnwritableRootsFile) {
     EXPECT_EQ(r.err, "rootsolve: data.roots: " + c.err + "\n");
     EXPECT_EQ(r.status, status::output);
     EXPECT_EQ(r.out, linear + " The # of paths followed  =          8\n") << r.out;
+    EXPECT_EQ(dir_files(dir.path().string()), before);
+  }
+}
+
+// An interrupt, a termination, a closed terminal or a closed pipe while
+// data.roots is written: the program ends by the signal, the temporary goes
+// and an earlier data.roots stays.
+// The moment is made certain: standard output is a pipe that nobody reads,
+// with room for the prompt but not for the summary, so the run stops in
+// its last write, with the complete data.roots waiting as a temporary
+// until standard output is written.
+TEST(rootsolve_cli, ASignalWhileWritingRemovesTheTemporary) {
+  // Bytes left in the pipe: the prompt (125 bytes) fits, the summary does not.
+  constexpr std::size_t kRoom = 250;
+  const file_map before = {
+      {"MEva.so", slurp(EVALCORE_FULL)}, {"input.num", circle_input}, {"data.roots", old_roots}};
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    SCOPED_TRACE(sig);
+    temp_dir dir;
+    make_files(dir.path().string(), before);
+    auto temporary = [&] {
+      for (const auto& e : fs::directory_iterator(dir.path()))
+        if (e.path().filename().string().rfind("data.roots.", 0) == 0) return true;
+      return false;
+    };
+    const signalled_result s =
+        run_until(rootsolve, "2\n", dir.path().string(), kRoom, temporary, sig, 120);
+    EXPECT_TRUE(s.signalled);
+    EXPECT_EQ(s.r.status, 128 + sig);
+    EXPECT_EQ(s.r.err, "");
     EXPECT_EQ(dir_files(dir.path().string()), before);
   }
 }

@@ -18,6 +18,7 @@
 #include "cplx.h"
 #include "cputime.h"
 #include "fatal.h"
+#include "outfile.h"
 #include "ffread.h"
 #include "path_data.h"
 #include "sysinput.h"
@@ -32,6 +33,9 @@ constexpr int kStartOffset = 100;
 
 int run() {
   catch_memory_exhaustion();
+  // data.witness replaces an earlier file only when the whole run
+  // succeeded, standard output included.
+  hold_outputs();
   suppsys rd;
   {
     std::unique_ptr<ffreader> in = ffreader::open_file("./bin/input.num");
@@ -79,7 +83,7 @@ int run() {
   wrtsln_w(N, M, n, k, nroot, nwitness, sys.supp, sys.oldcoef, sys.nm, tmpsol, zcoef, lcoef, rd.var,
            nlost);
   witness_summary(std::cout, k, nwitness, t1 - t0);
-  return stdout_status();
+  return publish_outputs();
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -113,6 +115,100 @@ TEST(out_fileDeathTest, AFatalErrorRemovesTheTemporary) {
       ::testing::ExitedWithCode(status::size), "stopped");
   EXPECT_EQ(slurp(p), "earlier\n");
   EXPECT_EQ(names(dir.path()), std::vector<std::string>{"MEva.f90"});
+}
+
+// Two files replaced together: both, or (one could not be written) neither.
+TEST(out_file, CommittedTogetherBothOrNeither) {
+  temp_dir dir;
+  const fs::path supp = dir / "data.supp", coef = dir / "data.coef";
+  spit(supp, "old supp\n");
+  spit(coef, "old coef\n");
+  {
+    out_file a(supp.string()), b(coef.string());
+    ASSERT_TRUE(a.open());
+    ASSERT_TRUE(b.open());
+    a.stream() << "new supp\n";
+    b.stream() << "new coef\n";
+    EXPECT_EQ(commit_together({&a, &b}), nullptr);
+  }
+  EXPECT_EQ(slurp(supp), "new supp\n");
+  EXPECT_EQ(slurp(coef), "new coef\n");
+
+  // The second cannot be written (a full device): the first, complete,
+  // replaces nothing, and its temporary goes.
+  fs::remove(coef);
+  fs::create_symlink("/dev/full", coef);
+  {
+    out_file a(supp.string()), b(coef.string());
+    ASSERT_TRUE(a.open());
+    ASSERT_TRUE(b.open());
+    a.stream() << "newer supp\n";
+    b.stream() << std::string(100000, 'c');
+    EXPECT_EQ(commit_together({&a, &b}), &b);
+    EXPECT_EQ(errno, ENOSPC);
+    EXPECT_EQ(names(dir.path()), (std::vector<std::string>{"data.coef", "data.supp"}));
+  }
+  EXPECT_EQ(slurp(supp), "new supp\n");
+}
+
+// A program that holds its outputs replaces them only at publish_outputs,
+// and not at all when its standard output failed.
+TEST(out_fileDeathTest, HeldOutputsWaitForStandardOutput) {
+  temp_dir dir;
+  const fs::path p = dir / "data.roots";
+  spit(p, "earlier\n");
+  auto run = [&](const char* stdout_path) {
+    if (std::freopen(stdout_path, "w", stdout) == nullptr) std::exit(98);
+    hold_outputs();
+    write_output(p.string(), [](std::ostream& out) { out << "new roots\n"; });
+    // Written, but not yet in place.
+    if (slurp(p) != "earlier\n" || names(dir.path()).size() != 2) std::exit(97);
+    std::printf("the summary\n");
+    std::exit(publish_outputs());
+  };
+  EXPECT_EXIT(run("/dev/full"), ::testing::ExitedWithCode(status::output),
+              test::exactly("test_outfile: cannot write standard output: No space left on device"));
+  EXPECT_EQ(slurp(p), "earlier\n");
+  EXPECT_EQ(names(dir.path()), std::vector<std::string>{"data.roots"});
+  EXPECT_EXIT(run("/dev/null"), ::testing::ExitedWithCode(status::ok), "^$");
+  EXPECT_EQ(slurp(p), "new roots\n");
+  EXPECT_EQ(names(dir.path()), std::vector<std::string>{"data.roots"});
+}
+
+// An interrupt or a termination while a temporary exists removes it, and
+// the program still ends by that signal; a signal the program was started
+// with ignored stays ignored.
+TEST(out_fileDeathTest, ASignalRemovesTheTemporaries) {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    SCOPED_TRACE(sig);
+    temp_dir dir;
+    const fs::path p = dir / "data.witness";
+    spit(p, "earlier\n");
+    EXPECT_EXIT(
+        {
+          hold_outputs();
+          write_output(p.string(), [](std::ostream& out) { out << "held\n"; });
+          out_file f((dir / "data.supp").string());
+          if (!f.open()) std::exit(99);
+          f.stream() << "being written";
+          std::raise(sig);
+          std::exit(98);
+        },
+        ::testing::KilledBySignal(sig), "");
+    EXPECT_EQ(slurp(p), "earlier\n");
+    EXPECT_EQ(names(dir.path()), std::vector<std::string>{"data.witness"});
+  }
+  temp_dir dir;
+  EXPECT_EXIT(
+      {
+        std::signal(SIGTERM, SIG_IGN);
+        out_file f((dir / "data.roots").string());
+        if (!f.open()) std::exit(99);
+        std::raise(SIGTERM);
+        std::exit(f.commit() ? 7 : 98);
+      },
+      ::testing::ExitedWithCode(7), "");
+  EXPECT_EQ(names(dir.path()), std::vector<std::string>{"data.roots"});
 }
 
 void thrower(int which) {

@@ -50,6 +50,23 @@ TEST(evalgen_cli, FailuresLeaveAnEarlierFileWhole) {
        "evalgen: the evaluator would need 16777217 powers of the variables (variable 1 up to "
        "degree 8388609), more than the 16777216 it can be generated for\n",
        status::size, old, old},
+      {"more unknowns than equations, as eqtrans writes them", {},
+       "3\n3\n1\n1 0 0 \n0 1 0 \n0 0 1 \n1 1 0 \n(1,0)\n(1,0)\n(1,0)\n(1,0)\nx\ny\nz\n", "",
+       "evalgen: standard input, line 4: a system of 2 equations in 3 unknowns, where a square "
+       "system is needed (as many equations as unknowns): the line holds 3 exponents where the "
+       "term count of equation 3 belongs\n",
+       status::data, old, old},
+      {"2e9 equations", {}, "2000000000\n1\n", "",
+       "evalgen: standard input, line 1: the system is too large: the n x (m + n) exponents of "
+       "2000000000 equations with 2000000000 or more terms pass the 32-bit numbering\n",
+       status::size, old, old},
+      {"counts whose sum passes 2^31", {}, "2\n1000000000\n1500000000\n", "",
+       "evalgen: standard input, line 3: the system is too large: the n x (m + n) exponents of "
+       "2 equations with 2500000000 or more terms pass the 32-bit numbering\n",
+       status::size, old, old},
+      {"an exponent beyond 32 bits", {}, "1\n2\n4294967297 \n0 \n(1,0)\n(1,0)\n", "",
+       "evalgen: standard input, line 3: integer out of the 32-bit range, found \"4294967297\"\n",
+       status::size, old, old},
       {"a directory as MEva.f90", {}, power(2), "",
        "evalgen: MEva.f90: cannot open the file for writing: Is a directory\n", status::output,
        f90_dir, f90_dir},

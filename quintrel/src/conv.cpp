@@ -28,10 +28,9 @@ constexpr int kSymDigits = 6;
 constexpr int kCoefSciBelow = -5;
 constexpr int kSymSciBelow = -4;
 
-// Exit status when the input is not a system that can be converted (a syntax
-// error, a refused operation, a coefficient that is not finite), and when an
-// output cannot be opened or written: the table of fatal.h.
-constexpr int kExitBadInput = status::data;
+// Exit status when an output cannot be opened or written: the table of
+// fatal.h.  An input that is not a system that can be converted ends with
+// the parse's own status (polysys_t::failure_status).
 constexpr int kExitOutput = status::output;
 
 // Room for one number: at most 17 digits, a sign, a point, up to 20 leading
@@ -84,7 +83,13 @@ error_t _parse_opt(int key, char* arg, argp_state* state) {
       _style = static_cast<char>(key);
       break;
     case ARGP_KEY_ARG:
-      argp_usage(state);  // prints the usage and exits with status 64
+      // The likeliest first mistake is naming the system's file: say where
+      // the system is read from.  argp_error prints the message and the hint
+      // to --help and exits with status 64.
+      argp_error(state,
+                 "unexpected argument '%s': the system is read from standard input, "
+                 "as in: eqtrans < %s > input.num",
+                 arg, arg);
       break;
     case ARGP_KEY_END:
       break;
@@ -132,7 +137,7 @@ std::string exponent_line(const Term& t) {
 
 // tav_style (with_counts) and rud_style.  Both files are written to
 // temporaries and replace the old files only once both are complete; when
-// either cannot be opened, neither is changed.
+// either cannot be opened or written, neither is changed.
 int supp_coef_style(const polysys_t& s, bool with_counts) {
   const std::string base = _output_file != nullptr ? _output_file : _default_file;
   out_file supp(base + ".supp");
@@ -162,11 +167,9 @@ int supp_coef_style(const polysys_t& s, bool with_counts) {
   for (const Poly& p : s)
     for (const Term& t : p) co << coef_text(t.coef, kCoefDigits, kCoefSciBelow) << '\n';
 
-  for (out_file* o : {&supp, &coef}) {
-    if (!o->commit()) {
-      write_error(o->path(), errno);
-      return kExitOutput;
-    }
+  if (out_file* failed = commit_together({&supp, &coef})) {
+    write_error(failed->path(), errno);
+    return kExitOutput;
   }
   return 0;
 }
@@ -238,7 +241,7 @@ int main(int argc, char** argv) {
   if (_output_file == nullptr) _output_file = _default_file;
 
   polysys_t sys;
-  if (!sys.parse()) return kExitBadInput;
+  if (!sys.parse()) return sys.failure_status();
 
   switch (_style) {
     case 'T':

@@ -10,7 +10,13 @@
 //                       next scan starts afresh (also after a refusal).
 //   yylex(val, loc, d)  the next token number (0 at the end of the input),
 //                       its value in *val; *loc is advanced over the text
-//                       read.  A read error
+//                       read.  A byte that is neither part of the notation
+//                       nor white space (blank, tab, carriage return, form
+//                       feed, newline), outside comments, throws
+//                       yy::polysys_parser::syntax_error at the place of the
+//                       byte (of a whole UTF-8 character): "syntax error:
+//                       "<the bytes, \xHH>" is not part of the notation".
+//                       A read error
 //                       on standard input ends the program with status::input
 //                       ("input in flex scanner failed" and the reason).
 //   scanner_failed(msg)  the scanner's fatal errors: status::input for a

@@ -16,10 +16,12 @@ bool polysys_driver::parse() {
   parser.set_debug_level(trace_parsing ? 1 : 0);
   bool ok = false;
   equations_.clear();
+  failure_status_ = status::data;
   try {
     ok = parser.parse() == 0;
   } catch (const poly_refusal& e) {
     scan_end();
+    failure_status_ = e.exit_status();
     if (e.placed()) {
       error(location_of(where_), e.what());
     } else {

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "fatal.h"
 #include "polysys.h"
 
 namespace yy {
@@ -43,6 +44,9 @@ class polysys_driver {
   virtual ~polysys_driver() = default;
 
   bool parse();
+  // The exit status of the last parse that failed: status::data, or the
+  // refusal's own (poly_refusal::exit_status).
+  int failure_status() const { return failure_status_; }
   void at(const yy::location& loc);
   void equation(const yy::location& loc);
   void error(const yy::location& loc, const std::string& msg);
@@ -53,6 +57,7 @@ class polysys_driver {
   static place place_of(const yy::location& loc);
   static yy::location location_of(const place& p);
   place where_{1, 0, 1, 0};  // given by at()
+  int failure_status_ = status::data;
   std::vector<place> equations_;
 };
 

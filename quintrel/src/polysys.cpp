@@ -40,6 +40,11 @@ const Term* single_constant(const Poly& p) {
 
 }  // namespace
 
+std::string power_too_long_message() {
+  return "the expansion of this power would form more than " + std::to_string(kMaxPowerProducts) +
+         " products of terms";
+}
+
 // ---- Term ----
 
 Term::Term(const Term& a, const Term& b) : coef(coef_mul(a.coef, b.coef)) {
@@ -239,8 +244,19 @@ Poly& Poly::operator^=(int n) {
           if (!finite(t.coef)) return false;
         return true;
       };
+      // The products of the expansion: t for each term of every power
+      // multiplied, at least 2 t for each of the n-1 steps (kMaxPowerProducts).
+      const long long t = static_cast<long long>(base.size());
+      if (2 * t * (n - 1LL) > kMaxPowerProducts)
+        throw poly_refusal(power_too_long_message(), true, status::size);
+      long long products = 0;
       // Once the product is empty it stays empty: stop multiplying.
-      for (int k = 1; k < n && !r.empty() && all_finite(r); ++k) r *= base;
+      for (int k = 1; k < n && !r.empty() && all_finite(r); ++k) {
+        products += static_cast<long long>(r.size()) * t;
+        if (products > kMaxPowerProducts)
+          throw poly_refusal(power_too_long_message(), true, status::size);
+        r *= base;
+      }
       swap(r);
     }
   }
@@ -323,6 +339,8 @@ bool polysys_t::parse() {
   pad_exponents();
   return ok;
 }
+
+int polysys_t::failure_status() const { return _driver->failure_status(); }
 
 void polysys_t::pad_exponents() {
   for (Poly& p : *this)

@@ -33,6 +33,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "fatal.h"
+
 namespace hc {
 
 using Real = double;
@@ -42,15 +44,29 @@ using Coef = std::complex<Real>;
 // A placed refusal is reported with the place in the input of the expression
 // being built (the three refusals that are not yet supported operations are
 // reported by their text alone).
+// A refusal ends eqtrans with exit_status(): status::data (65), or
+// status::size (3) for a power too long to expand.
 class poly_refusal : public std::runtime_error {
  public:
-  explicit poly_refusal(const std::string& msg, bool placed = false)
-      : std::runtime_error(msg), placed_(placed) {}
+  explicit poly_refusal(const std::string& msg, bool placed = false, int exit_status = status::data)
+      : std::runtime_error(msg), placed_(placed), status_(exit_status) {}
   bool placed() const { return placed_; }
+  int exit_status() const { return status_; }
 
  private:
   bool placed_;
+  int status_;
 };
+
+// The most products of two terms (each a term formed before like terms
+// merge) that the expansion of one power of a sum may form.  Repeated
+// multiplication takes time in proportion to them, about 0.1 us each: the
+// bound keeps one power within a few seconds.  (x+1)^5000 forms 2.5e7 and
+// is expanded; (x+1)^8000 (6.4e7) and every larger power of a sum are
+// refused, the latter at once: a power of a sum of t terms to the n forms at
+// least 2 t (n-1) products, since every power keeps its first and its last
+// term, each formed by one product only.
+inline constexpr long long kMaxPowerProducts = 1LL << 25;
 
 // The messages of the refusals.
 inline constexpr const char* kMsgDivNonconst =
@@ -65,6 +81,9 @@ inline constexpr const char* kMsgZeroNegPow = "zero raised to a negative power";
 inline constexpr const char* kMsgZeroImagPow = "zero raised to an imaginary power";
 inline constexpr const char* kMsgExpOverflow = "exponent does not fit in 32 bits";
 inline constexpr const char* kMsgNotFinite = "coefficient is not finite";
+// "the expansion of this power would form more than <kMaxPowerProducts>
+// products of terms", status::size.
+std::string power_too_long_message();
 
 // An integer literal of the input: its value as a coefficient (the double
 // nearest to it, exact up to 2^53) and, when it fits, as a 32-bit exponent.
@@ -132,8 +151,10 @@ class Poly : public std::list<Term> {
   // Division by a polynomial of exactly one constant term, not (0,0).
   Poly& operator/=(const Poly& p);
   // Integer power: n = 0 gives the constant 1, n = 1 nothing; n > 1 raises a
-  // single term with Term::operator^=, else multiplies a copy n-1 times.
-  // n < 0 only for a single constant term.
+  // single term with Term::operator^=, else multiplies a copy n-1 times,
+  // refused (status::size) when that would form more than
+  // kMaxPowerProducts products of terms.  n < 0 only for a single constant
+  // term.
   Poly& operator^=(int n);
   // Principal complex power of a single constant term, a zero part of the
   // base taken as +0 (0^c for Re c > 0 is 0, 0^0 is 1, other powers of 0 are
@@ -183,8 +204,10 @@ class polysys_t : public std::vector<Poly> {
   // exponent vector with zeros to vars.size().  False after a syntax error, a
   // refused operation or when a coefficient is not finite (reported at the
   // place of its equation), which have been reported on standard error; the
-  // system must not be written then.
+  // system must not be written then, and failure_status() is the exit
+  // status: status::size for a power too long to expand, else status::data.
   bool parse();
+  int failure_status() const;
 
  private:
   void pad_exponents();

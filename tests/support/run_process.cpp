@@ -105,6 +105,65 @@ proc_result run_in(const std::string& prog, const std::vector<std::string>& args
   return r;
 }
 
+signalled_result run_until(const std::string& prog, const std::string& input,
+                           const std::string& cwd, std::size_t room,
+                           const std::function<bool()>& ready, int sig, double timeout_s) {
+  // How often ready() is asked.
+  constexpr useconds_t kPollMicros = 2000;
+  scratch_dir side;
+  const std::string in_path = side.file("stdin"), err_path = side.file("stderr");
+  write_file(in_path, input);
+  int fds[2];
+  if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
+  const int capacity = ::fcntl(fds[1], F_GETPIPE_SZ);
+  if (capacity <= 0 || static_cast<std::size_t>(capacity) <= room)
+    throw std::runtime_error("pipe capacity unknown");
+  const std::string fill(static_cast<std::size_t>(capacity) - room, 'f');
+  if (::write(fds[1], fill.data(), fill.size()) != static_cast<ssize_t>(fill.size()))
+    throw std::runtime_error("cannot fill the pipe");
+
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 0, in_path.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+  posix_spawn_file_actions_addopen(&fa, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addclose(&fa, fds[0]);
+  posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
+  std::string name = std::filesystem::path(prog).filename().string();
+  char* argv[] = {name.data(), nullptr};
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, prog.c_str(), &fa, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&fa);
+  ::close(fds[1]);
+  if (rc != 0) {
+    ::close(fds[0]);
+    throw std::runtime_error("cannot start " + prog);
+  }
+
+  signalled_result s;
+  int wst = 0;
+  bool ended = false;
+  for (double waited = 0; !ended; waited += kPollMicros * 1e-6) {
+    const pid_t w = ::waitpid(pid, &wst, WNOHANG);
+    if (w == pid) {
+      ended = true;
+    } else if (!s.signalled && ready()) {
+      ::kill(pid, sig);
+      s.signalled = true;
+    } else if (!s.signalled && waited > timeout_s) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &wst, 0);
+      ended = true;
+    } else {
+      ::usleep(kPollMicros);
+    }
+  }
+  ::close(fds[0]);
+  s.r.status = WIFEXITED(wst) ? WEXITSTATUS(wst) : 128 + WTERMSIG(wst);
+  s.r.err = read_file(err_path);
+  return s;
+}
+
 proc_result run_argv(const std::vector<std::string>& argv, const std::string& input,
                      const std::string& cwd) {
   return run_in(argv.at(0), std::vector<std::string>(argv.begin() + 1, argv.end()), input, cwd);

@@ -3,6 +3,7 @@
 // the exit status returned; scratch directories; whole files.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -49,6 +50,22 @@ proc_result run_in(const std::string& prog, const std::vector<std::string>& args
 // with its content; a directory is listed with the content "<dir>", a
 // symbolic link as "<link to TARGET>" (never followed).
 std::map<std::string, std::string> dir_files(const std::string& dir);
+
+// A run stopped by a signal at a chosen moment: `prog` runs in `cwd` with
+// `input` on standard input and its standard output into a pipe that
+// nobody reads, filled beforehand but for `room` bytes, so that the
+// program blocks once it has written more than that.  `ready()` is polled
+// while the program runs; when it holds, `sig` is sent.  status is 128 +
+// the signal when the program ended by one; signalled says whether `sig`
+// was sent (false: the program ended, or timeout_s passed and it was
+// killed, before ready() held).  out is not captured.
+struct signalled_result {
+  proc_result r;
+  bool signalled = false;
+};
+signalled_result run_until(const std::string& prog, const std::string& input,
+                           const std::string& cwd, std::size_t room,
+                           const std::function<bool()>& ready, int sig, double timeout_s);
 
 // Every argument of a command line, argv[0] first, as run_in takes them.
 proc_result run_argv(const std::vector<std::string>& argv, const std::string& input,

@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "cli_table.h"
 #include "run_process.h"
+#include "small_tmpfs.h"
 
 namespace hc::test {
 namespace {
@@ -77,7 +79,7 @@ const cli_case language_cases[] = {
     {"empty statements", {}, "x;;y", "2\n1\n1\n1 0 \n0 1 \n(1,0)\n(1,0)\nx\ny\n", "", 0, {}},
     {"trailing semicolon adds nothing", {}, "x + y; x - y;",
      "2\n2\n2\n1 0 \n0 1 \n1 0 \n0 1 \n(1,0)\n(1,0)\n(1,0)\n(-1,-0)\nx\ny\n", "", 0, {}},
-    {"stray characters vanish", {}, "x $\r\n+ y@",
+    {"carriage returns and form feeds are white space", {}, "x\r\n+\fy\r\n# \xc3\xa9 \x01 in a comment",
      "2\n2\n1 0 \n0 1 \n(1,0)\n(1,0)\nx\ny\n", "", 0, {}},
     {"non-square system written as it is", {}, "x + y + z; x*y",
      "3\n3\n1\n1 0 0 \n0 1 0 \n0 0 1 \n1 1 0 \n(1,0)\n(1,0)\n(1,0)\n(1,0)\nx\ny\nz\n",
@@ -104,8 +106,6 @@ const cli_case syntax_cases[] = {
     {"operator after another, no blanks", {}, "x+*y", "", "eqtrans: 1.0-2: syntax error\n", kStInput, {}},
     {"one-character token after a blank", {}, "x + * y", "", "eqtrans: 1.4: syntax error\n", kStInput,
      {}},
-    {"stray characters move the end", {}, "x + $$*y", "", "eqtrans: 1.4-6: syntax error\n", kStInput,
-     {}},
     {"end of input after a blank", {}, "x + ", "", "eqtrans: 1.4-3: syntax error\n", kStInput, {}},
     {"third line after a tab", {}, "x +\n  y *\n\t* z", "", "eqtrans: 3.1: syntax error\n", kStInput,
      {}},
@@ -118,6 +118,37 @@ const cli_case syntax_cases[] = {
 
 TEST(EqtransCli, SyntaxErrors) {
   for (const cli_case& c : syntax_cases) check_case(c);
+}
+
+// ---- bytes outside the notation: a syntax error at their place, naming
+// them; nothing written, with any writer ----
+
+std::string not_notation(const std::string& place, const std::string& shown) {
+  return "eqtrans: " + place + ": syntax error: \"" + shown + "\" is not part of the notation\n";
+}
+
+// clang-format off
+const cli_case byte_cases[] = {
+    {"a superscript two", {}, "x\xc2\xb2 + 1;", "", not_notation("1.1-2", "\\xc2\\xb2"), kStInput, {}},
+    {"the minus sign of typeset text", {}, "x \xe2\x88\x92 1", "", not_notation("1.2-4", "\\xe2\\x88\\x92"),
+     kStInput, {}},
+    {"a letter with an accent", {}, "x \xc3\xa9 + 1;", "", not_notation("1.2-3", "\\xc3\\xa9"), kStInput, {}},
+    {"a control byte inside a term", {}, "x\x01y + 1", "", not_notation("1.1", "\\x01"), kStInput, {}},
+    {"a NUL inside a term", {}, std::string("x + 2\0*y", 9), "", not_notation("1.5", "\\x00"), kStInput,
+     {}},
+    {"a byte that starts no UTF-8 character", {}, "x;\n  \xff", "", not_notation("2.2", "\\xff"), kStInput,
+     {}},
+    {"a vertical tab", {}, "x\v+ 1", "", not_notation("1.1", "\\x0b"), kStInput, {}},
+    {"printable ASCII outside the notation", {}, "x + $$*y", "", not_notation("1.4", "$"), kStInput, {}},
+    {"after equations that parsed", {}, "x + 1;\ny@", "", not_notation("2.1", "@"), kStInput, {}},
+    {"-T writes no files", {"-T"}, "x^2 + 1;\nx\xc2\xb2", "", not_notation("2.1-2", "\\xc2\\xb2"), kStInput,
+     {{"data.supp", "old\n"}}, {{"data.supp", "old\n"}}},
+    {"-S writes nothing", {"-S"}, "x\x7f", "", not_notation("1.1", "\\x7f"), kStInput, {}},
+};
+// clang-format on
+
+TEST(EqtransCli, BytesOutsideTheNotation) {
+  for (const cli_case& c : byte_cases) check_case(c);
 }
 
 // ---- refused operations: one line, nothing written ----
@@ -151,6 +182,64 @@ const cli_case refusal_cases[] = {
 
 TEST(EqtransCli, Refusals) {
   for (const cli_case& c : refusal_cases) check_case(c);
+}
+
+// ---- powers of a sum too long to expand: status 3, nothing written ----
+
+std::string too_long(const std::string& place) {
+  return "eqtrans: " + place + ": the expansion of this power would form more than 33554432 "
+         "products of terms\n";
+}
+
+// x + x^2 + ... + x^6000: its square would form 3.6e7 products.
+const std::string many_powers = [] {
+  std::string s = "(x";
+  for (int k = 2; k <= 6000; ++k) s += "+x^" + std::to_string(k);
+  return s + ")";
+}();
+
+// clang-format off
+const cli_case power_cases[] = {
+    // Refused before any product is formed: a power of t terms to the n
+    // forms at least 2 t (n-1), or its first product alone passes the bound.
+    {"the largest exponent", {}, "(0.5*x + 0.5)^2147483647", "", too_long("1.0-23"), 3, {}},
+    {"ten million", {}, "x + 1;\n  (0.5*x + 0.5)^10000000 - y", "", too_long("2.2-23"), 3, {}},
+    {"a sum of three terms", {}, "(x + y + 1)^6000000", "", too_long("1.0-18"), 3, {}},
+    {"one product of two long sums would pass the bound", {}, many_powers + "^2", "",
+     too_long("1.0-" + std::to_string(many_powers.size() + 1)), 3, {}},
+    // Refused once the products formed pass the bound (3.3e7 of them, about
+    // 3 s), with -T too.
+    {"binomial coefficients that stay finite", {"-T"}, "(0.5*x + 0.5)^8000", "",
+     too_long("1.0-17"), 3, {{"data.supp", "old\n"}}, {{"data.supp", "old\n"}}},
+};
+// clang-format on
+
+// The expansions near the bound take minutes under the sanitizers: there
+// only the powers refused before any product is formed run.
+constexpr std::size_t kRefusedAtOnce = 4;
+
+TEST(EqtransCli, PowersTooLongToExpand) {
+  const std::size_t cases = kSanitizedBuild ? kRefusedAtOnce : std::size(power_cases);
+  for (std::size_t k = 0; k < cases; ++k) check_case(power_cases[k]);
+}
+
+// Within the bound a power is expanded: (x/2 + 1/2)^5000 forms 2.5e7
+// products.  Its top term is x^5000 with the coefficient 0.5^5000, below the
+// double range: written as (0,0), as IEEE arithmetic gives it.
+TEST(EqtransCli, APowerWithinTheBoundIsExpanded) {
+  if (kSanitizedBuild) GTEST_SKIP() << "2.5e7 products of terms take minutes under the sanitizers";
+  scratch_dir dir;
+  const proc_result r = run_in(eqtrans, {}, "(0.5*x + 0.5)^5000", dir.path());
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+  const std::size_t count_end = r.out.find('\n', 2);
+  ASSERT_EQ(r.out.substr(0, 2), "1\n");
+  ASSERT_NE(count_end, std::string::npos);
+  const int terms = std::stoi(r.out.substr(2, count_end - 2));
+  EXPECT_GT(terms, 1000);
+  EXPECT_EQ(r.out.substr(count_end + 1, 6), "5000 \n");
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2 + 2 * terms + 1);
+  EXPECT_EQ(r.out.substr(r.out.size() - 2), "x\n");
 }
 
 // ---- coefficients: integer literals keep their value, none is infinite ----
@@ -288,7 +377,12 @@ const cli_case option_cases[] = {
     {"-o without its argument", {"-o"}, sys_in, "",
      std::string("eqtrans: option requires an argument -- 'o'\n") + try_help, kStUsage, {}},
     {"a positional argument", {"-T", "file.txt"}, sys_in, "",
-     std::string("Usage: eqtrans [OPTION...]\n") + try_help, kStUsage, {}},
+     std::string("eqtrans: unexpected argument 'file.txt': the system is read from standard "
+                 "input, as in: eqtrans < file.txt > input.num\n") + try_help, kStUsage, {}},
+    {"the system's file named on the command line", {"system.txt"}, "", "",
+     std::string("eqtrans: unexpected argument 'system.txt': the system is read from standard "
+                 "input, as in: eqtrans < system.txt > input.num\n") + try_help, kStUsage,
+     {{"system.txt", "x + 1\n"}}, {{"system.txt", "x + 1\n"}}},
 };
 // clang-format on
 
@@ -355,6 +449,39 @@ TEST(EqtransCli, FullDiskIsAFailure) {
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "eqtrans: cannot write data.supp: No space left on device\n");
     EXPECT_EQ(r.status, 1);
+  }
+}
+
+// A full disk with room for the new FILE.supp but not for the new
+// FILE.coef: neither old file is replaced and no temporary stays.  1200
+// terms in 29 variables with complex coefficients: FILE.supp takes about
+// 70 KB and is written to disk while the text is made, FILE.coef (about
+// 50 KB) only when both are finished, so it is FILE.coef that fails.
+TEST(EqtransCli, AFullDiskReplacesNeitherFile) {
+  constexpr int kTerms = 1200, kVars = 29;
+  constexpr unsigned long long kPage = 4096;
+  std::string eq;
+  for (int k = 0; k < kTerms; ++k)
+    eq += (k > 0 ? " + " : "") + std::string("(1/3+i/7)*x") + std::to_string(k % kVars) + "^" +
+          std::to_string(k / kVars + 1);
+  auto pages = [&](std::size_t bytes) { return (bytes + kPage - 1) / kPage; };
+  const file_map old = {{"data.supp", "old supp\n"}, {"data.coef", "old coef\n"}};
+  for (const char* style : {"-T", "-R"}) {
+    SCOPED_TRACE(style);
+    scratch_dir plain;
+    ASSERT_EQ(run_in(eqtrans, {style}, eq, plain.path()).status, 0);
+    const std::size_t supp = read_file(plain.file("data.supp")).size();
+    const std::size_t coef = read_file(plain.file("data.coef")).size();
+    ASSERT_GE(pages(coef), 4u);
+    // The two old files, the new FILE.supp and half of the new FILE.coef.
+    small_tmpfs disk((2 + pages(supp) + pages(coef) / 2) * kPage);
+    if (!disk.ok()) GTEST_SKIP() << "no full-disk case: " << disk.why();
+    make_files(disk.path(), old);
+    const proc_result r = run_in(eqtrans, {style}, eq, disk.path());
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "eqtrans: cannot write data.coef: No space left on device\n");
+    EXPECT_EQ(r.status, 1);
+    expect_files(dir_files(disk.path()), old);
   }
 }
 
