@@ -99,28 +99,36 @@ struct writer_work {
 // Near a singular root the reach is huge and the refinement can move a
 // point far along a curve of near-solutions; such a point fails these tests
 // and x is written as the polish left it.  Returns whether x was replaced.
-// Whether the point x to be written, with values b and term sums
-// w.cw.scale, has a componentwise backward error of at most kWriteBackErr,
-// or x with its coordinates below eps max|x| set to 0 has: such a
-// coordinate is zero to the precision of the point, and where the root has
-// it exactly 0 every term of an equation can vanish with it (then the
-// values and the term sums at x are of one size, rounding noise of the
-// coordinate, whatever its accuracy).
-bool backerr_written(int n, vec_ref<const cplx> acoef, vec_ref<const cplx> coef,
-                     vec_ref<const cplx> cfd, vec_ref<const cplx> x, vec_ref<const cplx> b,
-                     writer_work& w, const evalcore& ev) {
+// The acceptance of the point x to be written (a, b its Jacobian and
+// values, w.cw.scale its term sums): its componentwise backward error is at
+// most kWriteBackErr.  Where it is not, the coordinates of x below
+// kWriteBackErr max|x| are set to 0, and the point so made is written when
+// it passes (x, a, b replaced; it lies within kWriteBackErr of x relative
+// to its size): where the root has a coordinate exactly 0, every term of an
+// equation can vanish with it, and that equation's value and term sum at x
+// are then both rounding noise of the coordinate, whatever its accuracy
+// (katsura-10: coordinates of 6e-16 and equations whose term sums are 1e-15
+// at roots of modulus 0.7).
+bool written_ok(int n, vec_ref<const cplx> acoef, vec_ref<const cplx> coef,
+                vec_ref<const cplx> cfd, vec_ref<cplx> x, mat_ref<cplx> a, vec_ref<cplx> b,
+                writer_work& w, const evalcore& ev) {
   if (backerr(n, b, w.cw.scale) <= kWriteBackErr) return true;
-  const double zero = kMachEps * vmax(n, x);
+  const double size = vmax(n, vec_ref<const cplx>(x));
   bool snapped = false;
   for (int i = 1; i <= n; ++i) {
-    const bool tiny = cabs(x(i)) <= zero;
-    w.xr(i) = tiny ? cplx(0, 0) : x(i);
-    snapped = snapped || (tiny && x(i) != cplx(0, 0));
+    const double z = cabs(x(i));
+    const bool zero = z <= kWriteBackErr * size;
+    w.xr(i) = zero ? cplx(0, 0) : x(i);
+    snapped = snapped || (zero && z > 0);
   }
   if (!snapped) return false;
   ev.evahhx(n, coef.data(), w.xr.data(), w.br.data(), cfd.data(), w.ar.data());
   term_scale(n, acoef, cfd, w.xr, w.scale_r, w.cw.ts, ev);
-  return backerr(n, w.br, w.scale_r) <= kWriteBackErr;
+  if (!(backerr(n, w.br, w.scale_r) <= kWriteBackErr)) return false;
+  vcopy<cplx>(n, w.xr, x);
+  mcopy<cplx>(n, w.ar, a);
+  vcopy<cplx>(n, w.br, b);
+  return true;
 }
 
 bool refine_if_better(int n, vec_ref<const int> nm, mat_ref<const int> supp,
@@ -183,7 +191,7 @@ void write_roots(std::ostream& out, int n, int m, int& nroot, vec_ref<const cplx
     root_reach(n, cw.jinv, cw.scale, kReachFactor, w.rho);
     if (loosely_determined(n, newsol, w.rho))
       refine_if_better(n, nm, supp, coef, acoef, cfd, newsol, a, b, w, ev);
-    if (!backerr_written(n, acoef, coef, cfd, newsol, b, w, ev)) continue;
+    if (!written_ok(n, acoef, coef, cfd, newsol, a, b, w, ev)) continue;
     ++acc;
     for (int i = 1; i <= n; ++i)
       out << "(" << shown(newsol(i).real()) << " ," << shown(newsol(i).imag()) << ")\n";

@@ -14,7 +14,8 @@
 // holds; every other root is written as the polish leaves it.  No point is
 // written whose componentwise backward error is above 1e-8 (kWriteBackErr
 // in the source), whatever its residual: the test applies to the point
-// written, or to it with its coordinates below eps max|x| set to 0.
+// written, which is the polished (or refined) point or, when only that
+// passes, the same with its coordinates below 1e-8 max|x| set to 0.
 //
 //   wrtsln(n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, mv, var, nm,
 //       supp)  writes ./data.roots (created or rewritten); coef(m),

@@ -404,32 +404,43 @@ TEST(write_roots, ARefinementThatMovesAwayIsNotWritten) {
 
 // The bound on the backward error of what is written, whatever the
 // residual: a point that the polish accepts by its absolute residual is
-// written only when its backward error, or that of the point with its
-// coordinates below eps max|x| set to 0, is at most 1e-8.
+// written only when its backward error is at most 1e-8, or when that of the
+// point with its coordinates below 1e-8 max|x| set to 0 is, and then that
+// point is written.
 TEST(write_roots, NoPointAboveTheBackwardErrorBound) {
   struct row {
     const char* what;
     std::vector<test::eqn> sys;
     std::vector<cplx> x;
     bool written;
+    std::vector<cplx> as;  // the point written
   } rows[] = {
       {"1e-5 (x^2 + 1) at 1e-9: residual 1e-5, backward error 1",
-       {{{{2}, 1e-5}, {{0}, 1e-5}}}, {1e-9}, false},
+       {{{{2}, 1e-5}, {{0}, 1e-5}}}, {1e-9}, false, {}},
       {"1e-6 (x^2 + y^2 + 1); y - 2x at (1e-3, 2e-3): backward error 1",
        {{{{2, 0}, 1e-6}, {{0, 2}, 1e-6}, {{0, 0}, 1e-6}}, {{{0, 1}, 1}, {{1, 0}, -2}}},
-       {1e-3, 2e-3}, false},
-      {"x^2 - x; 2xy - y at (1, 1e-17): every term of the second equation vanishes with y",
-       {{{{2, 0}, 1}, {{1, 0}, -1}}, {{{1, 1}, 2}, {{0, 1}, -1}}}, {1.0, 1e-17}, true},
-      {"x^2 - x; 2xy - y at (1, 1e-12): y is no rounding of 0",
-       {{{{2, 0}, 1}, {{1, 0}, -1}}, {{{1, 1}, 2}, {{0, 1}, -1}}}, {1.0, 1e-12}, true},
-      {"x - 1e-16; y - 1 at (1e-16, 1): a coordinate below eps max|x| that is no 0",
-       {{{{1, 0}, 1}, {{0, 0}, -1e-16}}, {{{0, 1}, 1}, {{0, 0}, -1}}}, {1e-16, 1.0}, true},
+       {1e-3, 2e-3}, false, {}},
+      // The polish keeps the point (a first Newton step leaves the rounding
+      // of the first equation as it is), where the second equation's value
+      // is a third of its term sum; with y set to 0 it is a root to rounding.
+      {"19x^2 - x; 2xy + 3y^2 - y at (1/19, 1e-20): every term of the second vanishes with y",
+       {{{{2, 0}, 19}, {{1, 0}, -1}}, {{{1, 1}, 2}, {{0, 2}, 3}, {{0, 1}, -1}}},
+       {1.0 / 19, 1e-20}, true, {1.0 / 19, 0.0}},
+      {"x^2 - x; 2xy - y at (1, 1e-12): polished to y = 0",
+       {{{{2, 0}, 1}, {{1, 0}, -1}}, {{{1, 1}, 2}, {{0, 1}, -1}}}, {1.0, 1e-12}, true,
+       {1.0, 0.0}},
+      {"x - 1e-16; y - 1 at (1e-16, 1): a coordinate of 1e-16 that is no 0",
+       {{{{1, 0}, 1}, {{0, 0}, -1e-16}}, {{{0, 1}, 1}, {{0, 0}, -1}}}, {1e-16, 1.0}, true,
+       {0.0, 1.0}},  // (parts below 1e-15 are written as 0)
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.what);
     const vec<cplx> coef = fake::sparse_load(r.sys);
     const auto got = written_points(coef, {r.x});
-    EXPECT_EQ(got.size(), r.written ? 1u : 0u);
+    ASSERT_EQ(got.size(), r.written ? 1u : 0u);
+    if (r.written) {
+      for (std::size_t i = 0; i < r.x.size(); ++i) EXPECT_EQ(got[0][i], r.as[i]) << i;
+    }
   }
 }
 
