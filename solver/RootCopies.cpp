@@ -185,6 +185,20 @@ struct copy_pass {
     return xr.col(j);
   }
 
+  // The stored points of columns a and b lie within each other's reach and
+  // the Jacobian at b is within kOneRoot of the one at a: what the points
+  // must show before they are refined for the contraction test, which asks
+  // the same of the box around them.  The copies of a singular root fail
+  // here (the Jacobian at a is nearly singular), without refinements.
+  bool near_jacobians(int a, int b) {
+    for (int i = 1; i <= n; ++i)
+      if (!(cabs(sol(i, a) - sol(i, b)) <= rho(i, a) + rho(i, b))) return false;
+    sys.jac(sol.col(a), w.ja);
+    inverse(n, w.ja, w.jinv, w);
+    sys.jac(sol.col(b), w.jc);
+    return jacobian_drift(n, w.jinv, w.jc, w) <= kOneRoot;
+  }
+
   // Whether x is a root of backward error at most kBackErrFactor eps that
   // one_root finds the same as the point of column a.
   bool same_root(int a, vec_ref<const cplx> x) {
@@ -234,6 +248,7 @@ struct copy_pass {
                    active.end());
       for (int k : active) {
         const int a = std::min(j, k), b = std::max(j, k);
+        if (!near_jacobians(a, b)) continue;
         if (one_root(n, refined_col(a), refined_col(b), rho.col(a), rho.col(b), sys, w))
           found.emplace_back(a, b);
       }
