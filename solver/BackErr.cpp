@@ -1,11 +1,24 @@
 #include "BackErr.h"
 
+#include <cmath>
+
 namespace hc {
 
 bool backerr_ok(int n, vec_ref<const cplx> p, vec_ref<const double> scale, double factor) {
   for (int i = 1; i <= n; ++i)
     if (!(cabs(p(i)) <= factor * kMachEps * scale(i))) return false;  // a NaN fails too
   return true;
+}
+
+double backerr(int n, vec_ref<const cplx> p, vec_ref<const double> scale) {
+  double worst = 0.0;
+  for (int i = 1; i <= n; ++i) {
+    const double v = cabs(p(i));
+    if (v == 0.0) continue;
+    const double r = v / scale(i);  // v / 0 is infinity
+    if (!(r <= worst)) worst = r != r ? INFINITY : r;
+  }
+  return worst;
 }
 
 void abs_coef(int m, vec_ref<const cplx> coef, vec_ref<cplx> acoef) {

@@ -10,6 +10,10 @@
 //       for every i = 1..n, eps = 2^-52 (kMachEps); false when some p(i) or
 //       scale(i) is NaN.  p(n) the values of the system at the point,
 //       scale(n) the term sums above; both read.
+//   backerr(n, p, scale)  max_i |p(i)| / scale(i), the componentwise backward
+//       error of a point with values p(n) and term sums scale(n); an equation
+//       whose term sum is 0 counts 0 when its value is 0 too, else (and on a
+//       NaN) the result is infinity.
 //   abs_coef(m, coef, acoef)  acoef(k) = (|coef(k)|, 0), k = 1..m; coef(m)
 //       read, acoef(m) written.
 //   term_sums(n, x, scale, w, values)  scale(i) = the term sum of equation i
@@ -47,6 +51,8 @@ struct term_scale_work {
 constexpr double kBackErrFactor = 100.0;
 
 bool backerr_ok(int n, vec_ref<const cplx> p, vec_ref<const double> scale, double factor);
+
+double backerr(int n, vec_ref<const cplx> p, vec_ref<const double> scale);
 
 void abs_coef(int m, vec_ref<const cplx> coef, vec_ref<cplx> acoef);
 

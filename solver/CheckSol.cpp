@@ -95,6 +95,13 @@ struct pair_check {
     return give_up;
   }
 
+  // The point of column a is one where a pair did not separate before.
+  bool is_stuck(int a) const {
+    for (int c : stuck)
+      if (!apart(sol.col(c), sol.col(a))) return true;
+    return false;
+  }
+
   // x and y lie apart: max_i |x_i - y_i| at least kSameRoot max(max_i |x_i|,
   // kSizeFloor).  False when a distance is NaN.
   bool apart(vec_ref<const cplx> x, vec_ref<const cplx> y) const {
@@ -104,9 +111,7 @@ struct pair_check {
 
   void pair(int a, int b, int attempts) {
     if (!(cabs(nrmt(a) - nrmt(b)) < kSameRoot)) return;
-    if (budget < 2 * attempts) return;
-    for (int c : stuck)
-      if (!apart(sol.col(c), sol.col(a))) return;
+    if (budget < 2 * attempts || is_stuck(a)) return;
     if (rules.conditioned_only) {
       jac(sol.col(a), jacob);
       double max_sv = 0, min_sv = 0;
@@ -145,6 +150,40 @@ struct pair_check {
       ++unsplit;
       stuck.push_back(a);
     }
+  }
+
+  // Two points, of columns a and b, of the root where same(x) holds: one of
+  // their paths left its own root.  Both are re-tracked, at most attempts1
+  // times, until one ends (without giving up) at a root where same fails;
+  // that one is stored (the later column's when both do, so that the root
+  // the pair held stays).  True when a point was stored.
+  bool retrack_copies(int a, int b, const root_test& same) {
+    const int attempts = rules.attempts1;
+    if (budget < 2 * attempts || is_stuck(a) || !rules.is_root) return false;
+    const int rtp1 = dat(kDatCell, a), rtr1 = dat(kDatStart, a);
+    const int rtp2 = dat(kDatCell, b), rtr2 = dat(kDatStart, b);
+    auto elsewhere = [&](int give_up, vec_ref<const cplx> x) {
+      return give_up == 0 && rules.is_root(x) && !same(x);
+    };
+    bool new1 = false, new2 = false;
+    for (int ntr = 1; ntr <= attempts && !new1 && !new2; ++ntr) {
+      double c3 = rules.c3_of(ntr);
+      new1 = elsewhere(again(a, rtp1, rtr1, c3, rtx1), rtx1);
+      new2 = elsewhere(again(b, rtp2, rtr2, c3, rtx2), rtx2);
+    }
+    ++pairs;
+    if (new2) {
+      vcopy<cplx>(n, rtx2, sol.col(b));
+      dat(kDatGaveUp, b) = 0;
+    } else if (new1) {
+      vcopy<cplx>(n, rtx1, sol.col(a));
+      dat(kDatGaveUp, a) = 0;
+    } else {
+      ++unsplit;
+      stuck.push_back(a);
+      return false;
+    }
+    return true;
   }
 
   // The re-tracks rtx1, rtx2 of columns a, b lost the root the first points
@@ -209,16 +248,18 @@ void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat
     for (int j = 1; j <= kBuckets; ++j)
       if (cnt2(j) > 1) pc.all_pairs(cnt2(j), rules.attempts2, [&](int k) { return ind2(j, k); });
   }
+  if (weights) *weights = pc.tmprv;
+  if (rules.after)
+    rules.after([&](int a, int b, const root_test& same) { return pc.retrack_copies(a, b, same); });
 #ifdef HC_CHECK_STATS
   std::fprintf(stderr, "check: pairs %lld re-tracks %lld unsplit %lld\n", pc.pairs, pc.retracks,
                pc.unsplit);
 #endif
-  if (weights) *weights = pc.tmprv;
 }
 
 void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
-                 mat_ref<int> dat, mat_ref<cplx> sol, const retrack_fn& retrack,
-                 const evalcore& ev) {
+                 vec_ref<const int> nm, mat_ref<const int> supp, mat_ref<int> dat,
+                 mat_ref<cplx> sol, const retrack_fn& retrack, const evalcore& ev) {
   vec<cplx> polyv(n);
   jacobian_fn jac = [&](vec_ref<const cplx> x, mat_ref<cplx> jacob) {
     ev.evahhx(n, coef.data(), x.data(), polyv.data(), cfd.data(), jacob.data());
@@ -236,8 +277,11 @@ void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx>
     return backerr_ok(n, values, scale, kBackErrFactor);
   };
   vec<double> tmprv;
+  int copies = 0;
+  rules.after = [&](const separate_fn& separate) {
+    copies = mark_copies(n, nroot, coef, cfd, nm, supp, tmprv, dat, sol, separate, ev);
+  };
   chksln_flow(n, nroot, jac, dat, sol, retrack, rules, &tmprv);
-  const int copies = mark_copies(n, nroot, coef, cfd, tmprv, dat, sol, ev);
 #ifdef HC_CHECK_STATS
   std::fprintf(stderr, "check: copies of a simple root %d\n", copies);
 #else
@@ -272,7 +316,7 @@ void chksln(int n, int nc, int m, int nroot, mat_ref<const int> supp, vec_ref<co
                            int& give_up) {
     retrack_cell(trk, nc, p, r, c3, rtrcx, stepcount, give_up);
   };
-  chksln_flow(n, nroot, coef, cfd, dat, sol, retrack, ev);
+  chksln_flow(n, nroot, coef, cfd, nm, supp, dat, sol, retrack, ev);
 }
 
 void retrace(int n, int nc, int m, int& stepcount, mat_ref<const int> supp,
@@ -283,9 +327,9 @@ void retrace(int n, int nc, int m, int& stepcount, mat_ref<const int> supp,
   retrack_cell(trk, nc, p, r, c3, rtrcx, stepcount, give_up);
 }
 
-void chkslntd(int n, int m, vec_ref<const int> deg, int nroot, mat_ref<const int> /*supp*/,
+void chkslntd(int n, int m, vec_ref<const int> deg, int nroot, mat_ref<const int> supp,
               mat_ref<const int> /*supp_q*/, vec_ref<const cplx> coef, vec_ref<const cplx> coef_q,
-              vec_ref<const int> /*nm*/, mat_ref<int> dat, mat_ref<cplx> sol,
+              vec_ref<const int> nm, mat_ref<int> dat, mat_ref<cplx> sol,
               mat_ref<const cplx> bix, vec_ref<const cplx> cfd, int tmpi, const evalcore& ev) {
   // One tracker's work for every re-track of the check.
   td_tracker trk(n, m, deg, coef, coef_q, cfd, tmpi, ev);
@@ -293,7 +337,7 @@ void chkslntd(int n, int m, vec_ref<const int> deg, int nroot, mat_ref<const int
                            int& give_up) {
     retrack_td(trk, bix, r, c3, rtrcx, stepcount, give_up);
   };
-  chksln_flow(n, nroot, coef, cfd, dat, sol, retrack, ev);
+  chksln_flow(n, nroot, coef, cfd, nm, supp, dat, sol, retrack, ev);
 }
 
 void retracetd(int n, int m, vec_ref<const int> deg, mat_ref<const cplx> bix, int& stepcount,

@@ -42,13 +42,15 @@
 //       separates.  A bucket of more than 1000 members is split by the second
 //       coordinate; for n = 1 it is paired within itself.  When weights is
 //       given it receives the n projection weights drawn.
-//   chksln_flow(n, nroot, coef, cfd, dat, sol, retrack, ev)  the same with
-//       the Jacobian by evahhx (coef(m), cfd((n-1)m)) and the solver's rules:
-//       two attempts per pair in both passes, c3 = chksln_c3(ntr), is_root
-//       the componentwise backward error of the point within kBackErrFactor
-//       eps (BackErr.h); then the copies of one simple root that remain are
-//       marked in row 5 (mark_copies, RootCopies.h, with the same projection
-//       weights).
+//   chksln_flow(n, nroot, coef, cfd, nm, supp, dat, sol, retrack, ev)  the
+//       same with the Jacobian by evahhx (coef(m), cfd((n-1)m)) and the
+//       solver's rules: two attempts per pair in both passes,
+//       c3 = chksln_c3(ntr), is_root the componentwise backward error of the
+//       point within kBackErrFactor eps (BackErr.h); then the pairs that are
+//       one root whatever its conditioning are re-tracked once more, and the
+//       copies that remain are marked in row 5 (mark_copies, RootCopies.h,
+//       with the same projection weights and nm(n), supp(n,m) for the
+//       values in double-double).
 //   chksln_c3(ntr)  0.1^(ntr+1), as ntr+1 products by 0.1.
 //   chksln(n, nc, m, nroot, supp, coef, coef_q, nm, dat, w, mc, sol, cfd)
 //       the check of the polyhedral homotopy (re-tracks by retrace); mc the
@@ -110,6 +112,12 @@ void gp2digit_ck(int n, mat_ref<const cplx> sol, int i, vec_ref<int> cnt2, bucke
 using retrack_fn = std::function<void(int p, int r, double& c3, vec_ref<cplx> rtrcx, int& stepcount,
                                       int& give_up)>;
 using jacobian_fn = std::function<void(vec_ref<const cplx> x, mat_ref<cplx> jacob)>;
+// Whether a point x(n) is a root (of some kind the caller tests).
+using root_test = std::function<bool(vec_ref<const cplx> x)>;
+// Re-tracks the paths of the stored points of columns a < b, two points of
+// the root where same(x) holds; true when a re-track that ended at another
+// root was stored in its column.
+using separate_fn = std::function<bool(int a, int b, const root_test& same)>;
 
 double chksln_c3(int ntr);
 
@@ -121,11 +129,17 @@ struct check_rules {
   // them ended (did not give up) at a point where is_root holds, or when
   // neither first point is a root; else the first points stay.  Empty:
   // re-tracks that lie apart always separate it.
-  std::function<bool(vec_ref<const cplx> x)> is_root;
+  root_test is_root;
   // Only pairs at a well-conditioned point are re-tracked (false: every
   // coinciding pair, for a writer that drops badly conditioned points
   // itself).
   bool conditioned_only = true;
+  // When given: run once the passes are done, with the check's re-track of
+  // two points of one root (needs is_root): both paths are re-tracked, at
+  // most attempts1 times and within the run's budget, until one of them
+  // ends at a root that is not the pair's; that point is stored (the later
+  // column's when both do, so that the pair's root stays).
+  std::function<void(const separate_fn& separate)> after;
 };
 
 void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat_ref<cplx> sol,
@@ -133,7 +147,8 @@ void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat
                  vec<double>* weights = nullptr);
 
 void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
-                 mat_ref<int> dat, mat_ref<cplx> sol, const retrack_fn& retrack,
+                 vec_ref<const int> nm, mat_ref<const int> supp, mat_ref<int> dat,
+                 mat_ref<cplx> sol, const retrack_fn& retrack,
                  const evalcore& ev = evalcore_lib());
 
 void chksln(int n, int nc, int m, int nroot, mat_ref<const int> supp, vec_ref<const cplx> coef,

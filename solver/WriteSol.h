@@ -8,8 +8,14 @@
 // loosely determined (a backward error of one eps allows it to move by more
 // than 2^-24 max(1, |x|), RootCopies.h root_reach) is refined by Newton steps
 // with values in double-double (DDRefine.h), and written with the residual
-// and the condition number at the refined point; every other root is
-// written as the polish leaves it.
+// and the condition number at the refined point when the refined point is
+// better by the measure that accepted the polished one (its backward
+// error no larger) and lies where the first-order reach that bounds both
+// holds; every other root is written as the polish leaves it.  No point is
+// written whose componentwise backward error is above 1e-8 (kWriteBackErr
+// in the source), whatever its residual: the test applies to the point
+// written, which is the polished (or refined) point or, when only that
+// passes, the same with its coordinates below 1e-8 max|x| set to 0.
 //
 //   wrtsln(n, m, nroot, coef, sol, nreal, dat, cfd, blow_up, mv, var, nm,
 //       supp)  writes ./data.roots (created or rewritten); coef(m),

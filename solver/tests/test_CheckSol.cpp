@@ -135,8 +135,10 @@ check_run check(const std::vector<std::vector<cplx>>& cols, stub& s, double k = 
   fake::lin_reset(root.empty() ? std::vector<cplx>(static_cast<std::size_t>(n), cplx(0, 0)) : root,
                   cplx(k, 0));
   vec<cplx> coef, cfd;
+  vec<int> nm(n, 0);  // the fake has no terms
+  mat<int> supp(n, 0);
   prng_fix_seed(777);
-  chksln_flow(n, nroot, coef, cfd, r.dat, r.sol, s.fn(), fake::lin_core);
+  chksln_flow(n, nroot, coef, cfd, nm, supp, r.dat, r.sol, s.fn(), fake::lin_core);
   prng_clock_seed();
   return r;
 }
@@ -359,10 +361,62 @@ TEST(chksln_flow, NoRootsComparesNothing) {
   mat<cplx> sol(2, 0);
   mat<int> dat(kDatRows, 0);
   vec<cplx> coef, cfd;
+  vec<int> nm(2, 0);
+  mat<int> supp(2, 0);
   fake::lin_reset({0.0, 0.0}, 1.0);
-  chksln_flow(2, 0, coef, cfd, dat, sol, s.fn(), fake::lin_core);
+  chksln_flow(2, 0, coef, cfd, nm, supp, dat, sol, s.fn(), fake::lin_core);
   EXPECT_EQ(s.calls.size(), 0u);
   EXPECT_EQ(fake::lin.calls, 0);
+}
+
+// Two paths end at one simple root of condition about 4e7, so that one of
+// them left its own root: x^2 + y - 2; x^2 + (1 + 1e-7) y - (2 + 1e-7), with
+// the roots (1, 1) and (-1, 1).  The pair check leaves the pair (its point
+// is badly conditioned); the copy pass re-tracks both paths once, and
+// either the re-tracks reach both roots, which are stored, or the root is
+// written once.
+TEST(chksln_flow, CopiesOfABadlyConditionedRootAreRetrackedThenMarked) {
+  constexpr double d = 1e-7;
+  const vec<cplx> coef = fake::sparse_load({{{{2, 0}, 1}, {{0, 1}, 1}, {{0, 0}, -2}},
+                                            {{{2, 0}, 1}, {{0, 1}, 1 + d}, {{0, 0}, -(2 + d)}}});
+  const vec<int> nm = fake::sparse_terms();
+  const std::vector<cplx> one{1.0 + 5e-9, 1.0 - 1e-8}, other{-1.0, 1.0};
+  struct row {
+    const char* what;
+    std::vector<std::pair<std::vector<cplx>, int>> a, b;  // re-tracks of the two paths
+    std::vector<cplx> x1a, x1b;                            // the points stored
+    int row5a, row5b;
+    std::size_t calls;
+  } rows[] = {
+      {"the re-tracks reach both roots", {{one, 0}}, {{other, 0}}, one, other, 0, 0, 2},
+      {"the re-tracks meet at the root again, twice: the copy is marked", {{one, 0}, {one, 0}},
+       {{{1.0 - 2.5e-9, 1.0 + 5e-9}, 0}, {{1.0 - 2.5e-9, 1.0 + 5e-9}, 0}}, one,
+       {1.0 - 2.5e-9, 1.0 + 5e-9}, kCopyMark, 0, 4},
+  };
+  for (const row& c : rows) {
+    SCOPED_TRACE(c.what);
+    stub s;
+    s.by_attempt = {{11, c.a}, {12, c.b}};
+    mat<cplx> sol(2, 2);
+    mat<int> dat(kDatRows, 2);
+    for (int j = 1; j <= 2; ++j) {
+      sol(1, j) = j == 1 ? cplx(1.0 + 5e-9, 0) : cplx(1.0 - 2.5e-9, 0);
+      sol(2, j) = j == 1 ? cplx(1.0 - 1e-8, 0) : cplx(1.0 + 5e-9, 0);
+      dat(kDatStart, j) = 10 + j;
+    }
+    const vec<cplx> cfd(0);
+    prng_fix_seed(777);
+    chksln_flow(2, 2, coef, cfd, nm, fake::sparse.supp, dat, sol, s.fn(), fake::sparse_core);
+    prng_clock_seed();
+    ASSERT_EQ(s.calls.size(), c.calls) << "only the copy pass re-tracks";
+    EXPECT_DOUBLE_EQ(s.calls[0].c3, 0.01);
+    for (int i = 1; i <= 2; ++i) {
+      EXPECT_EQ(sol(i, 1), c.x1a[static_cast<std::size_t>(i - 1)]);
+      EXPECT_EQ(sol(i, 2), c.x1b[static_cast<std::size_t>(i - 1)]);
+    }
+    EXPECT_EQ(dat(kDatGaveUp, 1), c.row5a);
+    EXPECT_EQ(dat(kDatGaveUp, 2), c.row5b);
+  }
 }
 
 TEST(retracetd, FollowsAStartRootAgainToItsRoot) {

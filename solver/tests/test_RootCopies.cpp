@@ -14,39 +14,14 @@
 namespace hc {
 namespace {
 
-// A system for the tests' sparse evaluator: per equation, its terms as an
-// exponent vector and a coefficient.
-struct term {
-  std::vector<int> e;
-  double c;
-};
-using system_terms = std::vector<std::vector<term>>;
+using system_terms = std::vector<test::eqn>;
 
-vec<cplx> load(const system_terms& eqs) {
-  const int n = static_cast<int>(eqs.size());
-  int m = 0;
-  for (const auto& eq : eqs) m += static_cast<int>(eq.size());
-  fake::sparse.n = n;
-  fake::sparse.m = m;
-  fake::sparse.supp.assign(n, m, 0);
-  fake::sparse_nm.clear();
-  vec<cplx> coef(m);
-  int k = 0;
-  for (const auto& eq : eqs) {
-    fake::sparse_nm.push_back(static_cast<int>(eq.size()));
-    for (const term& t : eq) {
-      ++k;
-      for (int v = 1; v <= n; ++v) fake::sparse.supp(v, k) = t.e[static_cast<std::size_t>(v - 1)];
-      coef(k) = cplx(t.c, 0);
-    }
-  }
-  return coef;
-}
+vec<cplx> load(const system_terms& eqs) { return fake::sparse_load(eqs); }
 
 // (x-1)(x-2)...(x-16), expanded.
 system_terms wilkinson16() {
   const std::vector<double> c = test::wilkinson_coefficients(16);
-  std::vector<term> eq;
+  test::eqn eq;
   for (std::size_t i = 0; i < c.size(); ++i) eq.push_back({{16 - static_cast<int>(i)}, c[i]});
   return {eq};
 }
@@ -58,6 +33,21 @@ system_terms double_at_one() { return {{{{3}, 1}, {{2}, -5}, {{1}, 7}, {{0}, -3}
 system_terms two_roots() {
   return {{{{2, 1}, 1}, {{2, 0}, 1}, {{1, 1}, -2}, {{1, 0}, -2}, {{0, 1}, 1}, {{0, 0}, 1}},
           {{{1, 1}, 1}, {{0, 1}, 2}, {{1, 0}, -2}, {{0, 0}, -4}}};
+}
+
+// x^2 + y - 2; x^2 + (1 + 1e-7) y - (2 + 1e-7): the simple roots (1, 1) and
+// (-1, 1), of condition about 4e7 (the rows are nearly equal).
+system_terms nearly_dependent() {
+  constexpr double d = 1e-7;
+  return {{{{2, 0}, 1}, {{0, 1}, 1}, {{0, 0}, -2}},
+          {{{2, 0}, 1}, {{0, 1}, 1 + d}, {{0, 0}, -(2 + d)}}};
+}
+
+// (x - 1)(x - 1 - 1e-7), expanded; y - 1: the simple roots (1, 1) and
+// (1 + 1e-7, 1), each of condition about 4e7 and within the other's reach.
+system_terms close_pair() {
+  constexpr double d = 1e-7;
+  return {{{{2, 0}, 1}, {{1, 0}, -(2 + d)}, {{0, 0}, 1 + d}}, {{{0, 1}, 1}, {{0, 0}, -1}}};
 }
 
 TEST(root_reach, HowFarAPointOfTheBackwardErrorCanLie) {
@@ -124,6 +114,16 @@ TEST(mark_copies, OneSimpleRootTwiceButNeverASingularOne) {
        {{-2.0 + 5e-12, -1.0}, {-2.0, -1.0}}, {0, 0}, {0, 0}},
       {"a double root of two variables, two copies", two_roots(),
        {{1.0 + 1e-8, 2.0}, {1.0 - 1e-8, 2.0}}, {0, 0}, {0, 0}},
+      // (backward errors 1e-15, 5e-16 and 4e-15 of the second equation's
+      // terms, which the first point's and the third's exceed)
+      {"a simple root of condition 4e7 twice, 1.5e-8 apart, along its near null direction",
+       nearly_dependent(), {{1.0 + 5e-9, 1.0 - 1e-8}, {1.0 - 2.5e-9, 1.0 + 5e-9}}, {0, 0},
+       {kCopyMark, 0}},
+      {"the same root three times", nearly_dependent(),
+       {{1.0 + 5e-9, 1.0 - 1e-8}, {1.0 - 2.5e-9, 1.0 + 5e-9}, {1.0 + 2e-8, 1.0 - 4e-8}},
+       {0, 0, 0}, {kCopyMark, 0, kCopyMark}},
+      {"two distinct roots 1e-7 apart, each of condition 4e7", close_pair(),
+       {{1.0, 1.0}, {1.0 + 1e-7, 1.0}}, {0, 0}, {0, 0}},
       {"a point whose re-track gave up is left alone", two_roots(),
        {{-2.0 + 3e-14, -1.0}, {-2.0, -1.0}}, {1, 0}, {1, 0}},
       {"a point holding a NaN", two_roots(), {{-2.0, -1.0}, {-2.0, cplx(nan, 0)}}, {0, 0},
@@ -146,7 +146,9 @@ TEST(mark_copies, OneSimpleRootTwiceButNeverASingularOne) {
     vec<double> tmprv{0.7, 0.3};
     int expect_marked = 0;
     for (int v : r.row5_out) expect_marked += v == kCopyMark;
-    EXPECT_EQ(mark_copies(n, nroot, coef, cfd, tmprv.ref().sub(1, n), dat, sol, fake::sparse_core),
+    const vec<int> nm = fake::sparse_terms();
+    EXPECT_EQ(mark_copies(n, nroot, coef, cfd, nm, fake::sparse.supp, tmprv.ref().sub(1, n), dat,
+                          sol, separate_fn(), fake::sparse_core),
               expect_marked);
     for (int j = 1; j <= nroot; ++j)
       EXPECT_EQ(dat(kDatGaveUp, j), r.row5_out[static_cast<std::size_t>(j - 1)]) << "column " << j;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BackErr.h"
+#include "DDRefine.h"
 #include "FollowCurve.h"
 #include "LinTool.h"
 #include "WriteSol.h"
@@ -281,6 +282,164 @@ TEST(write_roots, RefinesTheLooselyDeterminedRoots) {
       const auto shown = [](double v) { return std::fabs(v) < 1e-15 ? 0.0 : v; };
       EXPECT_EQ(got[0], cplx(shown(polished.real()), shown(polished.imag())));
       EXPECT_EQ(res[0], fmt_es(residual, 12, 3));
+    }
+  }
+}
+
+// The written records of the end points xs of the system the sparse fake
+// holds (coef its coefficients): the coordinates of each root written.
+std::vector<std::vector<cplx>> written_points(const vec<cplx>& coef,
+                                              const std::vector<std::vector<cplx>>& xs) {
+  const int n = fake::sparse.n, m = fake::sparse.m;
+  int nroot = static_cast<int>(xs.size());
+  mat<cplx> sol(n, nroot);
+  mat<int> dat(kDatRows, nroot);
+  for (int j = 1; j <= nroot; ++j)
+    for (int i = 1; i <= n; ++i)
+      sol(i, j) = xs[static_cast<std::size_t>(j - 1)][static_cast<std::size_t>(i - 1)];
+  vec<std::string> var(n);
+  for (int i = 1; i <= n; ++i) var(i) = "v" + std::to_string(i);
+  const vec<cplx> cfd;
+  const vec<int> nm = fake::sparse_terms();
+  std::ostringstream out;
+  int nreal = 0;
+  write_roots(out, n, m, nroot, coef, sol, nreal, dat, cfd, 0, nroot, var, nm, fake::sparse.supp,
+              fake::sparse_core);
+  std::vector<std::vector<cplx>> got;
+  std::istringstream in(out.str());
+  std::string line;
+  std::vector<cplx> cur;
+  while (std::getline(in, line)) {
+    if (line.size() == 52 && line[0] == '(') {
+      cur.emplace_back(std::strtod(line.substr(1, 24).c_str(), nullptr),
+                       std::strtod(line.substr(27, 24).c_str(), nullptr));
+      if (static_cast<int>(cur.size()) == n) {
+        got.push_back(cur);
+        cur.clear();
+      }
+    }
+  }
+  EXPECT_EQ(static_cast<int>(got.size()), nroot) << "the trailer counts the points written";
+  return got;
+}
+
+// The componentwise backward error of x, in long double from the terms.
+double backward_error(const vec<cplx>& coef, const std::vector<cplx>& x) {
+  const int n = fake::sparse.n;
+  double worst = 0;
+  int k = 0;
+  for (int i = 1; i <= n; ++i) {
+    std::complex<long double> v = 0;
+    long double t = 0;
+    for (int j = 1; j <= fake::sparse_nm[static_cast<std::size_t>(i - 1)]; ++j) {
+      ++k;
+      std::complex<long double> mono(coef(k).real(), coef(k).imag());
+      for (int e = 1; e <= n; ++e)
+        for (int p = 0; p < fake::sparse.supp(e, k); ++p)
+          mono *= std::complex<long double>(x[static_cast<std::size_t>(e - 1)]);
+      v += mono;
+      t += std::abs(mono);
+    }
+    if (std::abs(v) > 0) worst = std::max(worst, static_cast<double>(std::abs(v) / t));
+  }
+  return worst;
+}
+
+// Butcher's problem in 8 unknowns (b1, b2, b3, a, b, c2, c3, a32; a public
+// benchmark), whose solutions are 5 regular roots and curves of singular
+// ones, with its coefficients as eqtrans writes them.
+std::vector<test::eqn> butcher8() {
+  // clang-format off
+  return {
+      {{{1, 0, 0, 0, 0, 0, 0, 0}, 1.0}, {{0, 1, 0, 0, 0, 0, 0, 0}, 1.0}, {{0, 0, 1, 0, 0, 0, 0, 0}, 1.0}, {{0, 0, 0, 1, 0, 0, 0, 0}, -1.0}, {{0, 0, 0, 0, 1, 0, 0, 0}, -1.0}},
+      {{{0, 1, 0, 0, 0, 1, 0, 0}, 1.0}, {{0, 0, 1, 0, 0, 0, 1, 0}, 1.0}, {{0, 0, 0, 1, 1, 0, 0, 0}, 1.0}, {{0, 0, 0, 0, 2, 0, 0, 0}, -1.0}, {{0, 0, 0, 0, 1, 0, 0, 0}, -0.5}, {{0, 0, 0, 0, 0, 0, 0, 0}, -0.5}},
+      {{{0, 1, 0, 0, 0, 2, 0, 0}, 1.0}, {{0, 0, 1, 0, 0, 0, 2, 0}, 1.0}, {{0, 0, 0, 1, 2, 0, 0, 0}, -1.0}, {{0, 0, 0, 1, 0, 0, 0, 0}, -0.3333333333333333}, {{0, 0, 0, 0, 3, 0, 0, 0}, 1.0}, {{0, 0, 0, 0, 2, 0, 0, 0}, 1.0}, {{0, 0, 0, 0, 1, 0, 0, 0}, 1.333333333333333}},
+      {{{0, 0, 1, 0, 0, 1, 0, 1}, 1.0}, {{0, 0, 0, 1, 2, 0, 0, 0}, -1.0}, {{0, 0, 0, 1, 1, 0, 0, 0}, -0.5}, {{0, 0, 0, 1, 0, 0, 0, 0}, -0.1666666666666667}, {{0, 0, 0, 0, 3, 0, 0, 0}, 1.0}, {{0, 0, 0, 0, 2, 0, 0, 0}, 1.0}, {{0, 0, 0, 0, 1, 0, 0, 0}, 0.6666666666666666}},
+      {{{0, 1, 0, 0, 0, 3, 0, 0}, 1.0}, {{0, 0, 1, 0, 0, 0, 3, 0}, 1.0}, {{0, 0, 0, 1, 3, 0, 0, 0}, 1.0}, {{0, 0, 0, 1, 1, 0, 0, 0}, 1.0}, {{0, 0, 0, 0, 4, 0, 0, 0}, -1.0}, {{0, 0, 0, 0, 3, 0, 0, 0}, -1.5}, {{0, 0, 0, 0, 2, 0, 0, 0}, -2.5}, {{0, 0, 0, 0, 1, 0, 0, 0}, -0.25}, {{0, 0, 0, 0, 0, 0, 0, 0}, -0.25}},
+      {{{0, 0, 1, 0, 0, 1, 1, 1}, 1.0}, {{0, 0, 0, 1, 3, 0, 0, 0}, 1.0}, {{0, 0, 0, 1, 2, 0, 0, 0}, 0.5}, {{0, 0, 0, 1, 1, 0, 0, 0}, 0.5}, {{0, 0, 0, 0, 4, 0, 0, 0}, -1.0}, {{0, 0, 0, 0, 3, 0, 0, 0}, -1.5}, {{0, 0, 0, 0, 2, 0, 0, 0}, -1.75}, {{0, 0, 0, 0, 1, 0, 0, 0}, -0.375}, {{0, 0, 0, 0, 0, 0, 0, 0}, -0.125}},
+      {{{0, 0, 1, 0, 0, 2, 0, 1}, 1.0}, {{0, 0, 0, 1, 3, 0, 0, 0}, 1.0}, {{0, 0, 0, 1, 2, 0, 0, 0}, 1.0}, {{0, 0, 0, 1, 1, 0, 0, 0}, 0.6666666666666666}, {{0, 0, 0, 0, 4, 0, 0, 0}, -1.0}, {{0, 0, 0, 0, 3, 0, 0, 0}, -1.5}, {{0, 0, 0, 0, 2, 0, 0, 0}, -1.166666666666667}, {{0, 0, 0, 0, 1, 0, 0, 0}, -0.08333333333333333}, {{0, 0, 0, 0, 0, 0, 0, 0}, -0.08333333333333333}},
+      {{{0, 0, 0, 1, 3, 0, 0, 0}, -1.0}, {{0, 0, 0, 1, 2, 0, 0, 0}, -1.0}, {{0, 0, 0, 1, 1, 0, 0, 0}, -0.3333333333333333}, {{0, 0, 0, 0, 4, 0, 0, 0}, 1.0}, {{0, 0, 0, 0, 3, 0, 0, 0}, 1.5}, {{0, 0, 0, 0, 2, 0, 0, 0}, 1.083333333333333}, {{0, 0, 0, 0, 1, 0, 0, 0}, 0.2916666666666667}, {{0, 0, 0, 0, 0, 0, 0, 0}, 0.04166666666666666}},
+  };
+  // clang-format on
+}
+
+// A point of a run of butcher8 with the linear homotopy, near a curve of
+// singular solutions, that the polish leaves with a backward error of 6e-12.
+// Values in double leave it loosely determined (the Jacobian is singular to
+// rounding there), and Newton steps with values in double-double run away
+// from it along the curve's neighbourhood: they shrink step by step and
+// end 2e5 away, at a backward error of about 0.6, no root at all.  The
+// writer keeps the polished point.
+TEST(write_roots, ARefinementThatMovesAwayIsNotWritten) {
+  const vec<cplx> coef = fake::sparse_load(butcher8());
+  const std::vector<cplx> x0{{-2.0000000000665201, -1.9350660460643312e-11},
+                             {-0.20293411771461328, -0.92307791458868726},
+                             {0.20293411773421727, 0.92307791458590827},
+                             {-1.000000000009813, -8.2501761703231851e-12},
+                             {-1.0000000000371034, -1.3879383291459884e-11},
+                             {1.2251994487287017, 0.69033485620900759},
+                             {1.2251994487356663, 0.69033485621428592},
+                             {-7.1233846490734674e-12, 9.3593874424119611e-12}};
+  const int n = 8;
+  // What the refinement alone would give.
+  vec<cplx> x(n), b(n), cfd;
+  for (int i = 1; i <= n; ++i) x(i) = x0[static_cast<std::size_t>(i - 1)];
+  mat<cplx> a(n, n);
+  vec<double> maxstep(n, 1e300);
+  dd_refine_work rw(n);
+  const vec<int> nm = fake::sparse_terms();
+  ASSERT_GT(dd_refine(n, nm, fake::sparse.supp, coef, cfd, x, a, b, maxstep, rw, fake::sparse_core),
+            0);
+  std::vector<cplx> moved(static_cast<std::size_t>(n));
+  for (int i = 1; i <= n; ++i) moved[static_cast<std::size_t>(i - 1)] = x(i);
+  EXPECT_GT(backward_error(coef, moved), 1e-3) << "the refinement runs away";
+
+  const auto got = written_points(coef, {x0});
+  ASSERT_EQ(got.size(), 1u);
+  for (int i = 0; i < n; ++i)
+    EXPECT_LT(std::abs(got[0][static_cast<std::size_t>(i)] - x0[static_cast<std::size_t>(i)]), 1e-9)
+        << "coordinate " << i + 1;
+  EXPECT_LT(backward_error(coef, got[0]), 1e-10);
+}
+
+// The bound on the backward error of what is written, whatever the
+// residual: a point that the polish accepts by its absolute residual is
+// written only when its backward error is at most 1e-8, or when that of the
+// point with its coordinates below 1e-8 max|x| set to 0 is, and then that
+// point is written.
+TEST(write_roots, NoPointAboveTheBackwardErrorBound) {
+  struct row {
+    const char* what;
+    std::vector<test::eqn> sys;
+    std::vector<cplx> x;
+    bool written;
+    std::vector<cplx> as;  // the point written
+  } rows[] = {
+      {"1e-5 (x^2 + 1) at 1e-9: residual 1e-5, backward error 1",
+       {{{{2}, 1e-5}, {{0}, 1e-5}}}, {1e-9}, false, {}},
+      {"1e-6 (x^2 + y^2 + 1); y - 2x at (1e-3, 2e-3): backward error 1",
+       {{{{2, 0}, 1e-6}, {{0, 2}, 1e-6}, {{0, 0}, 1e-6}}, {{{0, 1}, 1}, {{1, 0}, -2}}},
+       {1e-3, 2e-3}, false, {}},
+      // The polish keeps the point (a first Newton step leaves the rounding
+      // of the first equation as it is), where the second equation's value
+      // is a third of its term sum; with y set to 0 it is a root to rounding.
+      {"19x^2 - x; 2xy + 3y^2 - y at (1/19, 1e-20): every term of the second vanishes with y",
+       {{{{2, 0}, 19}, {{1, 0}, -1}}, {{{1, 1}, 2}, {{0, 2}, 3}, {{0, 1}, -1}}},
+       {1.0 / 19, 1e-20}, true, {1.0 / 19, 0.0}},
+      {"x^2 - x; 2xy - y at (1, 1e-12): polished to y = 0",
+       {{{{2, 0}, 1}, {{1, 0}, -1}}, {{{1, 1}, 2}, {{0, 1}, -1}}}, {1.0, 1e-12}, true,
+       {1.0, 0.0}},
+      {"x - 1e-16; y - 1 at (1e-16, 1): a coordinate of 1e-16 that is no 0",
+       {{{{1, 0}, 1}, {{0, 0}, -1e-16}}, {{{0, 1}, 1}, {{0, 0}, -1}}}, {1e-16, 1.0}, true,
+       {0.0, 1.0}},  // (parts below 1e-15 are written as 0)
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const vec<cplx> coef = fake::sparse_load(r.sys);
+    const auto got = written_points(coef, {r.x});
+    ASSERT_EQ(got.size(), r.written ? 1u : 0u);
+    if (r.written) {
+      for (std::size_t i = 0; i < r.x.size(); ++i) EXPECT_EQ(got[0][i], r.as[i]) << i;
     }
   }
 }

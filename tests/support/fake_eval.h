@@ -5,7 +5,9 @@
 //   choose how fast the corrector contracts.  From call nan_from on (counted
 //   over the three entries) the values are NaN.  dt(i) = dt_value.
 // sparse: any system in support form, evaluated from the coefficients the
-//   caller passes, with its exact Jacobian.
+//   caller passes, with its exact Jacobian; sparse_load(eqs) sets it to
+//   equations given as term lists (term_eqn.h) and returns their real
+//   coefficients, and sparse_terms() the term counts as a vec.
 #pragma once
 
 #include <cmath>
@@ -16,6 +18,7 @@
 #include "array.h"
 #include "cplx.h"
 #include "ref_eval.h"
+#include "term_eqn.h"
 
 namespace hc::fake {
 
@@ -80,5 +83,32 @@ inline void sparse_subexpo(const int&, const cplx*, const cplx*, cplx*, const cp
 inline void sparse_coefhhthx(cplx*, cplx*, cplx*, const int&, const cplx*, const cplx*,
                              const double*, const double&) {}
 inline const evalcore sparse_core{&sparse_evahhx, &sparse_subexpo, &sparse_coefhhthx};
+
+inline vec<cplx> sparse_load(const std::vector<test::eqn>& eqs) {
+  const int n = static_cast<int>(eqs.size());
+  int m = 0;
+  for (const test::eqn& eq : eqs) m += static_cast<int>(eq.size());
+  sparse.n = n;
+  sparse.m = m;
+  sparse.supp.assign(n, m, 0);
+  sparse_nm.clear();
+  vec<cplx> coef(m);
+  int k = 0;
+  for (const test::eqn& eq : eqs) {
+    sparse_nm.push_back(static_cast<int>(eq.size()));
+    for (const auto& [e, c] : eq) {
+      ++k;
+      for (int v = 1; v <= n; ++v) sparse.supp(v, k) = e[static_cast<std::size_t>(v - 1)];
+      coef(k) = cplx(c, 0);
+    }
+  }
+  return coef;
+}
+
+inline vec<int> sparse_terms() {
+  vec<int> nm(static_cast<int>(sparse_nm.size()));
+  for (int i = 1; i <= nm.size(); ++i) nm(i) = sparse_nm[static_cast<std::size_t>(i - 1)];
+  return nm;
+}
 
 }  // namespace hc::fake
