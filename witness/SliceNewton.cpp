@@ -12,8 +12,9 @@ namespace {
 // The tolerance of the singular-value estimates, the witness writer's.
 constexpr double kSliceSvTol = 1e-8;
 
-// Values, Jacobian and term sums of the embedded system at x (slack 0), and
-// the weighted least-squares problem a u = b of one Gauss-Newton step:
+// Values, Jacobian and sizes rw(i) = max(scale(i), term sum of equation i)
+// of the embedded system at x (slack 0), kept in w.tsum, and the weighted
+// least-squares problem a u = b of one Gauss-Newton step:
 // a(i,j) = jac(i,j) max(1,|x_j|) / rw(i), b(i) = -f(i) / rw(i).
 void weighted_step(int N, int n, vec_ref<const int> nm, mat_ref<const int> supp,
                    vec_ref<const cplx> coef, vec_ref<const cplx> acoef, vec_ref<const double> scale,
@@ -24,6 +25,7 @@ void weighted_step(int N, int n, vec_ref<const int> nm, mat_ref<const int> supp,
   });
   for (int i = 1; i <= N; ++i) {
     const double rw = std::max(scale(i), w.tsum(i));
+    w.tsum(i) = rw;
     const double inv = rw > 0 ? 1.0 / rw : 1.0;
     for (int j = 1; j <= n; ++j) w.a(i, j) = w.jac(i, j) * (std::max(1.0, cabs(x(j))) * inv);
     w.b(i) = -w.f(i) * inv;
@@ -60,6 +62,15 @@ bool slice_newton(int N, int n, vec_ref<const int> nm, mat_ref<const int> supp,
   double max_sv = 0, min_sv = 0;
   cqmaxminsv(n, w.r, max_sv, min_sv, kSliceSvTol);
   return max_sv > 0 && min_sv > kSliceRcond * max_sv;
+}
+
+void coef_scales(int N, vec_ref<const int> nm, vec_ref<const cplx> coef, vec_ref<double> scale) {
+  int k = 0;
+  for (int i = 1; i <= N; ++i) {
+    double c = 0;
+    for (int t = 1; t <= nm(i); ++t) c = std::max(c, cabs(coef(++k)));
+    scale(i) = c;
+  }
 }
 
 bool same_point(int n, vec_ref<const cplx> x, vec_ref<const cplx> y, double tol) {

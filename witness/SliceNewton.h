@@ -24,11 +24,22 @@
 //       when the iteration converged (a correction of at most
 //       kSliceConverged relative, within kSliceIters steps, every iterate
 //       finite and below kSliceFar), the values at the last iterate pass
-//       backerr_ok(kBackErrFactor) against its term sums (BackErr.h), and
-//       the weighted Jacobian there has min_sv > kSliceRcond max_sv.
+//       backerr_ok(kBackErrFactor) against the equations' weights there,
+//       max(scale(i), term sum) (BackErr.h), and the weighted Jacobian there
+//       has min_sv > kSliceRcond max_sv.  The coefficient floor of the
+//       weights serves the values as it serves the rows: where every term
+//       of an equation holds a coordinate that is 0 on the variety (the
+//       coordinate axes, x y = y z = x z = 0, at (1, 1e-20, 1e-20)) the
+//       value and the term sum vanish together, and against the term sum
+//       alone the rounding of such a coordinate would fail any point.
 //       nm(N), supp(N,M), coef(M) the unscaled embedded system, acoef(M) =
 //       |coef| (abs_coef), scale(N) the largest |coef| of each equation
-//       (coef_scales, WrtSol_W.h); x overwritten with the last iterate.
+//       (coef_scales); x overwritten with the last iterate.
+//   coef_scales(N, nm, coef, scale)  scale(i) = the largest |coef| of the
+//       terms of equation i (nm(N), coef(M) in equation order): the floor of
+//       the equations' weights above.  It scales with its equation, and it
+//       keeps an equation whose terms all vanish at a point (a double root
+//       at the origin) from being scaled up there.
 //   same_point(n, x, y, tol)  max_j |x_j - y_j| <= tol max(1, max_j |x_j|):
 //       x(n) and y(n) the same point to a relative tol.
 #pragma once
@@ -88,6 +99,8 @@ struct slice_work {
 bool slice_newton(int N, int n, vec_ref<const int> nm, mat_ref<const int> supp,
                   vec_ref<const cplx> coef, vec_ref<const cplx> acoef, vec_ref<const double> scale,
                   vec_ref<cplx> x, slice_work& w);
+
+void coef_scales(int N, vec_ref<const int> nm, vec_ref<const cplx> coef, vec_ref<double> scale);
 
 bool same_point(int n, vec_ref<const cplx> x, vec_ref<const cplx> y, double tol);
 
