@@ -66,14 +66,20 @@ constexpr int kSliceIters = 64;
 // than any point's own size.
 constexpr double kSliceFar = 1e18;
 // The smallest ratio of the singular values of the weighted Jacobian at an
-// accepted point.  Newton meets kSliceConverged only at points of condition
-// up to about 1e5.  Next to a double root its iterates stall within about
-// sqrt(eps) of it, where that ratio is 1e-8 to 1e-7; their computed
-// residuals, whose terms cancel to a few rounding units, can vanish
-// exactly and end the iteration with a correction of 0.  1e-6 rejects such a
-// point with a factor of 10 to 100 to spare and accepts every simple one
-// that Newton can bring to kSliceConverged.
-constexpr double kSliceRcond = 1e-6;
+// accepted point.  Next to a double root Newton's iterates stall within about
+// sqrt(eps) of it, where that ratio is about sqrt(eps) = 1.5e-8 (measured:
+// 3.3e-10 to 3.3e-8 over 600 double witness points of the circle squared);
+// their computed residuals, whose terms cancel to a few rounding units, can
+// vanish exactly and end the iteration with a correction of 0.  Below a few
+// times sqrt(eps) double precision cannot tell a simple root from such a
+// stall: the rounding of the values moves the point by eps over the ratio,
+// which is then as large as the region where Newton converges
+// quadratically.  1e-7 rejects the stalls with a factor of 3 to spare and
+// accepts the simple witness points that lie close to a singular point of
+// their curve (reduced cyclic 8-roots: about one in 300 has a ratio
+// between 1e-7 and 1e-6) or far out (Fermat curve of degree 20: down to
+// 6e-6).
+constexpr double kSliceRcond = 1e-7;
 
 struct slice_work {
   int N, n;

@@ -25,6 +25,7 @@ namespace hc {
 namespace {
 
 using test::eqn;
+using test::reduced_cyclic8;
 using test::times;
 using test::times_line;
 
@@ -59,23 +60,6 @@ mat<cplx> column(const std::vector<cplx>& v) {
   mat<cplx> m(static_cast<int>(v.size()), 1);
   for (std::size_t i = 0; i < v.size(); ++i) m(static_cast<int>(i) + 1, 1) = v[i];
   return m;
-}
-
-// Cyclic 8-roots with x_0 = 1: equation k = 1..7 is the sum over i of the
-// products x_i x_(i+1) ... x_(i+k-1), indices mod 8, in y_l = x_l.
-std::vector<eqn> reduced_cyclic8() {
-  std::vector<eqn> eqs;
-  for (int k = 1; k <= 7; ++k) {
-    eqn e;
-    for (int i = 0; i < 8; ++i) {
-      std::vector<int> ex(7, 0);
-      for (int j = 0; j < k; ++j)
-        if ((i + j) % 8 != 0) ++ex[static_cast<std::size_t>((i + j) % 8 - 1)];
-      e.push_back({ex, 1.0});
-    }
-    eqs.push_back(e);
-  }
-  return eqs;
 }
 
 // The plane quartic f = x^4 + y^4 - 3x^2 y + x - 1 given as {f, (x - 2y + 3) f}
