@@ -41,7 +41,8 @@ written hyperplanes converges quadratically from it to a point within 1e-6
 relative, where the Jacobian has full rank (judge_regular); distinct points
 are those that refine to distinct points.  "irreg" counts the written points
 that are no regular witness points, in every witness case (for the cases
-above they are the "bad" ones; a double witness point is one).
+above they are the "bad" ones; a double witness point is one).  "all"
+counts the runs that wrote every expected point, whatever else they wrote.
 
 For witsolve, "run s" is the mean CPU time of the whole process per run,
 the writer included.  When the build was configured with -DHC_CHECK_STATS=ON
@@ -606,7 +607,7 @@ def main():
     VERBOSE = a.v
     build = os.path.abspath(a.build)
     print(f"{'case':<16}{'runs':>5}{'all once':>9}{'written':>12}{'distinct':>12}{'copies':>8}"
-          f"{'bad':>5}{'irreg':>6}{'miscount':>9}{'retracks':>14}{'cpu s':>16}{'run s':>8}")
+          f"{'bad':>5}{'irreg':>6}{'all':>5}{'miscount':>9}{'retracks':>14}{'cpu s':>16}{'run s':>8}")
     for case in a.cases:
         name, how = case.split(":")
         # processes, not threads: the judges are Python
@@ -630,8 +631,10 @@ def main():
         # the whole process per run, on average (witsolve only)
         run_s = f"{sum(r['proc'] for r in res) / len(res):.3f}" if "proc" in res[0] else "-"
         irr = str(sum(r["irregular"] for r in res)) if "irregular" in res[0] else "-"
+        # runs that wrote every expected point, whatever else they wrote
+        found = sum(1 for r in res if r["status"] == 0 and r["distinct"] == expect)
         print(f"{case:<16}{a.runs:>5}{ok:>9}{rng('written'):>12}{rng('distinct'):>12}{copies:>8}"
-              f"{bad:>5}{irr:>6}{mis:>9}{rt:>14}{tm:>16}{run_s:>8}  expect {expect}{far}")
+              f"{bad:>5}{irr:>6}{found:>5}{mis:>9}{rt:>14}{tm:>16}{run_s:>8}  expect {expect}{far}")
         sys.stdout.flush()
 
 

@@ -15,14 +15,11 @@ classify_work::classify_work(int N_, int n_, int M_, vec_ref<const int> nm_,
       supp(supp_),
       coef(coef_),
       acoef(M_),
-      scale(N_),
-      tsum(N_),
+      size(N_),
       ew(N_, M_, supp_),
-      sw(N_),
-      slw(N_, n_, ew.maxdeg),
+      slw(N_, n_, M_, ew.maxdeg),
       found(n_, std::max(cap, 1)) {
   abs_coef(M, coef, acoef);
-  coef_scales(N, nm, coef, scale);
 }
 
 bool slack_in_noise(int N, int n, vec_ref<const cplx> x, vec_ref<const double> size) {
@@ -36,14 +33,11 @@ bool slack_in_noise(int N, int n, vec_ref<const cplx> x, vec_ref<const double> s
 end_kind classify_point(vec_ref<const cplx> x, bool end_point, vec_ref<cplx> y, classify_work& w) {
   const int N = w.N, n = w.n;
   if (end_point) {
-    term_sums(N, x, w.tsum, w.sw, [&](vec_ref<const cplx> ax, vec_ref<cplx> v, mat_ref<cplx> dv) {
-      wit_eval_t<double, true, false>(N, w.supp, w.nm, w.acoef, w.acoef, ax, dv, v, v, w.ew);
-    });
-    for (int i = 1; i <= n; ++i) w.tsum(i) = std::max(w.scale(i), w.tsum(i));
-    if (!slack_in_noise(N, n, x, w.tsum)) return end_kind::off_slice;
+    slice_sizes(N, w.nm, w.supp, w.acoef, x, w.size, w.slw);
+    if (!slack_in_noise(N, n, x, w.size)) return end_kind::off_slice;
   }
   vcopy<cplx>(N, x, y);
-  if (!slice_newton(N, n, w.nm, w.supp, w.coef, w.acoef, w.scale, y, w.slw))
+  if (!slice_newton(N, n, w.nm, w.supp, w.coef, w.acoef, y, w.slw))
     return end_kind::not_regular;
   for (int q = 1; q <= w.count; ++q)
     if (same_point(n, y, w.found.col(q), kSameWitness)) return end_kind::copy;

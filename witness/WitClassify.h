@@ -16,8 +16,8 @@
 //                          rounding of its given equations can explain
 //                          (slack_in_noise): a root of the embedded system
 //                          off the slice, not tried on the slice;
-//   end_kind::not_regular  Newton on the slice does not accept a point from
-//                          x: no regular point of the slice lies near it.
+//   end_kind::not_regular  Newton on the slice from x accepts no point: it
+//                          meets no regular point of the slice.
 // The last points of the paths that gave none are always tried on the
 // slice: their slack says nothing, as the path did not end.
 //
@@ -25,27 +25,27 @@
 // on the slice converges to, never at the end point.  An end point next to a
 // singular point of the slice (of reduced cyclic 8-roots, say, where some
 // coordinates that are 0 there come out as 1e-8 to 1e-4) has a Jacobian
-// whose singular values are about its distance to that point: 1e-10 to 1e-7
+// whose singular values are about its distance to that point: 1e-10 to 1e-6
 // relative, as large as those of a regular but badly conditioned witness
 // point, so that no bound on the conditioning at the end point tells the
 // two apart.  Newton on the slice does: from a regular point it converges
 // quadratically, and from next to a singular one it creeps, leaves, or stops
 // where the residual is not rounding.  At the point it accepts, the Jacobian
-// of {f, L} with equation i divided by max(largest |coefficient|, term sum)
-// and unknown j measured against max(1, |x_j|) has min_sv > kSliceRcond
-// max_sv.  The floors make it a test of the Jacobian itself: measured
-// against |x_j| and the term sums alone (coordinates relative to the point)
-// the derivative 2 y of y^2 at y = 1e-8 becomes 2 y |y| / |y|^2 = 2, every
+// of {f, L} with unknown j measured against max(1, |x_j|) and each equation
+// in those units (slice_sizes) has min_sv > kSliceRcond max_sv.  The floor
+// at 1 makes it a test of the Jacobian itself: measured against |x_j| and
+// the term sums at the point (coordinates relative to the point) the
+// derivative 2 y of y^2 at y = 1e-8 becomes 2 y |y| / |y|^2 = 2, every
 // monomial looks simple there, and a singular point next to a coordinate
 // subspace would pass as regular.  Dividing an equation by a constant
-// divides its coefficient scale and its term sums alike, so the rule does
-// not depend on the scale of the equations.
+// divides its size alike, so the rule does not depend on the scale of the
+// equations.
 //
 //   classify_work(N, n, M, nm, supp, coef, cap)  the work of one caller for
 //       the embedded system nm(N), supp(N,M), coef(M) (unscaled, read and
-//       kept by reference): |coef| (abs_coef), the coefficient scales
-//       (coef_scales), the term sums and slice Newton work, and room for
-//       cap witness points (the n given coordinates of each).
+//       kept by reference): |coef| (abs_coef), the sizes of the equations
+//       and the slice Newton work, and room for cap witness points (the n
+//       given coordinates of each).
 //   classify_point(x, end_point, y, w)  the kind of x(N) (read); end_point
 //       false for the last point of a path that gave none.  For witness and
 //       copy y(N) is the point on the slice, slack 0; witness adds it to the
@@ -53,10 +53,9 @@
 //       message (wit_fail): the caller sizes cap by its points.
 //   slack_in_noise(N, n, x, size)  |x_i| <= kSlackNoise eps max_{l<=n}
 //       size(l) for every slack i = n+1..N: a slack that the rounding of the
-//       given equations can explain, size(l) = max(largest |coefficient|,
-//       term sum at x(N)) of equation l (the weights of slice_newton: the
-//       floor keeps a point where every term of an equation vanishes, as at
-//       a point of a coordinate axis, from a bound of 0); false whenever a
+//       given equations can explain, size(N) their sizes at x(N)
+//       (slice_sizes: never 0, also where every term of an equation
+//       vanishes, as at a point of a coordinate axis); false whenever a
 //       value is NaN.
 #pragma once
 
@@ -92,9 +91,8 @@ struct classify_work {
   mat_ref<const int> supp;
   vec_ref<const cplx> coef;
   vec<cplx> acoef;
-  vec<double> scale, tsum;
+  vec<double> size;
   wit_eval_work<double> ew;  // its maxdeg from supp
-  term_scale_work sw;
   slice_work slw;
   int count = 0;
   mat<cplx> found;  // found(n, cap): the witness points so far
