@@ -9,7 +9,8 @@
 namespace hc {
 
 namespace {
-// The tolerance of the singular-value estimates, the witness writer's.
+// The relative tolerance of the singular-value estimates (cqmaxminsv): far
+// finer than the bounds on their ratio need.
 constexpr double kSliceSvTol = 1e-8;
 
 // Values, Jacobian and sizes (slice_sizes, kept in w.tsum) of the embedded

@@ -6,6 +6,14 @@
 
 namespace hc {
 
+namespace {
+vec<int> maxdeg_vec(int N, int M, mat_ref<const int> supp) {
+  vec<int> maxdeg(N);
+  maxdeg_of(N, M, supp, maxdeg);
+  return maxdeg;
+}
+}  // namespace
+
 classify_work::classify_work(int N_, int n_, int M_, vec_ref<const int> nm_,
                              mat_ref<const int> supp_, vec_ref<const cplx> coef_, int cap)
     : N(N_),
@@ -16,8 +24,8 @@ classify_work::classify_work(int N_, int n_, int M_, vec_ref<const int> nm_,
       coef(coef_),
       acoef(M_),
       size(N_),
-      ew(N_, M_, supp_),
-      slw(N_, n_, M_, ew.maxdeg),
+      maxdeg(maxdeg_vec(N_, M_, supp_)),
+      slw(N_, n_, M_, maxdeg),
       found(n_, std::max(cap, 1)) {
   abs_coef(M, coef, acoef);
 }

@@ -92,7 +92,7 @@ struct classify_work {
   vec_ref<const cplx> coef;
   vec<cplx> acoef;
   vec<double> size;
-  wit_eval_work<double> ew;  // its maxdeg from supp
+  vec<int> maxdeg;  // maxdeg_of supp
   slice_work slw;
   int count = 0;
   mat<cplx> found;  // found(n, cap): the witness points so far
