@@ -61,4 +61,25 @@ void term_sums(int n, vec_ref<const cplx> x, vec_ref<double> scale, term_scale_w
 void term_scale(int n, vec_ref<const cplx> acoef, vec_ref<const cplx> cfd, vec_ref<const cplx> x,
                 vec_ref<double> scale, term_scale_work& w, const evalcore& ev = evalcore_lib());
 
+// The backward-error test of one system's points, with its work: ok(x, p)
+// is backerr_ok(n, p, term sums of |coef| at x, factor).
+struct end_accept {
+  int n;
+  vec_ref<const cplx> cfd;
+  const evalcore* ev;
+  double factor;
+  vec<cplx> acoef;
+  vec<double> scale;
+  term_scale_work sw;
+  end_accept(int n_, vec_ref<const cplx> coef, vec_ref<const cplx> cfd_, const evalcore& e,
+             double factor_)
+      : n(n_), cfd(cfd_), ev(&e), factor(factor_), acoef(coef.size()), scale(n_), sw(n_) {
+    abs_coef(coef.size(), coef, acoef);
+  }
+  bool ok(vec_ref<const cplx> x, vec_ref<const cplx> p) {
+    term_scale(n, acoef, cfd, x, scale, sw, *ev);
+    return backerr_ok(n, p, scale, factor);
+  }
+};
+
 }  // namespace hc

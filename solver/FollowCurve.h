@@ -67,6 +67,7 @@
 #include "Eval.h"
 #include "array.h"
 #include "cplx.h"
+#include "BackErr.h"
 #include "poly_tracker.h"
 #include "track_steps.h"
 
@@ -90,6 +91,7 @@ struct poly_rules : step_rules {
   static constexpr double eg_call_t = -1e-4, eg_active_t = -1e-8, eg_growth = 5e4, eg_zero = kEps5;
   // The final Newton keeps iterating on a residual of exactly 0.
   static constexpr bool stop_at_zero = false;
+  static constexpr double acc_round = 64.0;
 
   template <class Real>
   static void first_step(Real t, Real& step) {
@@ -171,6 +173,7 @@ struct poly_tracker : poly_tracker_t<poly_rules, poly_eval> {
   vec_ref<const cplx> coef, cfd;
   const evalcore* core;
   bool report_paths = false;  // report each path (PathReport.h): the first tracking
+  end_accept endacc;          // the backward-error acceptance of an end point
 
   // nm(n), supp(n,m), coef(m) (the target), coef_q(m), cfd((n-1)m) of coef,
   // w(m), mcl(n, 2nc); all referenced for the tracker's life.

@@ -31,6 +31,9 @@
 // The routines that evaluate take an evalcore (default: the bound library).
 #pragma once
 
+#include <cmath>
+
+#include "BackErr.h"
 #include "Eval.h"
 #include "FollowCurve.h"
 
@@ -51,6 +54,7 @@ struct td_rules : step_rules {
   static constexpr double eg_call_dist = 1e-4, eg_active_dist = 1e-8, eg_growth = 1e4,
                           eg_zero = kMachEps;
   static constexpr bool stop_at_zero = true;
+  static constexpr double acc_round = 64.0;
 
   template <class Real>
   static void first_step(Real, Real&) {}
@@ -79,6 +83,48 @@ struct td_rules : step_rules {
   }
 };
 
+// The end zone of the linear homotopy followed in the logarithm of the
+// distance to the end.  Near t = 1 the double t holds the distance 1 - t
+// only to 1.1e-16 absolutely, and the step floor stops a path at 1e-10 from
+// the end; a path whose root lies far out (its start equation's terms then
+// outweigh the target's until 1 - t is far below that) looks like a pole
+// all the way there.  A path that the end game or the corrector gives up
+// within kTailZone of the end is therefore followed on from its last
+// accepted point in rho = -log(1 - t), where the distance keeps its full
+// relative precision, until it settles or the homotopy no longer differs
+// from the target beyond rounding.
+//   kTailZone  the end zone: the end game's zone.
+constexpr double kTailZone = 1e-4;
+// The first step in rho (the distance shrinks by e), and the largest step
+// (by e^8, about 3000): the predictor is cubic in rho, in which a power of
+// the distance is an exponential.
+constexpr double kTailFirstStep = 1.0, kTailMaxStep = 8.0;
+// A path has settled when an accepted step of length h in rho moves it by
+// at most kTailSettled h max(1, max|x|).  Near a root the path moves like the
+// distance, so its point then lies within about that relative error of the
+// root, well inside the final Newton's reach; a path that grows like a
+// power -e of the distance moves by about e h max|x|, and the poles of the
+// benchmark systems have e of 0.1 to 1.
+constexpr double kTailSettled = 1e-5;
+// Halved step in rho below which the tail gives a path up: features of a
+// path narrower than this part of the distance are beyond the tail.
+constexpr double kTailMinStep = 1e-4;
+// Accepted steps of one tail at most (each decade of the distance takes
+// one or two; 400 pass 1e-300).
+constexpr int kTailMaxSteps = 400;
+
+// The linear tracker's rules in rho: no end to land on (the step doubles up
+// to kTailMaxStep), rho > 1 always, so the end zone's corrector parameter
+// and accuracy clamp hold and no give-up counts as a blow-up; a step is
+// given up below kTailMinStep.
+struct td_tail_rules : td_rules {
+  static constexpr double min_step = kTailMinStep;
+  template <class Real>
+  static void cap_step(Real, Real stepx2, Real& step, int&, int&) {
+    step = stepx2 < Real(kTailMaxStep) ? stepx2 : Real(kTailMaxStep);
+  }
+};
+
 // Evaluation of the linear homotopy; work arrays sized once.
 struct td_eval {
   int n, m, tmpi;
@@ -90,7 +136,15 @@ struct td_eval {
   td_eval(int n_, int m_, vec_ref<const int> deg_, vec_ref<const cplx> coef_,
           vec_ref<const cplx> coef_q_, vec_ref<const cplx> cfd_, int tmpi_, const evalcore& e);
   void at(vec_ref<const cplx> x, double t, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
-          vec_ref<cplx> polyt);
+          vec_ref<cplx> polyt) {
+    blend(x, 1.0 - t, t, jcb, polyv, polyt);
+  }
+  // H = omt Q + t P with omt given (the distance to the end, exact in the
+  // tail), its Jacobian and P - Q.
+  void blend(vec_ref<const cplx> x, double omt, double t, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
+             vec_ref<cplx> polyt);
+  // pq(n) = Q(x) and the diagonal jq(n) of its Jacobian.
+  void start_values(vec_ref<const cplx> x);
   void same_t(vec_ref<const cplx> x, double t, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
               vec_ref<cplx> polyt) {
     at(x, t, jcb, polyv, polyt);
@@ -98,6 +152,22 @@ struct td_eval {
   // The target system alone: b = P(x), a = P'(x).
   void target(vec_ref<const cplx> x, vec_ref<cplx> b, mat_ref<cplx> a) const {
     ev->evahhx(n, coef.data(), x.data(), b.data(), cfd.data(), a.data());
+  }
+};
+
+// The linear homotopy in rho = -log(1 - t): H at 1 - t = e^-rho, its
+// Jacobian and dH/drho = e^-rho (P - Q).
+struct td_tail_eval {
+  td_eval* e;
+  void at(vec_ref<const cplx> x, double rho, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
+          vec_ref<cplx> polyt) {
+    const double d = std::exp(-rho);
+    e->blend(x, d, 1.0 - d, jcb, polyv, polyt);
+    for (int i = 1; i <= e->n; ++i) polyt(i) *= d;
+  }
+  void same_t(vec_ref<const cplx> x, double rho, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
+              vec_ref<cplx> polyt) {
+    at(x, rho, jcb, polyv, polyt);
   }
 };
 
@@ -110,6 +180,7 @@ struct td_tracker {
   td_eval ev;
   track_work<double> w;
   path_state<double> s;
+  end_accept endacc;  // the backward-error acceptance of an end point
   td_tracker(int n_, int m_, vec_ref<const int> deg, vec_ref<const cplx> coef,
              vec_ref<const cplx> coef_q, vec_ref<const cplx> cfd, int tmpi, const evalcore& e);
   // Follows the path from start with first step step0.  c3_kept: the
@@ -117,6 +188,17 @@ struct td_tracker {
   // Out: s.x the end point (polished when isgood), s.give_up, s.test_end,
   // s.stepcount; isgood from the final Newton (false when it did not run).
   void path(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up, bool& isgood);
+  // One try of path at the accuracy factor s.acc_scale.
+  void path_once(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up,
+                 bool& isgood);
+  // The tail of a path given up at t in the end zone from its last
+  // accepted point s.x (at t): followed in rho until it settles, then the
+  // final Newton on P.  Out as path; s.t = 1 when the final Newton ran.
+  void tail(double t, bool c3_kept, bool& isgood);
+  // The final Newton on P from s.x with s.jacob, s.h_1 = P', P there.
+  void end_newton(bool& isgood);
+  // The homotopy at distance d from the end equals P at s.x to rounding.
+  bool resolved(double d);
 };
 
 void fcurvetd(int n, int m, int tdeg, vec_ref<const int> deg, mat_ref<const int> supp,

@@ -115,6 +115,11 @@ struct poly_tracker_t : cell_starts {
   template <class Target, class AfterLoop>
   void path_t(int r, double step_div, bool c3_kept, int& blow_up, bool& isgood, Target&& target,
               AfterLoop&& after_loop) {
+    path_t(r, step_div, c3_kept, blow_up, isgood, target, after_loop, no_second_accept{});
+  }
+  template <class Target, class AfterLoop, class Accept>
+  void path_t(int r, double step_div, bool c3_kept, int& blow_up, bool& isgood, Target&& target,
+              AfterLoop&& after_loop, Accept&& accept) {
     for (int i = 1; i <= n; ++i) s.infnty(i) = 1;
     s.give_up = 0;
     s.stepcount = 0;
@@ -122,18 +127,19 @@ struct poly_tracker_t : cell_starts {
     s.t = -(kStartDepth / minpow);
     refine_t<double>(ev, n, s.t, s.x, s.jacob, s.polyv, s.polyt, wk);
     frtstp_t<R, double>(ev, n, s.step, s.step1, s.t, s.dirx1, s.jacob, s.polyv, s.polyt, s.x2, s.x1,
-                        s.x, s.h_1, s.give_up, wk);
+                        s.x, s.h_1, s.give_up, wk, s.acc_scale);
     s.cut = s.nstep = s.test_end = s.flag = 0;
     const double cap = -s.t / step_div;
     if (cap < s.step) s.step = cap;
-    if (s.give_up == 0) s.accuracy = accuracy_of<R, double>(n, s.jacob.ref(), s.x.ref());
+    if (s.give_up == 0)
+      s.accuracy = accuracy_of<R, double>(n, s.jacob.ref(), s.x.ref(), s.acc_scale);
     follow_t<R, double>(ev, n, s, c3_kept, blow_up, wk);
     after_loop();
     isgood = false;
     // At t = 0 the homotopy is the target system: jacob and h_1 are its
     // Jacobian and values at x.
     if (s.test_end == 1 && s.give_up == 0)
-      fnlnwtn_t<R, double>(n, target, s.jacob, s.h_1, s.x, isgood, false, wk);
+      path_end_newton<R, double>(n, target, s.jacob, s.h_1, s.x, isgood, wk, accept);
   }
 };
 

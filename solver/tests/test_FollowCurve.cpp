@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "FollowCurve.h"
 #include "FollowCurveTD.h"
@@ -370,8 +371,30 @@ TEST(updtstp, CapsAndDoublingTable) {
   EXPECT_EQ(update(family::poly, -0.02, 1.0, 0, 0).step, 0.02);
 }
 
+// The accuracy after a step at (x, t) with the diagonal Jacobian diag(j):
+// accuracy_of's clamps and floor seen through updtstp of either family.
+double accuracy_at(family f, double t, const std::vector<double>& j,
+                   const std::vector<double>& xs) {
+  const int n = static_cast<int>(j.size());
+  vec<cplx> x(n), x1(n), x2(n);
+  mat<cplx> jacob(n, n, cplx(0, 0));
+  for (int i = 1; i <= n; ++i) {
+    x(i) = cplx(xs[static_cast<std::size_t>(i - 1)], 0);
+    jacob(i, i) = cplx(j[static_cast<std::size_t>(i - 1)], 0);
+  }
+  int stepcount = 0, flag = 0, nstep = 0;
+  double step = 1e-3, step1 = 0, accuracy = 0;
+  if (f == family::poly)
+    updtstp(n, t, stepcount, flag, nstep, step, step1, x, x1, x2, jacob, accuracy);
+  else
+    updtstptd(n, t, stepcount, flag, nstep, step, step1, x, x1, x2, jacob, accuracy);
+  return accuracy;
+}
+
 TEST(updtstp, AccuracyClampSwitchesAtTheEndZone) {
-  // |J|_1 = 1e14 and |x| = 1 give accuracy 1e-7 sqrt(1e14) = 1.
+  // |J|_1 = 1e14 and max|x| = 1 give accuracy 1e-7 sqrt(1e14) = 1; the large
+  // column belongs to a coordinate of modulus 1e-10, so the values' rounding
+  // level (|J_11| |x_1| = 1e4 times 64 eps) stays far below both clamps.
   struct row {
     family f;
     double t, accuracy;
@@ -381,8 +404,38 @@ TEST(updtstp, AccuracyClampSwitchesAtTheEndZone) {
       {family::td, std::nextafter(0.9, 0.0), 0.1},
       {family::td, 0.9, 1e-4},
   };
-  for (const row& r : rows) EXPECT_EQ(update(r.f, r.t, 1e-3, 0, 0, 1e14).accuracy, r.accuracy);
+  for (const row& r : rows)
+    EXPECT_EQ(accuracy_at(r.f, r.t, {1e14, 1.0}, {1e-10, 1.0}), r.accuracy);
   EXPECT_DOUBLE_EQ(update(family::poly, -0.5, 1e-3, 0, 0, 4.0).accuracy, 2e-7);
+}
+
+// A point whose values are rounding noise above the clamped accuracy: the
+// accuracy is 64 eps max_i sum_j |J_ij| |x_j| there, so that the corrector
+// can accept a point it cannot correct further; everywhere else the clamps
+// hold as before.
+TEST(updtstp, AccuracyNeverBelowTheRoundingLevelOfTheValues) {
+  constexpr double kEps = 2.220446049250313e-16;
+  struct row {
+    const char* what;
+    family f;
+    double t;
+    std::vector<double> j, x;
+    double accuracy;
+  } rows[] = {
+      {"terms of 1e14 near the end: the floor", family::poly, -0.01, {1e12}, {100.0},
+       64 * kEps * 1e14},
+      {"terms of 1e14 far from the end: the floor", family::poly, -0.5, {1e12}, {100.0},
+       64 * kEps * 1e14},
+      {"linear homotopy near the end: the floor", family::td, 0.95, {1e12}, {100.0},
+       64 * kEps * 1e14},
+      {"the largest row decides", family::poly, -0.01, {1e3, 1e11}, {1.0, 1e4}, 64 * kEps * 1e15},
+      {"terms of 1e9: the clamp", family::poly, -0.01, {1e7}, {100.0}, 1e-4},
+      {"terms of 4e12 far from the end: the clamp", family::td, 0.5, {4e10}, {100.0}, 0.1},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    EXPECT_DOUBLE_EQ(accuracy_at(r.f, r.t, r.j, r.x), r.accuracy);
+  }
 }
 
 // --- end game ---------------------------------------------------------------
