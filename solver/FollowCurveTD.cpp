@@ -69,7 +69,10 @@ td_tracker::td_tracker(int n_, int m_, vec_ref<const int> deg, vec_ref<const cpl
       ev(n_, m_, deg, coef, coef_q, cfd, tmpi, e),
       w(n_),
       s(n_),
-      endacc(n_, coef, cfd, e, kBackErrFactor) {}
+      endacc(n_, coef, cfd, e, kBackErrFactor),
+      px(n_),
+      pb(n_),
+      pa(n_, n_) {}
 
 void td_tracker::path(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up,
                       bool& isgood) {
@@ -82,6 +85,7 @@ void td_tracker::path_once(vec_ref<const cplx> start, double step0, bool c3_kept
   for (int i = 1; i <= n; ++i) s.infnty(i) = 1;
   s.stepcount = 0;
   s.give_up = 0;
+  s.verdict = kVerdictNone;
   vcopy<cplx>(n, start, s.x);
   s.t = 0.0;
   s.step = step0;
@@ -96,23 +100,43 @@ void td_tracker::path_once(vec_ref<const cplx> start, double step0, bool c3_kept
   // A path given up on its last pass (by the end game, should the last step
   // land a rounding short of 1) is not polished into a root.
   if (s.test_end == 1 && s.give_up == 0) {
-    end_newton(isgood);
+    end_newton(s.jacob, s.h_1, s.x, isgood);
     return;
   }
-  // Given up in the end zone: by the end game after an accepted step (x at
-  // t), or by the corrector (t set back to the last accepted point x1).
-  if (s.give_up == 1 && 1.0 - s.t < kTailZone) {
+  // Given up in the end zone, by the end game's exponent tests after an
+  // accepted step (x at t) or by the corrector (t set back to the last
+  // accepted point x1).  A path that the growth test gave up is not followed
+  // on: it grew beyond the bound over its last steps.
+  if (s.give_up == 1 && 1.0 - s.t < kTailZone && s.verdict != kVerdictGrowth) {
     if (s.cut == 1) vcopy<cplx>(n, s.x1.ref(), s.x);
     tail(s.t, c3_kept, isgood);
   }
 }
 
-void td_tracker::end_newton(bool& isgood) {
-  auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> b, mat_ref<cplx> a) {
-    ev.target(z, b, a);
+void td_tracker::end_newton(mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x, bool& isgood) {
+  auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> v, mat_ref<cplx> d) {
+    ev.target(z, v, d);
   };
   auto accept = [this](vec_ref<const cplx> z, vec_ref<const cplx> p) { return endacc.ok(z, p); };
-  path_end_newton<td_rules, double>(n, target, s.jacob, s.h_1, s.x, isgood, w, accept);
+  path_end_newton<td_rules, double>(n, target, a, b, x, isgood, w, accept);
+}
+
+bool td_tracker::probe() {
+  vcopy<cplx>(n, s.x.ref(), px);
+  ev.target(px.ref(), pb, pa);
+  bool good = false;
+  end_newton(pa, pb, px, good);
+  // The residual bound alone does not do here: a settled tail may sit near
+  // a singular root, where a point of small residual can lie far from it.
+  good = good && endacc.ok(px.ref(), pb.ref());
+  if (good) vcopy<cplx>(n, px.ref(), s.x);
+  return good;
+}
+
+bool td_tracker::settled(double rel) const {
+  for (int i = 1; i <= n; ++i)
+    if (!(cabs(s.x(i) - s.x1(i)) <= rel * one_max(cabs(s.x(i))))) return false;
+  return true;
 }
 
 bool td_tracker::resolved(double d) {
@@ -127,15 +151,16 @@ bool td_tracker::resolved(double d) {
 void td_tracker::tail(double t, bool c3_kept, bool& isgood) {
   isgood = false;
   td_tail_eval tev{&ev};
+  const double acc_scale = s.acc_scale * kTailAccuracy;
   double rho = -std::log(1.0 - t);  // 1 - t is exact near 1
   s.give_up = 0;
   s.step = kTailFirstStep;
   tev.at(s.x.ref(), rho, s.jacob, s.polyv, s.polyt);
   frtstp_t<td_tail_rules, double>(tev, n, s.step, s.step1, rho, s.dirx1, s.jacob, s.polyv, s.polyt,
-                                  s.x2, s.x1, s.x, s.h_1, s.give_up, w, s.acc_scale);
+                                  s.x2, s.x1, s.x, s.h_1, s.give_up, w, acc_scale);
   s.cut = s.nstep = s.test_end = s.flag = 0;
   if (s.give_up == 0)
-    s.accuracy = accuracy_of<td_tail_rules, double>(n, s.jacob.ref(), s.x.ref(), s.acc_scale);
+    s.accuracy = accuracy_of<td_tail_rules, double>(n, s.jacob.ref(), s.x.ref(), acc_scale);
   int lost = 0;  // the tail counts no blow-up
   for (int steps = 0; s.give_up == 0 && steps < kTailMaxSteps;) {
     cubich_t<double>(tev, n, s.cut, s.dirx, s.dirx1, s.dirx2, rho, s.x, s.x1.ref(), s.x2.ref(),
@@ -146,19 +171,18 @@ void td_tracker::tail(double t, bool c3_kept, bool& isgood) {
                                       s.c3, lost, w, !c3_kept);
     if (s.give_up != 0 || s.cut != 0) continue;
     ++steps;
-    const double size = one_max(vmax(n, s.x.ref()));
-    if (vmaxdiff<cplx>(n, s.x.ref(), s.x1.ref()) <= kTailSettled * s.step * size) {
+    if (settled(kTailSettled * s.step)) {
+      if (!probe()) break;
       ++s.stepcount;
       s.t = 1.0;
       s.test_end = 1;
-      ev.target(s.x.ref(), s.h_1, s.jacob);
-      end_newton(isgood);
+      isgood = true;
       return;
     }
-    if (resolved(std::exp(-rho))) break;
+    if (steps % kTailResolvedEvery == 0 && resolved(std::exp(-rho))) break;
     updtstp_t<td_tail_rules, double>(n, rho, s.stepcount, s.flag, s.nstep, s.step, s.step1,
                                      s.x.ref(), s.x1, s.x2, s.jacob.ref(), s.accuracy,
-                                     s.acc_scale);
+                                     acc_scale);
   }
   s.give_up = 1;
   s.t = 1.0 - std::exp(-rho);

@@ -25,6 +25,8 @@
 //       step, accuracy, flag, cut, give_up, test_end, nstep, coef, coef_q, cfd,
 //       c3, tmpi, blow_up)  corrector (c3 raised to 0.8f near t = 1).
 //   endgametd(n, give_up, infnty, x, x1, x2, t, step, step1)  end game near 1.
+//   A path given up near 1 by the end game's exponent tests or by the
+//   corrector is followed on in the logarithm of 1 - t (td_tracker::tail).
 //   updtstptd(n, t, stepcount, flag, nstep, step, step1, x, x1, x2, jacob,
 //       accuracy)  next step, capped by 1 - t (flag = 1 when it lands on 1).
 //   fnlnwtntd(n, m, coef, a, b, x, cfd, isgood)  final Newton on P at t = 1.
@@ -88,30 +90,40 @@ struct td_rules : step_rules {
 // only to 1.1e-16 absolutely, and the step floor stops a path at 1e-10 from
 // the end; a path whose root lies far out (its start equation's terms then
 // outweigh the target's until 1 - t is far below that) looks like a pole
-// all the way there.  A path that the end game or the corrector gives up
-// within kTailZone of the end is therefore followed on from its last
-// accepted point in rho = -log(1 - t), where the distance keeps its full
-// relative precision, until it settles or the homotopy no longer differs
-// from the target beyond rounding.
+// or a branch point all the way there.  A path that the end game's exponent
+// tests or the corrector give up within kTailZone of the end is therefore
+// followed on from its last accepted point in rho = -log(1 - t), where the
+// distance keeps its full relative precision, until it settles or the
+// homotopy no longer differs from the target beyond rounding.
 //   kTailZone  the end zone: the end game's zone.
 constexpr double kTailZone = 1e-4;
 // The first step in rho (the distance shrinks by e), and the largest step
 // (by e^8, about 3000): the predictor is cubic in rho, in which a power of
 // the distance is an exponential.
 constexpr double kTailFirstStep = 1.0, kTailMaxStep = 8.0;
-// A path has settled when an accepted step of length h in rho moves it by
-// at most kTailSettled h max(1, max|x|).  Near a root the path moves like the
-// distance, so its point then lies within about that relative error of the
-// root, well inside the final Newton's reach; a path that grows like a
-// power -e of the distance moves by about e h max|x|, and the poles of the
-// benchmark systems have e of 0.1 to 1.
+// A path has settled when an accepted step of length h in rho moves each
+// coordinate x_i by at most kTailSettled h max(1, |x_i|).  Near a root the
+// path moves like the distance, so its point then lies within about that
+// relative error of the root, and the final Newton on the target decides
+// whether it is one; a coordinate that grows like a power -e of the
+// distance moves by about e h |x_i|, and the poles of the benchmark systems
+// have e of 0.1 to 1.
 constexpr double kTailSettled = 1e-5;
 // Halved step in rho below which the tail gives a path up: features of a
 // path narrower than this part of the distance are beyond the tail.
 constexpr double kTailMinStep = 1e-4;
-// Accepted steps of one tail at most (each decade of the distance takes
-// one or two; 400 pass 1e-300).
-constexpr int kTailMaxSteps = 400;
+// The tail's corrector accuracy, relative to the tracker's (never below
+// the rounding level): near the end two roots of the target may lie closer
+// than the end zone's accuracy lets the corrector tell apart (two roots of
+// cassou 7e-4 apart, relative, at modulus 218 in the scaled coordinates),
+// and a tail that settles there must end at its own.
+constexpr double kTailAccuracy = 1e-2;
+// Accepted steps of one tail at most: measured on the benchmark systems, a
+// tail that settles at a root takes 8 to 35; twice that.
+constexpr int kTailMaxSteps = 70;
+// The test that the homotopy equals the target to rounding costs an
+// evaluation: it runs after every kTailResolvedEvery-th accepted step.
+constexpr int kTailResolvedEvery = 4;
 
 // The linear tracker's rules in rho: no end to land on (the step doubles up
 // to kTailMaxStep), rho > 1 always, so the end zone's corrector parameter
@@ -192,13 +204,24 @@ struct td_tracker {
   void path_once(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up,
                  bool& isgood);
   // The tail of a path given up at t in the end zone from its last
-  // accepted point s.x (at t): followed in rho until it settles, then the
-  // final Newton on P.  Out as path; s.t = 1 when the final Newton ran.
+  // accepted point s.x (at t): followed in rho with the accuracy
+  // kTailAccuracy s.acc_scale times the tracker's until it settles, then
+  // the final Newton on P, whose point must pass the backward-error test
+  // as well.  Given up when it does not, when the homotopy equals P at the
+  // point to rounding (resolved) before it settles, or after kTailMaxSteps
+  // steps.  Out as path; s.t = 1 and s.test_end = 1 when it ends at a root.
   void tail(double t, bool c3_kept, bool& isgood);
-  // The final Newton on P from s.x with s.jacob, s.h_1 = P', P there.
-  void end_newton(bool& isgood);
+  // The final Newton on P from x(n) with a(n,n), b(n) = P', P there.
+  void end_newton(mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x, bool& isgood);
   // The homotopy at distance d from the end equals P at s.x to rounding.
   bool resolved(double d);
+  // The last accepted step moved every coordinate by at most
+  // rel max(1, |x_i|) (s.x against s.x1).
+  bool settled(double rel) const;
+  // The final Newton on P from a copy of s.x; when good, s.x is the root.
+  bool probe();
+  vec<cplx> px, pb;  // the probe's point and values
+  mat<cplx> pa;      // and Jacobian
 };
 
 void fcurvetd(int n, int m, int tdeg, vec_ref<const int> deg, mat_ref<const int> supp,

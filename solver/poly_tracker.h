@@ -123,6 +123,7 @@ struct poly_tracker_t : cell_starts {
     for (int i = 1; i <= n; ++i) s.infnty(i) = 1;
     s.give_up = 0;
     s.stepcount = 0;
+    s.verdict = kVerdictNone;
     vcopy<cplx>(n, bix.col(r), s.x);
     s.t = -(kStartDepth / minpow);
     refine_t<double>(ev, n, s.t, s.x, s.jacob, s.polyv, s.polyt, wk);

@@ -96,6 +96,11 @@ constexpr double kC3Default = 0.1;
 constexpr double kRetryAccuracy = 0.01;
 constexpr int kRetries = 2;
 
+// The end game's verdicts on a path it gives up: its points grew over the
+// last three steps beyond the growth bound, a coordinate behaves like a
+// negative power of the distance, or like a power in (0.3, 0.8).
+enum eg_verdict { kVerdictNone = 0, kVerdictGrowth, kVerdictPole, kVerdictBranch };
+
 // ---------------------------------------------------------------------------
 // The corrector's rules of every double tracker; a family's rules derive
 // from this and override what differs.
@@ -154,6 +159,8 @@ struct path_state {
   // The corrector accuracy's factor: 1, or below 1 for a path followed
   // again more tightly.
   Real acc_scale = Real(1);
+  // Which end-game test gave the path up (eg_verdict; kVerdictNone otherwise).
+  int verdict = kVerdictNone;
   int flag = 0, nstep = 0, cut = 0, give_up = 0, test_end = 0, stepcount = 0;
   explicit path_state(int n)
       : x(n),
@@ -340,14 +347,19 @@ void updtstp_t(int n, Real t, int& stepcount, int& flag, int& nstep, Real& step,
   vcopy<std::complex<Real>>(n, x, x1);
 }
 
-// End game: x at t, x1 at t - step, x2 at t - step - step1.
+// End game: x at t, x1 at t - step, x2 at t - step - step1.  verdict, when
+// given, says which test gave the path up.
 template <class R, class Real>
 void endgame_t(int n, int& give_up, vec_ref<int> infnty, vec_ref<const std::complex<Real>> x,
                vec_ref<const std::complex<Real>> x1, vec_ref<const std::complex<Real>> x2, Real t,
-               Real step, Real step1) {
+               Real step, Real step1, int* verdict = nullptr) {
+  auto gave_up = [&](int why) {
+    give_up = 1;
+    if (verdict != nullptr) *verdict = why;
+  };
   const Real m2 = vmax(n, x2), m1 = vmax(n, x1), m0 = vmax(n, x);
   if (m2 > Real(R::eg_growth) * Real(n) && m2 < m1 && m1 < m0) {
-    give_up = 1;
+    gave_up(kVerdictGrowth);
     return;
   }
   if (!R::endgame_active(t)) return;
@@ -364,11 +376,11 @@ void endgame_t(int n, int& give_up, vec_ref<int> infnty, vec_ref<const std::comp
       infnty(j) = 0;
     } else if (r_abs(I - K) < Real(kEgSettled) && r_abs(K - M) < Real(kEgSettled) &&
                K < Real(kEgPole) && I < Real(kEgPole)) {
-      give_up = 1;
+      gave_up(kVerdictPole);
       return;
     } else if (r_abs(I - K) < Real(kEgSettled) && r_abs(K - M) < Real(kEgSettled) &&
                Real(kEgBranchLo) < M && M < Real(kEgBranchHi)) {
-      give_up = 1;
+      gave_up(kVerdictBranch);
       return;
     }
   }
@@ -640,7 +652,7 @@ void follow_t(Ev& ev, int n, path_state<Real>& s, bool c3_kept, int& blow_up, tr
                         s.cut, s.flag, s.test_end, s.give_up, s.nstep, s.c3, blow_up, w, !c3_kept);
     if (s.cut == 0 && R::endgame_called(s.t))
       endgame_t<R, Real>(n, s.give_up, s.infnty, s.x.ref(), s.x1.ref(), s.x2.ref(), s.t, s.step,
-                         s.step1);
+                         s.step1, &s.verdict);
     if (s.cut == 0 && s.test_end == 0)
       updtstp_t<R, Real>(n, s.t, s.stepcount, s.flag, s.nstep, s.step, s.step1, s.x.ref(), s.x1,
                          s.x2, s.jacob.ref(), s.accuracy, s.acc_scale);
