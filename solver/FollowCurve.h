@@ -74,6 +74,21 @@
 namespace hc {
 
 // ---------------------------------------------------------------------------
+// Rules of the solver's own trackers (polyhedral and linear; the witness
+// trackers keep the clamped accuracy and no bound on rejections).
+// The accuracy is never below this many times the rounding level of the
+// values (rounding_level), a bound on the error of a computed value that the
+// row sums of |J| |x| estimate to within the degree: near a root whose terms
+// are large the residual cannot fall below it, and the clamps alone would
+// give such a path up.
+constexpr double kAccRound = 64.0;
+// Rejections of the corrector on one path beyond which the path is given up:
+// measured on fbrfive12 with the linear homotopy, a path has 29 at the
+// median and 76 at the 99.9th percentile, while one whose values are
+// rounding noise creeps on with 6e-10 steps, rejecting one in four, for two
+// million steps.
+constexpr int kMaxCuts = 1000;
+
 // The polyhedral family: t rises from a negative value to 0.
 struct poly_rules : step_rules {
   // Corrector: c3 raises and where a give-up counts as a blow-up.
@@ -91,7 +106,8 @@ struct poly_rules : step_rules {
   static constexpr double eg_call_t = -1e-4, eg_active_t = -1e-8, eg_growth = 5e4, eg_zero = kEps5;
   // The final Newton keeps iterating on a residual of exactly 0.
   static constexpr bool stop_at_zero = false;
-  static constexpr double acc_round = 64.0;
+  static constexpr double acc_round = kAccRound;
+  static constexpr int max_cuts = kMaxCuts;
 
   template <class Real>
   static void first_step(Real t, Real& step) {

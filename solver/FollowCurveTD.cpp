@@ -86,6 +86,7 @@ void td_tracker::path_once(vec_ref<const cplx> start, double step0, bool c3_kept
   s.stepcount = 0;
   s.give_up = 0;
   s.verdict = kVerdictNone;
+  s.cuts = 0;
   vcopy<cplx>(n, start, s.x);
   s.t = 0.0;
   s.step = step0;

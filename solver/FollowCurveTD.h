@@ -56,7 +56,8 @@ struct td_rules : step_rules {
   static constexpr double eg_call_dist = 1e-4, eg_active_dist = 1e-8, eg_growth = 1e4,
                           eg_zero = kMachEps;
   static constexpr bool stop_at_zero = true;
-  static constexpr double acc_round = 64.0;
+  static constexpr double acc_round = kAccRound;
+  static constexpr int max_cuts = kMaxCuts;
 
   template <class Real>
   static void first_step(Real, Real&) {}

@@ -124,6 +124,7 @@ struct poly_tracker_t : cell_starts {
     s.give_up = 0;
     s.stepcount = 0;
     s.verdict = kVerdictNone;
+    s.cuts = 0;
     vcopy<cplx>(n, bix.col(r), s.x);
     s.t = -(kStartDepth / minpow);
     refine_t<double>(ev, n, s.t, s.x, s.jacob, s.polyv, s.polyt, wk);

@@ -124,8 +124,12 @@ struct step_rules {
   static constexpr double corr_floor = kCorrFloor, corr_scale = kCorrScale,
                           stall_residual = kStallResidual, min_step = kMinStep;
   static constexpr double acc_factor = kAccFactor, c3_default = kC3Default;
-  // The accuracy is never below acc_round eps |jacob|_1 max|x| (0: no floor).
+  // The accuracy is never below the rounding level of the values, times
+  // acc_round (rounding_level; 0: no floor).
   static constexpr double acc_round = 0.0;
+  // A path is given up, as by the corrector, once the corrector has rejected
+  // more than max_cuts of its steps (0: no bound).
+  static constexpr int max_cuts = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -161,6 +165,8 @@ struct path_state {
   Real acc_scale = Real(1);
   // Which end-game test gave the path up (eg_verdict; kVerdictNone otherwise).
   int verdict = kVerdictNone;
+  // The corrector's rejections on this path.
+  int cuts = 0;
   int flag = 0, nstep = 0, cut = 0, give_up = 0, test_end = 0, stepcount = 0;
   explicit path_state(int n)
       : x(n),
@@ -650,6 +656,10 @@ void follow_t(Ev& ev, int n, path_state<Real>& s, bool c3_kept, int& blow_up, tr
     if (!c3_kept) s.c3 = Real(R::c3_default);
     nwtnitrn_t<R, Real>(ev, n, s.x, s.t, s.h_1, s.jacob, s.polyt, s.polyv, s.step, s.accuracy,
                         s.cut, s.flag, s.test_end, s.give_up, s.nstep, s.c3, blow_up, w, !c3_kept);
+    if (R::max_cuts > 0 && s.cut == 1 && s.give_up == 0 && ++s.cuts > R::max_cuts) {
+      s.give_up = 1;
+      if (s.t < Real(R::blowup_t)) ++blow_up;
+    }
     if (s.cut == 0 && R::endgame_called(s.t))
       endgame_t<R, Real>(n, s.give_up, s.infnty, s.x.ref(), s.x1.ref(), s.x2.ref(), s.t, s.step,
                          s.step1, &s.verdict);

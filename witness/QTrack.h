@@ -46,6 +46,7 @@ struct q_rules : poly_rules {
   // 2^-112 (exact in double): an exactly zero modulus in the end game.
   static constexpr double eg_zero = 0x1p-112;
   static constexpr double acc_round = 0.0;
+  static constexpr int max_cuts = 0;
 };
 
 void qevalpdpds(int n, int m, mat_ref<const int> supp, vec_ref<const qcplx> cf,
