@@ -61,24 +61,37 @@ void term_sums(int n, vec_ref<const cplx> x, vec_ref<double> scale, term_scale_w
 void term_scale(int n, vec_ref<const cplx> acoef, vec_ref<const cplx> cfd, vec_ref<const cplx> x,
                 vec_ref<double> scale, term_scale_work& w, const evalcore& ev = evalcore_lib());
 
-// The backward-error test of one system's points, with its work: ok(x, p)
-// is backerr_ok(n, p, term sums of |coef| at x, factor).
+// The backward-error test of one system's points, with its work: ok(x) is
+// backerr_ok(n, P(x), term sums of |coef| at x, factor), P evaluated here
+// by evahhx on coef (a tracker's values at the end of a path belong to the
+// homotopy, whose coefficients there equal coef only to rounding).
 struct end_accept {
   int n;
-  vec_ref<const cplx> cfd;
+  vec_ref<const cplx> coef, cfd;
   const evalcore* ev;
   double factor;
-  vec<cplx> acoef;
+  vec<cplx> acoef, values;
+  mat<cplx> jacob;
   vec<double> scale;
   term_scale_work sw;
-  end_accept(int n_, vec_ref<const cplx> coef, vec_ref<const cplx> cfd_, const evalcore& e,
+  end_accept(int n_, vec_ref<const cplx> coef_, vec_ref<const cplx> cfd_, const evalcore& e,
              double factor_)
-      : n(n_), cfd(cfd_), ev(&e), factor(factor_), acoef(coef.size()), scale(n_), sw(n_) {
-    abs_coef(coef.size(), coef, acoef);
+      : n(n_),
+        coef(coef_),
+        cfd(cfd_),
+        ev(&e),
+        factor(factor_),
+        acoef(coef_.size()),
+        values(n_),
+        jacob(n_, n_),
+        scale(n_),
+        sw(n_) {
+    abs_coef(coef_.size(), coef_, acoef);
   }
-  bool ok(vec_ref<const cplx> x, vec_ref<const cplx> p) {
+  bool ok(vec_ref<const cplx> x) {
+    ev->evahhx(n, coef.data(), x.data(), values.data(), cfd.data(), jacob.data());
     term_scale(n, acoef, cfd, x, scale, sw, *ev);
-    return backerr_ok(n, p, scale, factor);
+    return backerr_ok(n, values, scale, factor);
   }
 };
 

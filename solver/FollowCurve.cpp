@@ -149,7 +149,7 @@ void poly_tracker::path(int r, double step_div, bool c3_kept, int& blow_up, bool
     core->evahhx(n, coef.data(), z.data(), b.data(), cfd.data(), a.data());
   };
   if (report_paths && r == 1) report_cell(cell, minpow, m, tpow);
-  auto accept = [this](vec_ref<const cplx> z, vec_ref<const cplx> p) { return endacc.ok(z, p); };
+  auto accept = [this](vec_ref<const cplx> z, vec_ref<const cplx>) { return endacc.ok(z); };
   follow_retried(s, blow_up, [&](int& failed) {
     path_t(r, step_div, c3_kept, failed, isgood, target, [] {}, accept);
   });

@@ -118,7 +118,7 @@ void td_tracker::end_newton(mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x, b
   auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> v, mat_ref<cplx> d) {
     ev.target(z, v, d);
   };
-  auto accept = [this](vec_ref<const cplx> z, vec_ref<const cplx> p) { return endacc.ok(z, p); };
+  auto accept = [this](vec_ref<const cplx> z, vec_ref<const cplx>) { return endacc.ok(z); };
   path_end_newton<td_rules, double>(n, target, a, b, x, isgood, w, accept);
 }
 
@@ -129,7 +129,7 @@ bool td_tracker::probe() {
   end_newton(pa, pb, px, good);
   // The residual bound alone does not do here: a settled tail may sit near
   // a singular root, where a point of small residual can lie far from it.
-  good = good && endacc.ok(px.ref(), pb.ref());
+  good = good && endacc.ok(px.ref());
   if (good) vcopy<cplx>(n, px.ref(), s.x);
   return good;
 }

@@ -465,14 +465,26 @@ void fnlnwtn_t(int n, Target&& target, mat_ref<std::complex<Real>> a, vec_ref<st
 }
 
 // The final Newton of a path at its end, where a(n,n), b(n) are the
-// target's Jacobian and values at x: with the residual bound alone, or also
-// by accept (then with the values kept, which accept needs).
+// Jacobian and values of the homotopy at x, which there is the target up to
+// the rounding of its coefficients: with the residual bound alone, or, when
+// that rejects the point and an accept is given, again from x with the
+// target's own Jacobian and values (target(x, b, a)), accepting also by
+// accept (with the values kept, which accept needs).  A point that the
+// residual bound keeps is polished exactly as without accept.
 template <class R, class Real, class Target, class Accept>
 void path_end_newton(int n, Target&& target, mat_ref<std::complex<Real>> a,
                      vec_ref<std::complex<Real>> b, vec_ref<std::complex<Real>> x, bool& isgood,
                      track_work<Real>& w, Accept&& accept) {
+  using C = std::complex<Real>;
   constexpr bool second = !std::is_same_v<std::decay_t<Accept>, no_second_accept>;
-  fnlnwtn_t<R, Real>(n, target, a, b, x, isgood, second, w, accept);
+  if constexpr (second) vcopy<C>(n, x, w.xsave);
+  fnlnwtn_t<R, Real>(n, target, a, b, x, isgood, false, w);
+  if constexpr (second) {
+    if (isgood) return;
+    vcopy<C>(n, w.xsave, x);
+    target(vec_ref<const C>(x), b, a);
+    fnlnwtn_t<R, Real>(n, target, a, b, x, isgood, true, w, accept);
+  }
 }
 
 // Newton refinement of a start root at fixed t; jacob, polyv, polyt are

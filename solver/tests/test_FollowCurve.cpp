@@ -438,6 +438,59 @@ TEST(updtstp, AccuracyNeverBelowTheRoundingLevelOfTheValues) {
   }
 }
 
+// --- a path given up before the end game, followed again -------------------
+// once(failed) stands for one tracking of a path: it gives the path up
+// (counts it in failed) on its first `fails` calls and records the
+// accuracy factor of each call.
+TEST(follow_retried, TighterTriesUntilOneEndsAndOnlyALastFailureCounts) {
+  struct row {
+    const char* what;
+    int fails;
+    std::vector<double> scales;  // the accuracy factor of each try
+    int blow_up;
+  } rows[] = {
+      {"a path that ends is followed once", 0, {1.0}, 0},
+      {"one give-up: again a hundred times tighter", 1, {1.0, 1e-2}, 0},
+      {"two give-ups: again ten thousand times tighter", 2, {1.0, 1e-2, 1e-4}, 0},
+      {"three give-ups: the last counts once", 3, {1.0, 1e-2, 1e-4}, 1},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    path_state<double> s(1);
+    std::vector<double> seen;
+    int blow_up = 5;
+    follow_retried(s, blow_up, [&](int& failed) {
+      seen.push_back(s.acc_scale);
+      if (static_cast<int>(seen.size()) <= r.fails) ++failed;
+    });
+    ASSERT_EQ(seen.size(), r.scales.size());
+    for (std::size_t k = 0; k < seen.size(); ++k) EXPECT_DOUBLE_EQ(seen[k], r.scales[k]) << k;
+    EXPECT_EQ(blow_up, 5 + r.blow_up);
+    EXPECT_EQ(s.acc_scale, 1.0) << "restored for the next path";
+  }
+}
+
+// The accuracy factor of a tighter try scales the clamped accuracy, and the
+// rounding level still bounds it from below.
+TEST(updtstp, TighterAccuracyStaysAboveTheRoundingLevel) {
+  vec<cplx> x{cplx(100, 0)}, x1(1), x2(1);
+  struct row {
+    double j, scale, accuracy;
+  } rows[] = {
+      {1e5, 1e-2, 1e-6},                      // the clamp 1e-4 times 1e-2
+      {1e12, 1e-2, 64 * kMachEps * 1e14},     // the rounding level
+      {4.0, 1e-2, 1e-2 * 1e-7 * std::sqrt(400.0)},
+  };
+  for (const row& r : rows) {
+    mat<cplx> jacob(1, 1, cplx(r.j, 0));
+    int stepcount = 0, flag = 0, nstep = 0;
+    double step = 1e-3, step1 = 0, accuracy = 0;
+    updtstp_t<poly_rules, double>(1, -0.01, stepcount, flag, nstep, step, step1, x, x1, x2, jacob,
+                                  accuracy, r.scale);
+    EXPECT_DOUBLE_EQ(accuracy, r.accuracy) << "J = " << r.j;
+  }
+}
+
 // --- end game ---------------------------------------------------------------
 // Coordinate moduli behaving like d^e at the three distances d0 < d1 < d2
 // (small, so that the growth test stays out of the way).
