@@ -76,7 +76,7 @@ td_tracker::td_tracker(int n_, int m_, vec_ref<const int> deg, vec_ref<const cpl
 
 void td_tracker::path(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up,
                       bool& isgood) {
-  follow_retried(s, blow_up,
+  follow_retried<td_rules>(s, blow_up,
                  [&](int& failed) { path_once(start, step0, c3_kept, failed, isgood); });
 }
 
@@ -185,8 +185,10 @@ void td_tracker::tail(double t, bool c3_kept, bool& isgood) {
                                      s.x.ref(), s.x1, s.x2, s.jacob.ref(), s.accuracy,
                                      acc_scale);
   }
+  // Given up where the end zone's tracking gave it up: the tail reached no
+  // root.
   s.give_up = 1;
-  s.t = 1.0 - std::exp(-rho);
+  s.t = t;
 }
 
 namespace {

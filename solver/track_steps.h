@@ -636,16 +636,20 @@ void cubich_t(Ev& ev, int n, int cut, vec_ref<std::complex<Real>> dirx,
   ev.at(x, t, jacob, polyv, polyt);
 }
 
-// A path followed by once(blow_up) (which counts a give-up by the corrector
-// before the end game in blow_up) and, when once gave it up so, again with
-// s.acc_scale = kRetryAccuracy^k, k = 1..kRetries, until a try does not;
-// blow_up counts it only when the last try gave up too.  s.acc_scale is 1
+// A path followed by once(blow_up) (which counts in blow_up a give-up by the
+// corrector while t < R::blowup_t) and, when the corrector gave it up before
+// the end game's zone (or the rejections' bound did), again with
+// s.acc_scale = kRetryAccuracy^k, k = 1..kRetries, until a try ends
+// otherwise; blow_up counts only the last try's give-up.  s.acc_scale is 1
 // again on return.
-template <class Real, class Once>
+template <class R, class Real, class Once>
 void follow_retried(path_state<Real>& s, int& blow_up, Once&& once) {
+  auto before_end_zone = [&] {
+    return s.give_up == 1 && s.cut == 1 && !R::endgame_called(s.t);
+  };
   int failed = 0;
   once(failed);
-  for (int k = 1; k <= kRetries && failed > 0; ++k) {
+  for (int k = 1; k <= kRetries && before_end_zone(); ++k) {
     failed = 0;
     s.acc_scale = s.acc_scale * Real(kRetryAccuracy);
     once(failed);

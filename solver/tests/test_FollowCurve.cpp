@@ -439,29 +439,38 @@ TEST(updtstp, AccuracyNeverBelowTheRoundingLevelOfTheValues) {
 }
 
 // --- a path given up before the end game, followed again -------------------
-// once(failed) stands for one tracking of a path: it gives the path up
-// (counts it in failed) on its first `fails` calls and records the
-// accuracy factor of each call.
+// once(failed) stands for one tracking of a path: on its first `fails` calls
+// it leaves the path given up by the corrector at t (and counts it in failed
+// when t is below the blow-up threshold); it records the accuracy factor of
+// each call.
 TEST(follow_retried, TighterTriesUntilOneEndsAndOnlyALastFailureCounts) {
   struct row {
     const char* what;
+    double t;  // where the corrector gives the path up
     int fails;
     std::vector<double> scales;  // the accuracy factor of each try
     int blow_up;
   } rows[] = {
-      {"a path that ends is followed once", 0, {1.0}, 0},
-      {"one give-up: again a hundred times tighter", 1, {1.0, 1e-2}, 0},
-      {"two give-ups: again ten thousand times tighter", 2, {1.0, 1e-2, 1e-4}, 0},
-      {"three give-ups: the last counts once", 3, {1.0, 1e-2, 1e-4}, 1},
+      {"a path that ends is followed once", -1.0, 0, {1.0}, 0},
+      {"one give-up: again a hundred times tighter", -1.0, 1, {1.0, 1e-2}, 0},
+      {"two give-ups: again ten thousand times tighter", -1.0, 2, {1.0, 1e-2, 1e-4}, 0},
+      {"three give-ups: the last counts once", -1.0, 3, {1.0, 1e-2, 1e-4}, 1},
+      {"between the blow-up threshold and the end zone: tried again, not counted", -0.01, 3,
+       {1.0, 1e-2, 1e-4}, 0},
+      {"in the end game's zone: not tried again", -1e-5, 3, {1.0}, 0},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.what);
     path_state<double> s(1);
     std::vector<double> seen;
     int blow_up = 5;
-    follow_retried(s, blow_up, [&](int& failed) {
+    follow_retried<poly_rules>(s, blow_up, [&](int& failed) {
       seen.push_back(s.acc_scale);
-      if (static_cast<int>(seen.size()) <= r.fails) ++failed;
+      const bool fail = static_cast<int>(seen.size()) <= r.fails;
+      s.give_up = fail ? 1 : 0;
+      s.cut = fail ? 1 : 0;
+      s.t = fail ? r.t : 0.0;
+      if (fail && s.t < poly_rules::blowup_t) ++failed;
     });
     ASSERT_EQ(seen.size(), r.scales.size());
     for (std::size_t k = 0; k < seen.size(); ++k) EXPECT_DOUBLE_EQ(seen[k], r.scales[k]) << k;
