@@ -638,14 +638,19 @@ void cubich_t(Ev& ev, int n, int cut, vec_ref<std::complex<Real>> dirx,
 
 // A path followed by once(blow_up) (which counts in blow_up a give-up by the
 // corrector while t < R::blowup_t) and, when the corrector gave it up before
-// the end game's zone (or the rejections' bound did), again with
+// the end game's zone (or the rejections' bound did) at an accuracy that the
+// clamps set, not the rounding level, again with
 // s.acc_scale = kRetryAccuracy^k, k = 1..kRetries, until a try ends
 // otherwise; blow_up counts only the last try's give-up.  s.acc_scale is 1
 // again on return.
 template <class R, class Real, class Once>
 void follow_retried(path_state<Real>& s, int& blow_up, Once&& once) {
+  // A path whose accuracy was the rounding level of its values (above the
+  // clamp) cannot be followed more tightly there.
   auto before_end_zone = [&] {
-    return s.give_up == 1 && s.cut == 1 && !R::endgame_called(s.t);
+    const Real clamp = s.t < Real(R::acc_t) ? Real(kAccCoarse) : Real(kAccFine);
+    return s.give_up == 1 && s.cut == 1 && !R::endgame_called(s.t) &&
+           !(s.accuracy > clamp * s.acc_scale);
   };
   int failed = 0;
   once(failed);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "FollowCurve.h"
@@ -444,20 +445,26 @@ TEST(updtstp, AccuracyNeverBelowTheRoundingLevelOfTheValues) {
 // when t is below the blow-up threshold); it records the accuracy factor of
 // each call.
 TEST(follow_retried, TighterTriesUntilOneEndsAndOnlyALastFailureCounts) {
+  // The clamps of the accuracy are 0.1 far from the end and 1e-4 near it; an
+  // accuracy above them is the rounding level of the values.
   struct row {
     const char* what;
-    double t;  // where the corrector gives the path up
+    double t;         // where the corrector gives the path up
+    double accuracy;  // the accuracy it had there
     int fails;
     std::vector<double> scales;  // the accuracy factor of each try
     int blow_up;
   } rows[] = {
-      {"a path that ends is followed once", -1.0, 0, {1.0}, 0},
-      {"one give-up: again a hundred times tighter", -1.0, 1, {1.0, 1e-2}, 0},
-      {"two give-ups: again ten thousand times tighter", -1.0, 2, {1.0, 1e-2, 1e-4}, 0},
-      {"three give-ups: the last counts once", -1.0, 3, {1.0, 1e-2, 1e-4}, 1},
-      {"between the blow-up threshold and the end zone: tried again, not counted", -0.01, 3,
-       {1.0, 1e-2, 1e-4}, 0},
-      {"in the end game's zone: not tried again", -1e-5, 3, {1.0}, 0},
+      {"a path that ends is followed once", -1.0, 1e-5, 0, {1.0}, 0},
+      {"one give-up: again a hundred times tighter", -1.0, 1e-5, 1, {1.0, 1e-2}, 0},
+      {"two give-ups: again ten thousand times tighter", -1.0, 1e-5, 2, {1.0, 1e-2, 1e-4}, 0},
+      {"three give-ups: the last counts once", -1.0, 1e-5, 3, {1.0, 1e-2, 1e-4}, 1},
+      {"between the blow-up threshold and the end zone: tried again, not counted", -0.01, 1e-5,
+       3, {1.0, 1e-2, 1e-4}, 0},
+      {"in the end game's zone: not tried again", -1e-5, 1e-5, 3, {1.0}, 0},
+      {"at an accuracy of the rounding level far out: not tried again", -1.0, 0.5, 3, {1.0}, 1},
+      {"at an accuracy of the rounding level near the end: not tried again", -0.01, 1e-3, 3,
+       {1.0}, 0},
   };
   for (const row& r : rows) {
     SCOPED_TRACE(r.what);
@@ -470,6 +477,7 @@ TEST(follow_retried, TighterTriesUntilOneEndsAndOnlyALastFailureCounts) {
       s.give_up = fail ? 1 : 0;
       s.cut = fail ? 1 : 0;
       s.t = fail ? r.t : 0.0;
+      s.accuracy = r.accuracy * s.acc_scale;
       if (fail && s.t < poly_rules::blowup_t) ++failed;
     });
     ASSERT_EQ(seen.size(), r.scales.size());
