@@ -21,6 +21,10 @@
 //   term_scale(n, acoef, cfd, x, scale, w, ev)  term_sums with evahhx on the
 //       coefficients acoef; cfd((n-1)m) is passed through unchanged.
 //   kBackErrFactor  the factor of the writers' acceptance (below).
+//   end_accept(n, coef, cfd, ev, factor)  the test of a tracker's end
+//       points: ok(x) evaluates P(x) by evahhx on coef(m) (cfd((n-1)m)) and
+//       is backerr_ok(n, P(x), term sums of |coef| at x, factor); its work is
+//       its own, sized once.
 #pragma once
 
 #include "Eval.h"

@@ -151,7 +151,8 @@ void poly_tracker::path(int r, double step_div, bool c3_kept, int& blow_up, bool
   if (report_paths && r == 1) report_cell(cell, minpow, m, tpow);
   auto accept = [this](vec_ref<const cplx> z, vec_ref<const cplx>) { return endacc.ok(z); };
   follow_retried<poly_rules>(s, blow_up, [&](int& failed) {
-    path_t(r, step_div, c3_kept, failed, isgood, target, [] {}, accept);
+    path_t(
+        r, step_div, c3_kept, failed, isgood, target, [] {}, accept);
   });
   if (report_paths) report_path(cell, r, n, bix.col(r), s.x.ref(), s.t, s.give_up, isgood);
 }

@@ -38,8 +38,9 @@
 //   updtstp(n, t, stepcount, flag, nstep, step, step1, x, x1, x2, jacob, accuracy)
 //       after an accepted step: next step (doubling at every third success,
 //       capped by t: -t/3, 0.05, -t), flag = 1 when it ends at t = 0, the
-//       accuracy 1e-7 sqrt(max(1,|jacob|_1) max(1,max|x|)) clamped, x2 = x1,
-//       x1 = x.  x, x1, x2 (n), jacob(n,n).
+//       accuracy 1e-7 sqrt(max(1,|jacob|_1) max(1,max|x|)) clamped and never
+//       below 64 times the rounding level of the values (rounding_level,
+//       track_steps.h), x2 = x1, x1 = x.  x, x1, x2 (n), jacob(n,n).
 //   endgame(n, give_up, infnty, x, x1, x2, t, step, step1)  gives up a path
 //       whose points grow or whose coordinates behave like (-t)^e with e
 //       negative or in (0.3, 0.8); clears infnty(j) of a settled coordinate.
@@ -59,15 +60,18 @@
 //       subexpo alone at the same t; cf(m), cft(m), cfd((n-1)m) its own.
 //   poly_tracker  one tracker's work for a whole run (fcurve, or the
 //       re-tracks of chksln): poly_tracker_t (poly_tracker.h) with poly_rules
-//       and poly_eval, the final Newton by evahhx on coef with cfd.
-//       path(r, step_div, c3_kept, blow_up, isgood)  as path_t.
+//       and poly_eval, the final Newton by evahhx on coef with cfd, which
+//       keeps an end point also by its componentwise backward error
+//       (end_accept, BackErr.h).  path(r, step_div, c3_kept, blow_up,
+//       isgood)  as path_t, and a path that the corrector gives up before
+//       the end game followed again more tightly (follow_retried).
 // Messages of the program's end name the running program.
 #pragma once
 
+#include "BackErr.h"
 #include "Eval.h"
 #include "array.h"
 #include "cplx.h"
-#include "BackErr.h"
 #include "poly_tracker.h"
 #include "track_steps.h"
 

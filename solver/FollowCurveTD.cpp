@@ -77,7 +77,7 @@ td_tracker::td_tracker(int n_, int m_, vec_ref<const int> deg, vec_ref<const cpl
 void td_tracker::path(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up,
                       bool& isgood) {
   follow_retried<td_rules>(s, blow_up,
-                 [&](int& failed) { path_once(start, step0, c3_kept, failed, isgood); });
+                           [&](int& failed) { path_once(start, step0, c3_kept, failed, isgood); });
 }
 
 void td_tracker::path_once(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up,
@@ -182,8 +182,7 @@ void td_tracker::tail(double t, bool c3_kept, bool& isgood) {
     }
     if (steps % kTailResolvedEvery == 0 && resolved(std::exp(-rho))) break;
     updtstp_t<td_tail_rules, double>(n, rho, s.stepcount, s.flag, s.nstep, s.step, s.step1,
-                                     s.x.ref(), s.x1, s.x2, s.jacob.ref(), s.accuracy,
-                                     acc_scale);
+                                     s.x.ref(), s.x1, s.x2, s.jacob.ref(), s.accuracy, acc_scale);
   }
   // Given up where the end zone's tracking gave it up: the tail reached no
   // root.

@@ -204,8 +204,7 @@ struct td_tracker {
   // s.stepcount; isgood from the final Newton (false when it did not run).
   void path(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up, bool& isgood);
   // One try of path at the accuracy factor s.acc_scale.
-  void path_once(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up,
-                 bool& isgood);
+  void path_once(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up, bool& isgood);
   // The tail of a path given up at t in the end zone from its last
   // accepted point s.x (at t): followed in rho with the accuracy
   // kTailAccuracy s.acc_scale times the tracker's until it settles, then

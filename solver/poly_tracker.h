@@ -16,7 +16,8 @@
 //       corrector parameter is s.c3 as the caller set it (re-tracks);
 //       after_loop() runs after the tracking loop (a hand-over); then, when
 //       the path got to its end, the final Newton on target(x, b, a)
-//       (b = P(x), a = P'(x)).  Out: s.x, s.give_up, s.test_end,
+//       (b = P(x), a = P'(x)), path_end_newton with accept(x, b) when it is
+//       given (path_t(..., accept)).  Out: s.x, s.give_up, s.test_end,
 //       s.stepcount; isgood from the final Newton (false when it did not
 //       run).
 // A tracker of the loops below has set_cell(p), path(r, step_div, c3_kept,

@@ -27,17 +27,23 @@
 // Step templates (R the rules, Real the number type, Ev the evaluation; the
 // arrays are n-vectors and the n x n jacob of one path, work in track_work):
 //   nwtnitrn_t  corrector at fixed t (c3_raises false: c3 stays the
-//   caller's, as a re-track needs it); updtstp_t  next step and accuracy;
-//   endgame_t  divergence and singular-end test; fnlnwtn_t  Newton on the
-//   target system (keep_eval: also its Jacobian and values, and an optional
-//   second acceptance of a point the residual bound rejects); refine_t
+//   caller's, as a re-track needs it); updtstp_t  next step and accuracy
+//   (times acc_scale); endgame_t  divergence and singular-end test, with
+//   the verdict (eg_verdict) of the test that gave a path up; fnlnwtn_t
+//   Newton on the target system (keep_eval: also its Jacobian and values,
+//   and an optional second acceptance of a point the residual bound
+//   rejects); path_end_newton  the final Newton of a path, with a second
+//   try from the target's own values accepting also by accept; refine_t
 //   Newton refinement of a start root; frtstp_t  first step; cubich_t
 //   cubic Hermite predictor; follow_t  the predictor-corrector loop of one
-//   path from its first step to the end (or its give-up).
+//   path from its first step to the end (or its give-up, also after more
+//   than R::max_cuts rejections); follow_retried  a path given up by the
+//   corrector before the end game followed again more tightly.
 //   track_work  the step work arrays of one tracker call, sized by n;
 //   path_state  the state of one path; accuracy_of  the corrector accuracy
 //   acc_factor sqrt(max(1, |jacob|_1) max(1, max|x|)), acc_factor = 1e-7
-//   in double precision.
+//   in double precision, never below rounding_level, the rounding level
+//   of the values (R::acc_round eps max_i sum_j |jacob(i,j)| |x_j|).
 #pragma once
 
 #include <cmath>
@@ -209,17 +215,17 @@ Real rounding_level(int n, mat_ref<const std::complex<Real>> jacob,
 template <class R, class Real, class Clamp>
 Real accuracy_of(int n, mat_ref<const std::complex<Real>> jacob,
                  vec_ref<const std::complex<Real>> x, Clamp&& clamp, Real scale) {
-  const Real acc =
-      clamp(Real(R::acc_factor) *
-            r_sqrt(one_max<Real>(colnorm1(n, jacob)) * one_max<Real>(vmax(n, x)))) *
-      scale;
+  const Real acc = clamp(Real(R::acc_factor) *
+                         r_sqrt(one_max<Real>(colnorm1(n, jacob)) * one_max<Real>(vmax(n, x)))) *
+                   scale;
   const Real floor = rounding_level<R, Real>(n, jacob, x);
   return acc < floor ? floor : acc;
 }
 template <class R, class Real>
 Real accuracy_of(int n, mat_ref<const std::complex<Real>> jacob,
                  vec_ref<const std::complex<Real>> x, Real scale = Real(1)) {
-  return accuracy_of<R, Real>(n, jacob, x, [](Real a) { return a; }, scale);
+  return accuracy_of<R, Real>(
+      n, jacob, x, [](Real a) { return a; }, scale);
 }
 
 // ---------------------------------------------------------------------------
@@ -344,11 +350,14 @@ void updtstp_t(int n, Real t, int& stepcount, int& flag, int& nstep, Real& step,
   }
   step1 = step;
   R::cap_step(t, stepx2, step, nstep, flag);
-  accuracy = accuracy_of<R, Real>(n, jacob, x, [t](Real acc) {
-    if (acc > Real(kAccCoarse) && t < Real(R::acc_t)) return Real(kAccCoarse);
-    if (acc > Real(kAccFine) && t >= Real(R::acc_t)) return Real(kAccFine);
-    return acc;
-  }, acc_scale);
+  accuracy = accuracy_of<R, Real>(
+      n, jacob, x,
+      [t](Real acc) {
+        if (acc > Real(kAccCoarse) && t < Real(R::acc_t)) return Real(kAccCoarse);
+        if (acc > Real(kAccFine) && t >= Real(R::acc_t)) return Real(kAccFine);
+        return acc;
+      },
+      acc_scale);
   vcopy<std::complex<Real>>(n, x1, x2);
   vcopy<std::complex<Real>>(n, x, x1);
 }

@@ -405,8 +405,7 @@ TEST(updtstp, AccuracyClampSwitchesAtTheEndZone) {
       {family::td, std::nextafter(0.9, 0.0), 0.1},
       {family::td, 0.9, 1e-4},
   };
-  for (const row& r : rows)
-    EXPECT_EQ(accuracy_at(r.f, r.t, {1e14, 1.0}, {1e-10, 1.0}), r.accuracy);
+  for (const row& r : rows) EXPECT_EQ(accuracy_at(r.f, r.t, {1e14, 1.0}, {1e-10, 1.0}), r.accuracy);
   EXPECT_DOUBLE_EQ(update(family::poly, -0.5, 1e-3, 0, 0, 4.0).accuracy, 2e-7);
 }
 
@@ -415,7 +414,7 @@ TEST(updtstp, AccuracyClampSwitchesAtTheEndZone) {
 // can accept a point it cannot correct further; everywhere else the clamps
 // hold as before.
 TEST(updtstp, AccuracyNeverBelowTheRoundingLevelOfTheValues) {
-  constexpr double kEps = 2.220446049250313e-16;
+  // clang-format off
   struct row {
     const char* what;
     family f;
@@ -424,15 +423,16 @@ TEST(updtstp, AccuracyNeverBelowTheRoundingLevelOfTheValues) {
     double accuracy;
   } rows[] = {
       {"terms of 1e14 near the end: the floor", family::poly, -0.01, {1e12}, {100.0},
-       64 * kEps * 1e14},
+       64 * kMachEps * 1e14},
       {"terms of 1e14 far from the end: the floor", family::poly, -0.5, {1e12}, {100.0},
-       64 * kEps * 1e14},
+       64 * kMachEps * 1e14},
       {"linear homotopy near the end: the floor", family::td, 0.95, {1e12}, {100.0},
-       64 * kEps * 1e14},
-      {"the largest row decides", family::poly, -0.01, {1e3, 1e11}, {1.0, 1e4}, 64 * kEps * 1e15},
+       64 * kMachEps * 1e14},
+      {"the largest row decides", family::poly, -0.01, {1e3, 1e11}, {1.0, 1e4}, 64 * kMachEps * 1e15},
       {"terms of 1e9: the clamp", family::poly, -0.01, {1e7}, {100.0}, 1e-4},
       {"terms of 4e12 far from the end: the clamp", family::td, 0.5, {4e10}, {100.0}, 0.1},
   };
+  // clang-format on
   for (const row& r : rows) {
     SCOPED_TRACE(r.what);
     EXPECT_DOUBLE_EQ(accuracy_at(r.f, r.t, r.j, r.x), r.accuracy);
@@ -447,6 +447,7 @@ TEST(updtstp, AccuracyNeverBelowTheRoundingLevelOfTheValues) {
 TEST(follow_retried, TighterTriesUntilOneEndsAndOnlyALastFailureCounts) {
   // The clamps of the accuracy are 0.1 far from the end and 1e-4 near it; an
   // accuracy above them is the rounding level of the values.
+  // clang-format off
   struct row {
     const char* what;
     double t;         // where the corrector gives the path up
@@ -466,6 +467,7 @@ TEST(follow_retried, TighterTriesUntilOneEndsAndOnlyALastFailureCounts) {
       {"at an accuracy of the rounding level near the end: not tried again", -0.01, 1e-3, 3,
        {1.0}, 0},
   };
+  // clang-format on
   for (const row& r : rows) {
     SCOPED_TRACE(r.what);
     path_state<double> s(1);
@@ -491,6 +493,7 @@ TEST(follow_retried, TighterTriesUntilOneEndsAndOnlyALastFailureCounts) {
 // rounding level still bounds it from below.
 TEST(updtstp, TighterAccuracyStaysAboveTheRoundingLevel) {
   vec<cplx> x{cplx(100, 0)}, x1(1), x2(1);
+  // clang-format off
   struct row {
     double j, scale, accuracy;
   } rows[] = {
@@ -498,6 +501,7 @@ TEST(updtstp, TighterAccuracyStaysAboveTheRoundingLevel) {
       {1e12, 1e-2, 64 * kMachEps * 1e14},     // the rounding level
       {4.0, 1e-2, 1e-2 * 1e-7 * std::sqrt(400.0)},
   };
+  // clang-format on
   for (const row& r : rows) {
     mat<cplx> jacob(1, 1, cplx(r.j, 0));
     int stepcount = 0, flag = 0, nstep = 0;
