@@ -141,14 +141,19 @@ poly_tracker::poly_tracker(int n_, int m_, vec_ref<const int> nm_, mat_ref<const
           [&](const cell_starts& c) { return poly_eval(c.n, c.m, c.tpow, c.coef_q, c.cv, e); }),
       coef(coef_),
       cfd(cfd_),
-      core(&e) {}
+      core(&e),
+      endacc(n_, coef_, cfd_, e, kBackErrFactor) {}
 
 void poly_tracker::path(int r, double step_div, bool c3_kept, int& blow_up, bool& isgood) {
   auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> b, mat_ref<cplx> a) {
     core->evahhx(n, coef.data(), z.data(), b.data(), cfd.data(), a.data());
   };
   if (report_paths && r == 1) report_cell(cell, minpow, m, tpow);
-  path_t(r, step_div, c3_kept, blow_up, isgood, target, [] {});
+  auto accept = [this](vec_ref<const cplx> z, vec_ref<const cplx>) { return endacc.ok(z); };
+  follow_retried<poly_rules>(s, blow_up, [&](int& failed) {
+    path_t(
+        r, step_div, c3_kept, failed, isgood, target, [] {}, accept);
+  });
   if (report_paths) report_path(cell, r, n, bix.col(r), s.x.ref(), s.t, s.give_up, isgood);
 }
 
