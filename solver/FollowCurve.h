@@ -74,6 +74,7 @@
 #include "cplx.h"
 #include "poly_tracker.h"
 #include "track_steps.h"
+#include "track_tail.h"
 
 namespace hc {
 
@@ -189,6 +190,33 @@ void crtpwt(int p, int n, int m, vec_ref<const int> nm, mat_ref<const int> mcl,
             mat_ref<const int> supp, mat_ref<const int> v, mat_ref<const int> q,
             vec_ref<const double> w, vec_ref<double> tpow, double& minpow, crtpwt_work& cw);
 
+// The polyhedral homotopy in rho = -log(-t), its coefficients formed here
+// from the distance d = -t = e^-rho itself: term k has the coefficient
+// (coef(k) + cv(k) (e^t - 1)) e^(tpow(k) t), with e^t - 1 = expm1(-d) to full
+// relative precision, where the evaluator's own e^t would hold d only to
+// rounding (a distance below 1e-16 would be lost whole).  coef is the
+// target's, cv = coef - coef_q; dH/drho = d dH/dt.  The evaluation e is the
+// tracker's (its cf, cft, cfd are overwritten), supp(n, m) the supports.
+struct poly_tail_eval {
+  poly_eval* e;
+  vec_ref<const cplx> coef;
+  mat_ref<const int> supp;
+  double d = 0;  // e^-rho of the last at()
+
+  // cf, cft and cfd of e at t = -e^-rho; d := e^-rho.
+  void coefficients(double rho);
+  void at(vec_ref<const cplx> x, double rho, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
+          vec_ref<cplx> polyt) {
+    coefficients(rho);
+    same_t(x, rho, jcb, polyv, polyt);
+  }
+  void same_t(vec_ref<const cplx> x, double, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
+              vec_ref<cplx> polyt) {
+    e->same_t(x, -d, jcb, polyv, polyt);
+    for (int i = 1; i <= e->n; ++i) polyt(i) *= d;
+  }
+};
+
 struct poly_tracker : poly_tracker_t<poly_rules, poly_eval> {
   vec_ref<const cplx> coef, cfd;
   const evalcore* core;
@@ -204,6 +232,16 @@ struct poly_tracker : poly_tracker_t<poly_rules, poly_eval> {
   int size() const { return n; }
   path_state<double>& state() { return s; }
   void path(int r, double step_div, bool c3_kept, int& blow_up, bool& isgood);
+  // The tail of a path given up at t in the end zone from its last
+  // accepted point s.x (at t): followed in rho = -log(-t) with the accuracy
+  // kTailAccuracy s.acc_scale times the tracker's until it settles, then
+  // the final Newton on the target, whose point must pass the backward-error
+  // test as well; given up when it does not or after kTailMaxSteps steps
+  // (track_tail.h).  s.t = 0 and s.test_end = 1 when it ends at a root,
+  // else s.give_up = 1 and s.t = t.
+  void tail(double t, bool c3_kept, bool& isgood);
+  vec<cplx> px, pb;  // the tail's probe: its point and values
+  mat<cplx> pa;      // and Jacobian
 };
 
 // ---------------------------------------------------------------------------

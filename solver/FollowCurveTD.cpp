@@ -134,12 +134,6 @@ bool td_tracker::probe() {
   return good;
 }
 
-bool td_tracker::settled(double rel) const {
-  for (int i = 1; i <= n; ++i)
-    if (!(cabs(s.x(i) - s.x1(i)) <= rel * one_max(cabs(s.x(i))))) return false;
-  return true;
-}
-
 bool td_tracker::resolved(double d) {
   // d |Q_i(x)| within one rounding unit of P_i's terms, for every i.
   ev.start_values(s.x.ref());
@@ -152,37 +146,14 @@ bool td_tracker::resolved(double d) {
 void td_tracker::tail(double t, bool c3_kept, bool& isgood) {
   isgood = false;
   td_tail_eval tev{&ev};
-  const double acc_scale = s.acc_scale * kTailAccuracy;
-  double rho = -std::log(1.0 - t);  // 1 - t is exact near 1
-  s.give_up = 0;
-  s.step = kTailFirstStep;
-  tev.at(s.x.ref(), rho, s.jacob, s.polyv, s.polyt);
-  frtstp_t<td_tail_rules, double>(tev, n, s.step, s.step1, rho, s.dirx1, s.jacob, s.polyv, s.polyt,
-                                  s.x2, s.x1, s.x, s.h_1, s.give_up, w, acc_scale);
-  s.cut = s.nstep = s.test_end = s.flag = 0;
-  if (s.give_up == 0)
-    s.accuracy = accuracy_of<td_tail_rules, double>(n, s.jacob.ref(), s.x.ref(), acc_scale);
-  int lost = 0;  // the tail counts no blow-up
-  for (int steps = 0; s.give_up == 0 && steps < kTailMaxSteps;) {
-    cubich_t<double>(tev, n, s.cut, s.dirx, s.dirx1, s.dirx2, rho, s.x, s.x1.ref(), s.x2.ref(),
-                     s.step, s.step1, s.jacob, s.polyt, s.polyv, w);
-    if (!c3_kept) s.c3 = td_tail_rules::c3_default;
-    nwtnitrn_t<td_tail_rules, double>(tev, n, s.x, rho, s.h_1, s.jacob, s.polyt, s.polyv, s.step,
-                                      s.accuracy, s.cut, s.flag, s.test_end, s.give_up, s.nstep,
-                                      s.c3, lost, w, !c3_kept);
-    if (s.give_up != 0 || s.cut != 0) continue;
-    ++steps;
-    if (settled(kTailSettled * s.step)) {
-      if (!probe()) break;
-      ++s.stepcount;
-      s.t = 1.0;
-      s.test_end = 1;
-      isgood = true;
-      return;
-    }
-    if (steps % kTailResolvedEvery == 0 && resolved(std::exp(-rho))) break;
-    updtstp_t<td_tail_rules, double>(n, rho, s.stepcount, s.flag, s.nstep, s.step, s.step1,
-                                     s.x.ref(), s.x1, s.x2, s.jacob.ref(), s.accuracy, acc_scale);
+  const double rho = -std::log(1.0 - t);  // 1 - t is exact near 1
+  if (follow_tail_t<td_tail_rules>(
+          tev, n, s, w, rho, s.acc_scale * kTailAccuracy, c3_kept, [this] { return probe(); },
+          [this](double d) { return resolved(d); })) {
+    s.t = 1.0;
+    s.test_end = 1;
+    isgood = true;
+    return;
   }
   // Given up where the end zone's tracking gave it up: the tail reached no
   // root.

@@ -86,59 +86,8 @@ struct td_rules : step_rules {
   }
 };
 
-// The end zone of the linear homotopy followed in the logarithm of the
-// distance to the end.  Near t = 1 the double t holds the distance 1 - t
-// only to 1.1e-16 absolutely, and the step floor stops a path at 1e-10 from
-// the end; a path whose root lies far out (its start equation's terms then
-// outweigh the target's until 1 - t is far below that) looks like a pole
-// or a branch point all the way there.  A path that the end game's exponent
-// tests or the corrector give up within kTailZone of the end is therefore
-// followed on from its last accepted point in rho = -log(1 - t), where the
-// distance keeps its full relative precision, until it settles or the
-// homotopy no longer differs from the target beyond rounding.
-//   kTailZone  the end zone: the end game's zone.
-constexpr double kTailZone = 1e-4;
-// The first step in rho (the distance shrinks by e), and the largest step
-// (by e^8, about 3000): the predictor is cubic in rho, in which a power of
-// the distance is an exponential.
-constexpr double kTailFirstStep = 1.0, kTailMaxStep = 8.0;
-// A path has settled when an accepted step of length h in rho moves each
-// coordinate x_i by at most kTailSettled h max(1, |x_i|).  Near a root the
-// path moves like the distance, so its point then lies within about that
-// relative error of the root, and the final Newton on the target decides
-// whether it is one; a coordinate that grows like a power -e of the
-// distance moves by about e h |x_i|, and the poles of the benchmark systems
-// have e of 0.1 to 1.
-constexpr double kTailSettled = 1e-5;
-// Halved step in rho below which the tail gives a path up: features of a
-// path narrower than this part of the distance are beyond the tail.
-constexpr double kTailMinStep = 1e-4;
-// The tail's corrector accuracy, relative to the tracker's (never below
-// the rounding level): near the end two roots of the target may lie closer
-// than the end zone's accuracy lets the corrector tell apart (two roots of
-// cassou 7e-4 apart, relative, at modulus 218 in the scaled coordinates),
-// and a tail that settles there must end at its own.
-constexpr double kTailAccuracy = 1e-2;
-// Accepted steps of one tail at most: measured on the benchmark systems and
-// pb601, a tail that settles at a root takes 8 to 35, while the tails of
-// paths that diverge, most of the paths of a deficient system, run to this
-// bound or to a give-up by the corrector.
-constexpr int kTailMaxSteps = 50;
-// The test that the homotopy equals the target to rounding costs an
-// evaluation: it runs after every kTailResolvedEvery-th accepted step.
-constexpr int kTailResolvedEvery = 4;
-
-// The linear tracker's rules in rho: no end to land on (the step doubles up
-// to kTailMaxStep), rho > 1 always, so the end zone's corrector parameter
-// and accuracy clamp hold and no give-up counts as a blow-up; a step is
-// given up below kTailMinStep.
-struct td_tail_rules : td_rules {
-  static constexpr double min_step = kTailMinStep;
-  template <class Real>
-  static void cap_step(Real, Real stepx2, Real& step, int&, int&) {
-    step = stepx2 < Real(kTailMaxStep) ? stepx2 : Real(kTailMaxStep);
-  }
-};
+// The linear tracker's rules in rho (rho > 1 always).
+using td_tail_rules = tail_rules<td_rules>;
 
 // Evaluation of the linear homotopy; work arrays sized once.
 struct td_eval {
@@ -218,9 +167,6 @@ struct td_tracker {
   void end_newton(mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x, bool& isgood);
   // The homotopy at distance d from the end equals P at s.x to rounding.
   bool resolved(double d);
-  // The last accepted step moved every coordinate by at most
-  // rel max(1, |x_i|) (s.x against s.x1).
-  bool settled(double rel) const;
   // The final Newton on P from a copy of s.x; when good, s.x is the root.
   bool probe();
   vec<cplx> px, pb;  // the probe's point and values

@@ -212,6 +212,47 @@ TEST(fcurve, ARootWhoseValuesAreRoundingNoiseAboveTheClampedAccuracy) {
   EXPECT_EQ(farfound, 1);
 }
 
+// 1e-12 x^4 + x - 1 with the cells {x^4, x} and {x, 1}: the root near 1 and
+// three of modulus 1e4.  Along the three paths of the first cell the
+// coefficient of x^4 is about -t coef_q until -t falls below 1e-12, so
+// their points grow like (-t)^(-1/3) through the whole end game's zone, and
+// the end game takes them for poles; followed on in the logarithm of -t
+// they settle at the far roots.
+TEST(fcurve, FarRootsThatLookLikePolesAtTheEndGame) {
+  constexpr double eps = 1e-12;
+  system s;
+  s.n = 1;
+  s.nm = {3};
+  s.supp.assign(1, 3);
+  s.supp(1, 1) = 4;
+  s.supp(1, 2) = 1;
+  s.coef = {eps, 1.0, -1.0};
+  vec<double> w{0.0, 0.0, 0.5};
+  mat<int> mcl(1, 4);
+  mcl(1, 1) = 1, mcl(1, 2) = 2, mcl(1, 3) = 2, mcl(1, 4) = 3;
+  const vec<cplx> coef_q = polytest::start_coefs(3, 11);
+  const polytest::run r = polytest::track(s, w, mcl, 2, 4, coef_q);
+  ASSERT_EQ(r.nroot, 4);
+  EXPECT_EQ(r.blow_up, 0);
+  std::vector<cplx> far;
+  for (int k = 1; k <= 4; ++k) {
+    const cplx z = r.sol(1, k);
+    const cplx value = eps * z * z * z * z + z - 1.0;
+    const double terms = eps * std::pow(std::abs(z), 4) + std::abs(z) + 1.0;
+    EXPECT_LE(std::abs(value), kBackErrFactor * kMachEps * terms) << "root " << z;
+    if (std::abs(z) > 2) {
+      far.push_back(z);
+      EXPECT_LT(std::abs(std::abs(z) - 1e4), 1.0) << z;
+    } else {
+      EXPECT_LT(std::abs(z - 1.0), 1e-9) << z;
+    }
+  }
+  ASSERT_EQ(far.size(), 3u);
+  for (std::size_t a = 0; a < 3; ++a)
+    for (std::size_t b = a + 1; b < 3; ++b)
+      EXPECT_GT(std::abs(far[a] - far[b]), 1e4) << "three distinct far roots";
+}
+
 TEST(fcurve, APathThatTurnsNaNLeavesNoColumn) {
   // Values are NaN near (2, 3): the path to that root never converges, the
   // other three are packed into columns 1..3 and column 4 is not written.
