@@ -25,6 +25,10 @@
 //   term_scale(n, acoef, cfd, x, scale, w, ev)  term_sums with evahhx on the
 //       coefficients acoef; cfd((n-1)m) is passed through unchanged.
 //   kBackErrFactor  the factor of the writers' acceptance (below).
+//   end_accept(n, coef, cfd, ev, factor)  the test of a tracker's end
+//       points: ok(x) evaluates P(x) by evahhx on coef(m) (cfd((n-1)m)) and
+//       is backerr_ok(n, P(x), term sums of |coef| at x, factor); its work is
+//       its own, sized once.
 #pragma once
 
 #include "Eval.h"
@@ -66,5 +70,39 @@ void term_sums(int n, vec_ref<const cplx> x, vec_ref<double> scale, term_scale_w
 
 void term_scale(int n, vec_ref<const cplx> acoef, vec_ref<const cplx> cfd, vec_ref<const cplx> x,
                 vec_ref<double> scale, term_scale_work& w, const evalcore& ev = evalcore_lib());
+
+// The backward-error test of one system's points, with its work: ok(x) is
+// backerr_ok(n, P(x), term sums of |coef| at x, factor), P evaluated here
+// by evahhx on coef (a tracker's values at the end of a path belong to the
+// homotopy, whose coefficients there equal coef only to rounding).
+struct end_accept {
+  int n;
+  vec_ref<const cplx> coef, cfd;
+  const evalcore* ev;
+  double factor;
+  vec<cplx> acoef, values;
+  mat<cplx> jacob;
+  vec<double> scale;
+  term_scale_work sw;
+  end_accept(int n_, vec_ref<const cplx> coef_, vec_ref<const cplx> cfd_, const evalcore& e,
+             double factor_)
+      : n(n_),
+        coef(coef_),
+        cfd(cfd_),
+        ev(&e),
+        factor(factor_),
+        acoef(coef_.size()),
+        values(n_),
+        jacob(n_, n_),
+        scale(n_),
+        sw(n_) {
+    abs_coef(coef_.size(), coef_, acoef);
+  }
+  bool ok(vec_ref<const cplx> x) {
+    ev->evahhx(n, coef.data(), x.data(), values.data(), cfd.data(), jacob.data());
+    term_scale(n, acoef, cfd, x, scale, sw, *ev);
+    return backerr_ok(n, values, scale, factor);
+  }
+};
 
 }  // namespace hc

@@ -141,15 +141,79 @@ poly_tracker::poly_tracker(int n_, int m_, vec_ref<const int> nm_, mat_ref<const
           [&](const cell_starts& c) { return poly_eval(c.n, c.m, c.tpow, c.coef_q, c.cv, e); }),
       coef(coef_),
       cfd(cfd_),
-      core(&e) {}
+      core(&e),
+      endacc(n_, coef_, cfd_, e, kBackErrFactor),
+      px(n_),
+      pb(n_),
+      pa(n_, n_) {}
 
 void poly_tracker::path(int r, double step_div, bool c3_kept, int& blow_up, bool& isgood) {
   auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> b, mat_ref<cplx> a) {
     core->evahhx(n, coef.data(), z.data(), b.data(), cfd.data(), a.data());
   };
   if (report_paths && r == 1) report_cell(cell, minpow, m, tpow);
-  path_t(r, step_div, c3_kept, blow_up, isgood, target, [] {});
+  auto accept = [this](vec_ref<const cplx> z, vec_ref<const cplx>) { return endacc.ok(z); };
+  follow_retried<poly_rules>(s, blow_up, [&](int& failed) {
+    path_t(
+        r, step_div, c3_kept, failed, isgood, target, [] {}, accept);
+  });
+  // Given up in the end zone, by the end game's exponent tests after an
+  // accepted step (x at t) or by the corrector (t set back to the last
+  // accepted point x1): followed on in the logarithm of -t.  A path that the
+  // growth test gave up is not: it grew beyond the bound over its last
+  // steps.
+  if (s.give_up == 1 && s.t < 0 && -s.t < kTailZone && s.verdict != kVerdictGrowth) {
+    if (s.cut == 1) vcopy<cplx>(n, s.x1.ref(), s.x);
+    tail(s.t, c3_kept, isgood);
+  }
   if (report_paths) report_path(cell, r, n, bix.col(r), s.x.ref(), s.t, s.give_up, isgood);
+}
+
+void poly_tail_eval::coefficients(double rho) {
+  d = std::exp(-rho);
+  const double em1 = std::expm1(-d), et = 1.0 + em1;
+  const int n = e->n, m = e->m;
+  for (int k = 1; k <= m; ++k) {
+    const double p = std::exp(-e->tpow(k) * d);
+    e->cf(k) = (coef(k) + e->cv(k) * em1) * p;
+    e->cft(k) = e->tpow(k) * e->cf(k) + e->cv(k) * (et * p);
+  }
+  build_cfd(n, m, supp, e->cf.ref(), e->cfd);
+}
+
+void poly_tracker::tail(double t, bool c3_kept, bool& isgood) {
+  isgood = false;
+  poly_tail_eval tev{&ev, coef, supp};
+  auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> b, mat_ref<cplx> a) {
+    core->evahhx(n, coef.data(), z.data(), b.data(), cfd.data(), a.data());
+  };
+  auto accept = [this](vec_ref<const cplx> z, vec_ref<const cplx>) { return endacc.ok(z); };
+  auto probe = [&] {
+    // The residual bound alone does not do here: a settled tail may sit near
+    // a singular root, where a point of small residual can lie far from it.
+    vcopy<cplx>(n, s.x.ref(), px);
+    target(px.ref(), pb, pa);
+    bool good = false;
+    path_end_newton<poly_rules, double>(n, target, pa, pb, px, good, wk, accept);
+    good = good && endacc.ok(px.ref());
+    if (good) vcopy<cplx>(n, px.ref(), s.x);
+    return good;
+  };
+  // The coefficients of the polyhedral homotopy are the target's only at
+  // t = 0: the tail ends by its step bound instead.
+  auto never_resolved = [](double) { return false; };
+  if (follow_tail_t<tail_rules<poly_rules>>(tev, n, s, wk, -std::log(-t),
+                                            s.acc_scale * kTailAccuracy, c3_kept, probe,
+                                            never_resolved)) {
+    s.t = 0.0;
+    s.test_end = 1;
+    isgood = true;
+    return;
+  }
+  // Given up where the end zone's tracking gave it up: the tail reached no
+  // root.
+  s.give_up = 1;
+  s.t = t;
 }
 
 // ---------------------------------------------------------------------------

@@ -38,8 +38,9 @@
 //   updtstp(n, t, stepcount, flag, nstep, step, step1, x, x1, x2, jacob, accuracy)
 //       after an accepted step: next step (doubling at every third success,
 //       capped by t: -t/3, 0.05, -t), flag = 1 when it ends at t = 0, the
-//       accuracy 1e-7 sqrt(max(1,|jacob|_1) max(1,max|x|)) clamped, x2 = x1,
-//       x1 = x.  x, x1, x2 (n), jacob(n,n).
+//       accuracy 1e-7 sqrt(max(1,|jacob|_1) max(1,max|x|)) clamped and never
+//       below 64 times the rounding level of the values (rounding_level,
+//       track_steps.h), x2 = x1, x1 = x.  x, x1, x2 (n), jacob(n,n).
 //   endgame(n, give_up, infnty, x, x1, x2, t, step, step1)  gives up a path
 //       whose points grow or whose coordinates behave like (-t)^e with e
 //       negative or in (0.3, 0.8); clears infnty(j) of a settled coordinate.
@@ -59,20 +60,40 @@
 //       subexpo alone at the same t; cf(m), cft(m), cfd((n-1)m) its own.
 //   poly_tracker  one tracker's work for a whole run (fcurve, or the
 //       re-tracks of chksln): poly_tracker_t (poly_tracker.h) with poly_rules
-//       and poly_eval, the final Newton by evahhx on coef with cfd.
-//       path(r, step_div, c3_kept, blow_up, isgood)  as path_t.
+//       and poly_eval, the final Newton by evahhx on coef with cfd, which
+//       keeps an end point also by its componentwise backward error
+//       (end_accept, BackErr.h).  path(r, step_div, c3_kept, blow_up,
+//       isgood)  as path_t, and a path that the corrector gives up before
+//       the end game followed again more tightly (follow_retried).
 // Messages of the program's end name the running program.
 #pragma once
 
+#include "BackErr.h"
 #include "Eval.h"
 #include "array.h"
 #include "cplx.h"
 #include "poly_tracker.h"
 #include "track_steps.h"
+#include "track_tail.h"
 
 namespace hc {
 
 // ---------------------------------------------------------------------------
+// Rules of the solver's own trackers (polyhedral and linear; the witness
+// trackers keep the clamped accuracy and no bound on rejections).
+// The accuracy is never below this many times the rounding level of the
+// values (rounding_level), a bound on the error of a computed value that the
+// row sums of |J| |x| estimate to within the degree: near a root whose terms
+// are large the residual cannot fall below it, and the clamps alone would
+// give such a path up.
+constexpr double kAccRound = 64.0;
+// Rejections of the corrector on one path beyond which the path is given up:
+// measured on fbrfive12 with the linear homotopy, a path has 29 at the
+// median and 76 at the 99.9th percentile, while one whose values are
+// rounding noise creeps on with 6e-10 steps, rejecting one in four, for two
+// million steps.
+constexpr int kMaxCuts = 1000;
+
 // The polyhedral family: t rises from a negative value to 0.
 struct poly_rules : step_rules {
   // Corrector: c3 raises and where a give-up counts as a blow-up.
@@ -90,6 +111,8 @@ struct poly_rules : step_rules {
   static constexpr double eg_call_t = -1e-4, eg_active_t = -1e-8, eg_growth = 5e4, eg_zero = kEps5;
   // The final Newton keeps iterating on a residual of exactly 0.
   static constexpr bool stop_at_zero = false;
+  static constexpr double acc_round = kAccRound;
+  static constexpr int max_cuts = kMaxCuts;
 
   template <class Real>
   static void first_step(Real t, Real& step) {
@@ -167,10 +190,38 @@ void crtpwt(int p, int n, int m, vec_ref<const int> nm, mat_ref<const int> mcl,
             mat_ref<const int> supp, mat_ref<const int> v, mat_ref<const int> q,
             vec_ref<const double> w, vec_ref<double> tpow, double& minpow, crtpwt_work& cw);
 
+// The polyhedral homotopy in rho = -log(-t), its coefficients formed here
+// from the distance d = -t = e^-rho itself: term k has the coefficient
+// (coef(k) + cv(k) (e^t - 1)) e^(tpow(k) t), with e^t - 1 = expm1(-d) to full
+// relative precision, where the evaluator's own e^t would hold d only to
+// rounding (a distance below 1e-16 would be lost whole).  coef is the
+// target's, cv = coef - coef_q; dH/drho = d dH/dt.  The evaluation e is the
+// tracker's (its cf, cft, cfd are overwritten), supp(n, m) the supports.
+struct poly_tail_eval {
+  poly_eval* e;
+  vec_ref<const cplx> coef;
+  mat_ref<const int> supp;
+  double d = 0;  // e^-rho of the last at()
+
+  // cf, cft and cfd of e at t = -e^-rho; d := e^-rho.
+  void coefficients(double rho);
+  void at(vec_ref<const cplx> x, double rho, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
+          vec_ref<cplx> polyt) {
+    coefficients(rho);
+    same_t(x, rho, jcb, polyv, polyt);
+  }
+  void same_t(vec_ref<const cplx> x, double, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
+              vec_ref<cplx> polyt) {
+    e->same_t(x, -d, jcb, polyv, polyt);
+    for (int i = 1; i <= e->n; ++i) polyt(i) *= d;
+  }
+};
+
 struct poly_tracker : poly_tracker_t<poly_rules, poly_eval> {
   vec_ref<const cplx> coef, cfd;
   const evalcore* core;
   bool report_paths = false;  // report each path (PathReport.h): the first tracking
+  end_accept endacc;          // the backward-error acceptance of an end point
 
   // nm(n), supp(n,m), coef(m) (the target), coef_q(m), cfd((n-1)m) of coef,
   // w(m), mcl(n, 2nc); all referenced for the tracker's life.
@@ -181,6 +232,16 @@ struct poly_tracker : poly_tracker_t<poly_rules, poly_eval> {
   int size() const { return n; }
   path_state<double>& state() { return s; }
   void path(int r, double step_div, bool c3_kept, int& blow_up, bool& isgood);
+  // The tail of a path given up at t in the end zone from its last
+  // accepted point s.x (at t): followed in rho = -log(-t) with the accuracy
+  // kTailAccuracy s.acc_scale times the tracker's until it settles, then
+  // the final Newton on the target, whose point must pass the backward-error
+  // test as well; given up when it does not or after kTailMaxSteps steps
+  // (track_tail.h).  s.t = 0 and s.test_end = 1 when it ends at a root,
+  // else s.give_up = 1 and s.t = t.
+  void tail(double t, bool c3_kept, bool& isgood);
+  vec<cplx> px, pb;  // the tail's probe: its point and values
+  mat<cplx> pa;      // and Jacobian
 };
 
 // ---------------------------------------------------------------------------

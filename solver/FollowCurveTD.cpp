@@ -32,8 +32,7 @@ td_eval::td_eval(int n_, int m_, vec_ref<const int> deg_, vec_ref<const cplx> co
       jq(n_),
       pp(n_) {}
 
-void td_eval::at(vec_ref<const cplx> x, double t, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
-                 vec_ref<cplx> polyt) {
+void td_eval::start_values(vec_ref<const cplx> x) {
   // Q and its diagonal Jacobian in closed form from the powers of each x_i.
   for (int i = 1; i <= n; ++i) {
     const int d = deg(i);
@@ -48,9 +47,13 @@ void td_eval::at(vec_ref<const cplx> x, double t, mat_ref<cplx> jcb, vec_ref<cpl
     pq(i) = lead * lib(d, i) + coef_q(2 * i);
     jq(i) = (d == 1) ? lead : (lead * static_cast<double>(d)) * lib(d - 1, i);
   }
+}
+
+void td_eval::blend(vec_ref<const cplx> x, double omt, double t, mat_ref<cplx> jcb,
+                    vec_ref<cplx> polyv, vec_ref<cplx> polyt) {
+  start_values(x);
   // P and its Jacobian, written straight into jcb and then blended.
   ev->evahhx(n, coef.data(), x.data(), pp.data(), cfd.data(), jcb.data());
-  const double omt = 1.0 - t;
   for (int j = 1; j <= n; ++j)
     for (int i = 1; i <= n; ++i) jcb(i, j) = (i == j) ? omt * jq(i) + t * jcb(i, j) : t * jcb(i, j);
   for (int i = 1; i <= n; ++i) {
@@ -62,31 +65,100 @@ void td_eval::at(vec_ref<const cplx> x, double t, mat_ref<cplx> jcb, vec_ref<cpl
 td_tracker::td_tracker(int n_, int m_, vec_ref<const int> deg, vec_ref<const cplx> coef,
                        vec_ref<const cplx> coef_q, vec_ref<const cplx> cfd, int tmpi,
                        const evalcore& e)
-    : n(n_), ev(n_, m_, deg, coef, coef_q, cfd, tmpi, e), w(n_), s(n_) {}
+    : n(n_),
+      ev(n_, m_, deg, coef, coef_q, cfd, tmpi, e),
+      w(n_),
+      s(n_),
+      endacc(n_, coef, cfd, e, kBackErrFactor),
+      px(n_),
+      pb(n_),
+      pa(n_, n_) {}
 
 void td_tracker::path(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up,
                       bool& isgood) {
+  follow_retried<td_rules>(s, blow_up,
+                           [&](int& failed) { path_once(start, step0, c3_kept, failed, isgood); });
+}
+
+void td_tracker::path_once(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up,
+                           bool& isgood) {
   for (int i = 1; i <= n; ++i) s.infnty(i) = 1;
   s.stepcount = 0;
   s.give_up = 0;
+  s.verdict = kVerdictNone;
+  s.cuts = 0;
   vcopy<cplx>(n, start, s.x);
   s.t = 0.0;
   s.step = step0;
   refine_t<double>(ev, n, s.t, s.x, s.jacob, s.polyv, s.polyt, w);
   frtstp_t<td_rules, double>(ev, n, s.step, s.step1, s.t, s.dirx1, s.jacob, s.polyv, s.polyt, s.x2,
-                             s.x1, s.x, s.h_1, s.give_up, w);
+                             s.x1, s.x, s.h_1, s.give_up, w, s.acc_scale);
   s.cut = s.nstep = s.test_end = s.flag = 0;
-  if (s.give_up == 0) s.accuracy = accuracy_of<td_rules, double>(n, s.jacob.ref(), s.x.ref());
+  if (s.give_up == 0)
+    s.accuracy = accuracy_of<td_rules, double>(n, s.jacob.ref(), s.x.ref(), s.acc_scale);
   follow_t<td_rules, double>(ev, n, s, c3_kept, blow_up, w);
   isgood = false;
   // A path given up on its last pass (by the end game, should the last step
   // land a rounding short of 1) is not polished into a root.
   if (s.test_end == 1 && s.give_up == 0) {
-    auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> b, mat_ref<cplx> a) {
-      ev.target(z, b, a);
-    };
-    fnlnwtn_t<td_rules, double>(n, target, s.jacob, s.h_1, s.x, isgood, false, w);
+    end_newton(s.jacob, s.h_1, s.x, isgood);
+    return;
   }
+  // Given up in the end zone, by the end game's exponent tests after an
+  // accepted step (x at t) or by the corrector (t set back to the last
+  // accepted point x1).  A path that the growth test gave up is not followed
+  // on: it grew beyond the bound over its last steps.
+  if (s.give_up == 1 && 1.0 - s.t < kTailZone && s.verdict != kVerdictGrowth) {
+    if (s.cut == 1) vcopy<cplx>(n, s.x1.ref(), s.x);
+    tail(s.t, c3_kept, isgood);
+  }
+}
+
+void td_tracker::end_newton(mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x, bool& isgood) {
+  auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> v, mat_ref<cplx> d) {
+    ev.target(z, v, d);
+  };
+  auto accept = [this](vec_ref<const cplx> z, vec_ref<const cplx>) { return endacc.ok(z); };
+  path_end_newton<td_rules, double>(n, target, a, b, x, isgood, w, accept);
+}
+
+bool td_tracker::probe() {
+  vcopy<cplx>(n, s.x.ref(), px);
+  ev.target(px.ref(), pb, pa);
+  bool good = false;
+  end_newton(pa, pb, px, good);
+  // The residual bound alone does not do here: a settled tail may sit near
+  // a singular root, where a point of small residual can lie far from it.
+  good = good && endacc.ok(px.ref());
+  if (good) vcopy<cplx>(n, px.ref(), s.x);
+  return good;
+}
+
+bool td_tracker::resolved(double d) {
+  // d |Q_i(x)| within one rounding unit of P_i's terms, for every i.
+  ev.start_values(s.x.ref());
+  term_scale(n, endacc.acoef, endacc.cfd, s.x.ref(), endacc.scale, endacc.sw, *endacc.ev);
+  for (int i = 1; i <= n; ++i)
+    if (!(d * cabs(ev.pq(i)) <= kMachEps * endacc.scale(i))) return false;
+  return true;
+}
+
+void td_tracker::tail(double t, bool c3_kept, bool& isgood) {
+  isgood = false;
+  td_tail_eval tev{&ev};
+  const double rho = -std::log(1.0 - t);  // 1 - t is exact near 1
+  if (follow_tail_t<td_tail_rules>(
+          tev, n, s, w, rho, s.acc_scale * kTailAccuracy, c3_kept, [this] { return probe(); },
+          [this](double d) { return resolved(d); })) {
+    s.t = 1.0;
+    s.test_end = 1;
+    isgood = true;
+    return;
+  }
+  // Given up where the end zone's tracking gave it up: the tail reached no
+  // root.
+  s.give_up = 1;
+  s.t = t;
 }
 
 namespace {

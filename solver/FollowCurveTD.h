@@ -25,12 +25,17 @@
 //       step, accuracy, flag, cut, give_up, test_end, nstep, coef, coef_q, cfd,
 //       c3, tmpi, blow_up)  corrector (c3 raised to 0.8f near t = 1).
 //   endgametd(n, give_up, infnty, x, x1, x2, t, step, step1)  end game near 1.
+//   A path given up near 1 by the end game's exponent tests or by the
+//   corrector is followed on in the logarithm of 1 - t (td_tracker::tail).
 //   updtstptd(n, t, stepcount, flag, nstep, step, step1, x, x1, x2, jacob,
 //       accuracy)  next step, capped by 1 - t (flag = 1 when it lands on 1).
 //   fnlnwtntd(n, m, coef, a, b, x, cfd, isgood)  final Newton on P at t = 1.
 // The routines that evaluate take an evalcore (default: the bound library).
 #pragma once
 
+#include <cmath>
+
+#include "BackErr.h"
 #include "Eval.h"
 #include "FollowCurve.h"
 
@@ -51,6 +56,8 @@ struct td_rules : step_rules {
   static constexpr double eg_call_dist = 1e-4, eg_active_dist = 1e-8, eg_growth = 1e4,
                           eg_zero = kMachEps;
   static constexpr bool stop_at_zero = true;
+  static constexpr double acc_round = kAccRound;
+  static constexpr int max_cuts = kMaxCuts;
 
   template <class Real>
   static void first_step(Real, Real&) {}
@@ -79,6 +86,9 @@ struct td_rules : step_rules {
   }
 };
 
+// The linear tracker's rules in rho (rho > 1 always).
+using td_tail_rules = tail_rules<td_rules>;
+
 // Evaluation of the linear homotopy; work arrays sized once.
 struct td_eval {
   int n, m, tmpi;
@@ -90,7 +100,15 @@ struct td_eval {
   td_eval(int n_, int m_, vec_ref<const int> deg_, vec_ref<const cplx> coef_,
           vec_ref<const cplx> coef_q_, vec_ref<const cplx> cfd_, int tmpi_, const evalcore& e);
   void at(vec_ref<const cplx> x, double t, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
-          vec_ref<cplx> polyt);
+          vec_ref<cplx> polyt) {
+    blend(x, 1.0 - t, t, jcb, polyv, polyt);
+  }
+  // H = omt Q + t P with omt given (the distance to the end, exact in the
+  // tail), its Jacobian and P - Q.
+  void blend(vec_ref<const cplx> x, double omt, double t, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
+             vec_ref<cplx> polyt);
+  // pq(n) = Q(x) and the diagonal jq(n) of its Jacobian.
+  void start_values(vec_ref<const cplx> x);
   void same_t(vec_ref<const cplx> x, double t, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
               vec_ref<cplx> polyt) {
     at(x, t, jcb, polyv, polyt);
@@ -98,6 +116,22 @@ struct td_eval {
   // The target system alone: b = P(x), a = P'(x).
   void target(vec_ref<const cplx> x, vec_ref<cplx> b, mat_ref<cplx> a) const {
     ev->evahhx(n, coef.data(), x.data(), b.data(), cfd.data(), a.data());
+  }
+};
+
+// The linear homotopy in rho = -log(1 - t): H at 1 - t = e^-rho, its
+// Jacobian and dH/drho = e^-rho (P - Q).
+struct td_tail_eval {
+  td_eval* e;
+  void at(vec_ref<const cplx> x, double rho, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
+          vec_ref<cplx> polyt) {
+    const double d = std::exp(-rho);
+    e->blend(x, d, 1.0 - d, jcb, polyv, polyt);
+    for (int i = 1; i <= e->n; ++i) polyt(i) *= d;
+  }
+  void same_t(vec_ref<const cplx> x, double rho, mat_ref<cplx> jcb, vec_ref<cplx> polyv,
+              vec_ref<cplx> polyt) {
+    at(x, rho, jcb, polyv, polyt);
   }
 };
 
@@ -110,6 +144,7 @@ struct td_tracker {
   td_eval ev;
   track_work<double> w;
   path_state<double> s;
+  end_accept endacc;  // the backward-error acceptance of an end point
   td_tracker(int n_, int m_, vec_ref<const int> deg, vec_ref<const cplx> coef,
              vec_ref<const cplx> coef_q, vec_ref<const cplx> cfd, int tmpi, const evalcore& e);
   // Follows the path from start with first step step0.  c3_kept: the
@@ -117,6 +152,25 @@ struct td_tracker {
   // Out: s.x the end point (polished when isgood), s.give_up, s.test_end,
   // s.stepcount; isgood from the final Newton (false when it did not run).
   void path(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up, bool& isgood);
+  // One try of path at the accuracy factor s.acc_scale.
+  void path_once(vec_ref<const cplx> start, double step0, bool c3_kept, int& blow_up, bool& isgood);
+  // The tail of a path given up at t in the end zone from its last
+  // accepted point s.x (at t): followed in rho with the accuracy
+  // kTailAccuracy s.acc_scale times the tracker's until it settles, then
+  // the final Newton on P, whose point must pass the backward-error test
+  // as well.  Given up when it does not, when the homotopy equals P at the
+  // point to rounding (resolved) before it settles, or after kTailMaxSteps
+  // steps.  Out as path; s.t = 1 and s.test_end = 1 when it ends at a root,
+  // else s.give_up = 1 and s.t = t.
+  void tail(double t, bool c3_kept, bool& isgood);
+  // The final Newton on P from x(n) with a(n,n), b(n) = P', P there.
+  void end_newton(mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x, bool& isgood);
+  // The homotopy at distance d from the end equals P at s.x to rounding.
+  bool resolved(double d);
+  // The final Newton on P from a copy of s.x; when good, s.x is the root.
+  bool probe();
+  vec<cplx> px, pb;  // the probe's point and values
+  mat<cplx> pa;      // and Jacobian
 };
 
 void fcurvetd(int n, int m, int tdeg, vec_ref<const int> deg, mat_ref<const int> supp,

@@ -16,7 +16,8 @@
 //       corrector parameter is s.c3 as the caller set it (re-tracks);
 //       after_loop() runs after the tracking loop (a hand-over); then, when
 //       the path got to its end, the final Newton on target(x, b, a)
-//       (b = P(x), a = P'(x)).  Out: s.x, s.give_up, s.test_end,
+//       (b = P(x), a = P'(x)), path_end_newton with accept(x, b) when it is
+//       given (path_t(..., accept)).  Out: s.x, s.give_up, s.test_end,
 //       s.stepcount; isgood from the final Newton (false when it did not
 //       run).
 // A tracker of the loops below has set_cell(p), path(r, step_div, c3_kept,
@@ -115,25 +116,33 @@ struct poly_tracker_t : cell_starts {
   template <class Target, class AfterLoop>
   void path_t(int r, double step_div, bool c3_kept, int& blow_up, bool& isgood, Target&& target,
               AfterLoop&& after_loop) {
+    path_t(r, step_div, c3_kept, blow_up, isgood, target, after_loop, no_second_accept{});
+  }
+  template <class Target, class AfterLoop, class Accept>
+  void path_t(int r, double step_div, bool c3_kept, int& blow_up, bool& isgood, Target&& target,
+              AfterLoop&& after_loop, Accept&& accept) {
     for (int i = 1; i <= n; ++i) s.infnty(i) = 1;
     s.give_up = 0;
     s.stepcount = 0;
+    s.verdict = kVerdictNone;
+    s.cuts = 0;
     vcopy<cplx>(n, bix.col(r), s.x);
     s.t = -(kStartDepth / minpow);
     refine_t<double>(ev, n, s.t, s.x, s.jacob, s.polyv, s.polyt, wk);
     frtstp_t<R, double>(ev, n, s.step, s.step1, s.t, s.dirx1, s.jacob, s.polyv, s.polyt, s.x2, s.x1,
-                        s.x, s.h_1, s.give_up, wk);
+                        s.x, s.h_1, s.give_up, wk, s.acc_scale);
     s.cut = s.nstep = s.test_end = s.flag = 0;
     const double cap = -s.t / step_div;
     if (cap < s.step) s.step = cap;
-    if (s.give_up == 0) s.accuracy = accuracy_of<R, double>(n, s.jacob.ref(), s.x.ref());
+    if (s.give_up == 0)
+      s.accuracy = accuracy_of<R, double>(n, s.jacob.ref(), s.x.ref(), s.acc_scale);
     follow_t<R, double>(ev, n, s, c3_kept, blow_up, wk);
     after_loop();
     isgood = false;
     // At t = 0 the homotopy is the target system: jacob and h_1 are its
     // Jacobian and values at x.
     if (s.test_end == 1 && s.give_up == 0)
-      fnlnwtn_t<R, double>(n, target, s.jacob, s.h_1, s.x, isgood, false, wk);
+      path_end_newton<R, double>(n, target, s.jacob, s.h_1, s.x, isgood, wk, accept);
   }
 };
 

@@ -27,21 +27,28 @@
 // Step templates (R the rules, Real the number type, Ev the evaluation; the
 // arrays are n-vectors and the n x n jacob of one path, work in track_work):
 //   nwtnitrn_t  corrector at fixed t (c3_raises false: c3 stays the
-//   caller's, as a re-track needs it); updtstp_t  next step and accuracy;
-//   endgame_t  divergence and singular-end test; fnlnwtn_t  Newton on the
-//   target system (keep_eval: also its Jacobian and values, and an optional
-//   second acceptance of a point the residual bound rejects); refine_t
+//   caller's, as a re-track needs it); updtstp_t  next step and accuracy
+//   (times acc_scale); endgame_t  divergence and singular-end test, with
+//   the verdict (eg_verdict) of the test that gave a path up; fnlnwtn_t
+//   Newton on the target system (keep_eval: also its Jacobian and values,
+//   and an optional second acceptance of a point the residual bound
+//   rejects); path_end_newton  the final Newton of a path, with a second
+//   try from the target's own values accepting also by accept; refine_t
 //   Newton refinement of a start root; frtstp_t  first step; cubich_t
 //   cubic Hermite predictor; follow_t  the predictor-corrector loop of one
-//   path from its first step to the end (or its give-up).
+//   path from its first step to the end (or its give-up, also after more
+//   than R::max_cuts rejections); follow_retried  a path given up by the
+//   corrector before the end game followed again more tightly.
 //   track_work  the step work arrays of one tracker call, sized by n;
 //   path_state  the state of one path; accuracy_of  the corrector accuracy
 //   acc_factor sqrt(max(1, |jacob|_1) max(1, max|x|)), acc_factor = 1e-7
-//   in double precision.
+//   in double precision, never below rounding_level, the rounding level
+//   of the values (R::acc_round eps max_i sum_j |jacob(i,j)| |x_j|).
 #pragma once
 
 #include <cmath>
 #include <complex>
+#include <type_traits>
 
 #include "Eval.h"
 #include "array.h"
@@ -85,6 +92,20 @@ constexpr double kRefineTol = 1e-7;
 constexpr int kRefineMaxPasses = 1000;
 // The corrector parameter set before every corrector call.
 constexpr double kC3Default = 0.1;
+// With the random constants of a homotopy a path stays finite before the
+// end with probability one, so a path that the corrector gives up before
+// the end game met a tracking failure: measured on cyclic-10, two paths
+// closer than the corrector's accuracy lets it tell apart, between which
+// the accepted points alternate while the step halves to the floor.  Such a
+// path is followed again from its start with the accuracy kRetryAccuracy^k
+// times its own, k = 1..kRetries; a hundredth resolved every one of them.
+constexpr double kRetryAccuracy = 0.01;
+constexpr int kRetries = 2;
+
+// The end game's verdicts on a path it gives up: its points grew over the
+// last three steps beyond the growth bound, a coordinate behaves like a
+// negative power of the distance, or like a power in (0.3, 0.8).
+enum eg_verdict { kVerdictNone = 0, kVerdictGrowth, kVerdictPole, kVerdictBranch };
 
 // ---------------------------------------------------------------------------
 // The corrector's rules of every double tracker; a family's rules derive
@@ -109,6 +130,12 @@ struct step_rules {
   static constexpr double corr_floor = kCorrFloor, corr_scale = kCorrScale,
                           stall_residual = kStallResidual, min_step = kMinStep;
   static constexpr double acc_factor = kAccFactor, c3_default = kC3Default;
+  // The accuracy is never below the rounding level of the values, times
+  // acc_round (rounding_level; 0: no floor).
+  static constexpr double acc_round = 0.0;
+  // A path is given up, as by the corrector, once the corrector has rejected
+  // more than max_cuts of its steps (0: no bound).
+  static constexpr int max_cuts = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -139,6 +166,13 @@ struct path_state {
   mat<C> jacob;
   vec<int> infnty;
   Real t = 0, step = 0, step1 = 0, accuracy = 0, c3 = 0;
+  // The corrector accuracy's factor: 1, or below 1 for a path followed
+  // again more tightly.
+  Real acc_scale = Real(1);
+  // Which end-game test gave the path up (eg_verdict; kVerdictNone otherwise).
+  int verdict = kVerdictNone;
+  // The corrector's rejections on this path.
+  int cuts = 0;
   int flag = 0, nstep = 0, cut = 0, give_up = 0, test_end = 0, stepcount = 0;
   explicit path_state(int n)
       : x(n),
@@ -154,12 +188,44 @@ struct path_state {
         infnty(n) {}
 };
 
-// accuracy = acc_factor sqrt(max(1, |jacob|_1) max(1, max|x|)).
+// The rounding level of the values at x: acc_round eps max_i sum_j
+// |jacob(i,j)| |x_j|.  A term c x^a of equation i contributes a_j |c x^a| to
+// |jacob(i,j)| |x_j|, so the row sum is at most the degree times the sum of
+// the moduli of the equation's terms, whose rounding bounds the computed
+// value; 0 when the rules have acc_round = 0.
+template <class R, class Real>
+Real rounding_level(int n, mat_ref<const std::complex<Real>> jacob,
+                    vec_ref<const std::complex<Real>> x) {
+  if constexpr (R::acc_round == 0.0) {
+    return Real(0);
+  } else {
+    Real worst = Real(0);
+    for (int i = 1; i <= n; ++i) {
+      Real row = Real(0);
+      for (int j = 1; j <= n; ++j) row += zabs(jacob(i, j)) * zabs(x(j));
+      if (row > worst) worst = row;
+    }
+    return Real(R::acc_round) * Real(kMachEps) * worst;
+  }
+}
+
+// accuracy = acc_factor sqrt(max(1, |jacob|_1) max(1, max|x|)), clamped by
+// clamp(acc) (the step update's clamps), times scale (below 1: a tighter
+// corrector), never below the rounding level.
+template <class R, class Real, class Clamp>
+Real accuracy_of(int n, mat_ref<const std::complex<Real>> jacob,
+                 vec_ref<const std::complex<Real>> x, Clamp&& clamp, Real scale) {
+  const Real acc = clamp(Real(R::acc_factor) *
+                         r_sqrt(one_max<Real>(colnorm1(n, jacob)) * one_max<Real>(vmax(n, x)))) *
+                   scale;
+  const Real floor = rounding_level<R, Real>(n, jacob, x);
+  return acc < floor ? floor : acc;
+}
 template <class R, class Real>
 Real accuracy_of(int n, mat_ref<const std::complex<Real>> jacob,
-                 vec_ref<const std::complex<Real>> x) {
-  return Real(R::acc_factor) *
-         r_sqrt(one_max<Real>(colnorm1(n, jacob)) * one_max<Real>(vmax(n, x)));
+                 vec_ref<const std::complex<Real>> x, Real scale = Real(1)) {
+  return accuracy_of<R, Real>(
+      n, jacob, x, [](Real a) { return a; }, scale);
 }
 
 // ---------------------------------------------------------------------------
@@ -272,7 +338,7 @@ template <class R, class Real>
 void updtstp_t(int n, Real t, int& stepcount, int& flag, int& nstep, Real& step, Real& step1,
                vec_ref<const std::complex<Real>> x, vec_ref<std::complex<Real>> x1,
                vec_ref<std::complex<Real>> x2, mat_ref<const std::complex<Real>> jacob,
-               Real& accuracy) {
+               Real& accuracy, Real acc_scale = Real(1)) {
   ++stepcount;
   Real stepx2;
   if (nstep <= 1) {
@@ -284,23 +350,31 @@ void updtstp_t(int n, Real t, int& stepcount, int& flag, int& nstep, Real& step,
   }
   step1 = step;
   R::cap_step(t, stepx2, step, nstep, flag);
-  accuracy = accuracy_of<R, Real>(n, jacob, x);
-  if (accuracy > Real(kAccCoarse) && t < Real(R::acc_t))
-    accuracy = Real(kAccCoarse);
-  else if (accuracy > Real(kAccFine) && t >= Real(R::acc_t))
-    accuracy = Real(kAccFine);
+  accuracy = accuracy_of<R, Real>(
+      n, jacob, x,
+      [t](Real acc) {
+        if (acc > Real(kAccCoarse) && t < Real(R::acc_t)) return Real(kAccCoarse);
+        if (acc > Real(kAccFine) && t >= Real(R::acc_t)) return Real(kAccFine);
+        return acc;
+      },
+      acc_scale);
   vcopy<std::complex<Real>>(n, x1, x2);
   vcopy<std::complex<Real>>(n, x, x1);
 }
 
-// End game: x at t, x1 at t - step, x2 at t - step - step1.
+// End game: x at t, x1 at t - step, x2 at t - step - step1.  verdict, when
+// given, says which test gave the path up.
 template <class R, class Real>
 void endgame_t(int n, int& give_up, vec_ref<int> infnty, vec_ref<const std::complex<Real>> x,
                vec_ref<const std::complex<Real>> x1, vec_ref<const std::complex<Real>> x2, Real t,
-               Real step, Real step1) {
+               Real step, Real step1, int* verdict = nullptr) {
+  auto gave_up = [&](int why) {
+    give_up = 1;
+    if (verdict != nullptr) *verdict = why;
+  };
   const Real m2 = vmax(n, x2), m1 = vmax(n, x1), m0 = vmax(n, x);
   if (m2 > Real(R::eg_growth) * Real(n) && m2 < m1 && m1 < m0) {
-    give_up = 1;
+    gave_up(kVerdictGrowth);
     return;
   }
   if (!R::endgame_active(t)) return;
@@ -317,11 +391,11 @@ void endgame_t(int n, int& give_up, vec_ref<int> infnty, vec_ref<const std::comp
       infnty(j) = 0;
     } else if (r_abs(I - K) < Real(kEgSettled) && r_abs(K - M) < Real(kEgSettled) &&
                K < Real(kEgPole) && I < Real(kEgPole)) {
-      give_up = 1;
+      gave_up(kVerdictPole);
       return;
     } else if (r_abs(I - K) < Real(kEgSettled) && r_abs(K - M) < Real(kEgSettled) &&
                Real(kEgBranchLo) < M && M < Real(kEgBranchHi)) {
-      give_up = 1;
+      gave_up(kVerdictBranch);
       return;
     }
   }
@@ -384,13 +458,42 @@ void fnlnwtn_t(int n, Target&& target, mat_ref<std::complex<Real>> a, vec_ref<st
   }
 }
 
+// The second acceptance that never accepts: the residual bound alone.
+struct no_second_accept {
+  template <class V>
+  bool operator()(const V&, const V&) const {
+    return false;
+  }
+};
+
 // The final Newton with the residual bound alone.
 template <class R, class Real, class Target>
 void fnlnwtn_t(int n, Target&& target, mat_ref<std::complex<Real>> a, vec_ref<std::complex<Real>> b,
                vec_ref<std::complex<Real>> x, bool& isgood, bool keep_eval, track_work<Real>& w) {
+  fnlnwtn_t<R, Real>(n, target, a, b, x, isgood, keep_eval, w, no_second_accept{});
+}
+
+// The final Newton of a path at its end, where a(n,n), b(n) are the
+// Jacobian and values of the homotopy at x, which there is the target up to
+// the rounding of its coefficients: with the residual bound alone, or, when
+// that rejects the point and an accept is given, again from x with the
+// target's own Jacobian and values (target(x, b, a)), accepting also by
+// accept (with the values kept, which accept needs).  A point that the
+// residual bound keeps is polished exactly as without accept.
+template <class R, class Real, class Target, class Accept>
+void path_end_newton(int n, Target&& target, mat_ref<std::complex<Real>> a,
+                     vec_ref<std::complex<Real>> b, vec_ref<std::complex<Real>> x, bool& isgood,
+                     track_work<Real>& w, Accept&& accept) {
   using C = std::complex<Real>;
-  fnlnwtn_t<R, Real>(n, target, a, b, x, isgood, keep_eval, w,
-                     [](vec_ref<const C>, vec_ref<const C>) { return false; });
+  constexpr bool second = !std::is_same_v<std::decay_t<Accept>, no_second_accept>;
+  if constexpr (second) vcopy<C>(n, x, w.xsave);
+  fnlnwtn_t<R, Real>(n, target, a, b, x, isgood, false, w);
+  if constexpr (second) {
+    if (isgood) return;
+    vcopy<C>(n, w.xsave, x);
+    target(vec_ref<const C>(x), b, a);
+    fnlnwtn_t<R, Real>(n, target, a, b, x, isgood, true, w, accept);
+  }
 }
 
 // Newton refinement of a start root at fixed t; jacob, polyv, polyt are
@@ -436,7 +539,8 @@ void frtstp_t(Ev& ev, int n, Real& step, Real& step1, Real& t, vec_ref<std::comp
               mat_ref<std::complex<Real>> jacob, vec_ref<std::complex<Real>> polyv,
               vec_ref<std::complex<Real>> polyt, vec_ref<std::complex<Real>> x2,
               vec_ref<std::complex<Real>> x1, vec_ref<std::complex<Real>> x,
-              vec_ref<std::complex<Real>> h_1, int& give_up, track_work<Real>& w) {
+              vec_ref<std::complex<Real>> h_1, int& give_up, track_work<Real>& w,
+              Real acc_scale = Real(1)) {
   using C = std::complex<Real>;
   mat_ref<C> tmpa = w.tmpa, jacob1 = w.jacob1;
   vec_ref<C> delx = w.delx, polyv1 = w.polyv1, polyt1 = w.polyt1;
@@ -449,7 +553,7 @@ void frtstp_t(Ev& ev, int n, Real& step, Real& step1, Real& t, vec_ref<std::comp
   vcopy<C>(n, polyt, dirx1);
   lin_solve(n, tmpa, dirx1);
   for (int i = 1; i <= n; ++i) dirx1(i) = -dirx1(i);
-  const Real acc = accuracy_of<R, Real>(n, jacob1, x1);
+  const Real acc = accuracy_of<R, Real>(n, jacob1, x1, acc_scale);
 
   for (;;) {
     for (int i = 1; i <= n; ++i) x(i) = x(i) + step * dirx1(i);
@@ -541,6 +645,33 @@ void cubich_t(Ev& ev, int n, int cut, vec_ref<std::complex<Real>> dirx,
   ev.at(x, t, jacob, polyv, polyt);
 }
 
+// A path followed by once(blow_up) (which counts in blow_up a give-up by the
+// corrector while t < R::blowup_t) and, when the corrector gave it up before
+// the end game's zone (or the rejections' bound did) at an accuracy that the
+// clamps set, not the rounding level, again with
+// s.acc_scale = kRetryAccuracy^k, k = 1..kRetries, until a try ends
+// otherwise; blow_up counts only the last try's give-up.  s.acc_scale is 1
+// again on return.
+template <class R, class Real, class Once>
+void follow_retried(path_state<Real>& s, int& blow_up, Once&& once) {
+  // A path whose accuracy was the rounding level of its values (above the
+  // clamp) cannot be followed more tightly there.
+  auto before_end_zone = [&] {
+    const Real clamp = s.t < Real(R::acc_t) ? Real(kAccCoarse) : Real(kAccFine);
+    return s.give_up == 1 && s.cut == 1 && !R::endgame_called(s.t) &&
+           !(s.accuracy > clamp * s.acc_scale);
+  };
+  int failed = 0;
+  once(failed);
+  for (int k = 1; k <= kRetries && before_end_zone(); ++k) {
+    failed = 0;
+    s.acc_scale = s.acc_scale * Real(kRetryAccuracy);
+    once(failed);
+  }
+  s.acc_scale = Real(1);
+  blow_up += failed;
+}
+
 // The tracking loop of one path after its first step: predictor, corrector,
 // end game near the end, step update.  With c3_kept (re-tracking) the
 // corrector parameter is the caller's in every corrector call: not reset,
@@ -555,12 +686,16 @@ void follow_t(Ev& ev, int n, path_state<Real>& s, bool c3_kept, int& blow_up, tr
     if (!c3_kept) s.c3 = Real(R::c3_default);
     nwtnitrn_t<R, Real>(ev, n, s.x, s.t, s.h_1, s.jacob, s.polyt, s.polyv, s.step, s.accuracy,
                         s.cut, s.flag, s.test_end, s.give_up, s.nstep, s.c3, blow_up, w, !c3_kept);
+    if (R::max_cuts > 0 && s.cut == 1 && s.give_up == 0 && ++s.cuts > R::max_cuts) {
+      s.give_up = 1;
+      if (s.t < Real(R::blowup_t)) ++blow_up;
+    }
     if (s.cut == 0 && R::endgame_called(s.t))
       endgame_t<R, Real>(n, s.give_up, s.infnty, s.x.ref(), s.x1.ref(), s.x2.ref(), s.t, s.step,
-                         s.step1);
+                         s.step1, &s.verdict);
     if (s.cut == 0 && s.test_end == 0)
       updtstp_t<R, Real>(n, s.t, s.stepcount, s.flag, s.nstep, s.step, s.step1, s.x.ref(), s.x1,
-                         s.x2, s.jacob.ref(), s.accuracy);
+                         s.x2, s.jacob.ref(), s.accuracy, s.acc_scale);
   }
 }
 

@@ -58,6 +58,8 @@ namespace hc {
 
 struct wit_rules : poly_rules {
   static constexpr double frt_c1 = 15.0, frt_c2 = 10.0;
+  static constexpr double acc_round = 0.0;
+  static constexpr int max_cuts = 0;
 };
 
 struct wit_tracker {

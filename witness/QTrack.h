@@ -45,6 +45,8 @@ struct q_rules : poly_rules {
   static constexpr qreal acc_factor = 1e-10Q, c3_default = 0.1Q;
   // 2^-112 (exact in double): an exactly zero modulus in the end game.
   static constexpr double eg_zero = 0x1p-112;
+  static constexpr double acc_round = 0.0;
+  static constexpr int max_cuts = 0;
 };
 
 void qevalpdpds(int n, int m, mat_ref<const int> supp, vec_ref<const qcplx> cf,

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "FollowCurve.h"
 #include "FollowCurveTD.h"
@@ -370,8 +372,30 @@ TEST(updtstp, CapsAndDoublingTable) {
   EXPECT_EQ(update(family::poly, -0.02, 1.0, 0, 0).step, 0.02);
 }
 
+// The accuracy after a step at (x, t) with the diagonal Jacobian diag(j):
+// accuracy_of's clamps and floor seen through updtstp of either family.
+double accuracy_at(family f, double t, const std::vector<double>& j,
+                   const std::vector<double>& xs) {
+  const int n = static_cast<int>(j.size());
+  vec<cplx> x(n), x1(n), x2(n);
+  mat<cplx> jacob(n, n, cplx(0, 0));
+  for (int i = 1; i <= n; ++i) {
+    x(i) = cplx(xs[static_cast<std::size_t>(i - 1)], 0);
+    jacob(i, i) = cplx(j[static_cast<std::size_t>(i - 1)], 0);
+  }
+  int stepcount = 0, flag = 0, nstep = 0;
+  double step = 1e-3, step1 = 0, accuracy = 0;
+  if (f == family::poly)
+    updtstp(n, t, stepcount, flag, nstep, step, step1, x, x1, x2, jacob, accuracy);
+  else
+    updtstptd(n, t, stepcount, flag, nstep, step, step1, x, x1, x2, jacob, accuracy);
+  return accuracy;
+}
+
 TEST(updtstp, AccuracyClampSwitchesAtTheEndZone) {
-  // |J|_1 = 1e14 and |x| = 1 give accuracy 1e-7 sqrt(1e14) = 1.
+  // |J|_1 = 1e14 and max|x| = 1 give accuracy 1e-7 sqrt(1e14) = 1; the large
+  // column belongs to a coordinate of modulus 1e-10, so the values' rounding
+  // level (|J_11| |x_1| = 1e4 times 64 eps) stays far below both clamps.
   struct row {
     family f;
     double t, accuracy;
@@ -381,8 +405,111 @@ TEST(updtstp, AccuracyClampSwitchesAtTheEndZone) {
       {family::td, std::nextafter(0.9, 0.0), 0.1},
       {family::td, 0.9, 1e-4},
   };
-  for (const row& r : rows) EXPECT_EQ(update(r.f, r.t, 1e-3, 0, 0, 1e14).accuracy, r.accuracy);
+  for (const row& r : rows) EXPECT_EQ(accuracy_at(r.f, r.t, {1e14, 1.0}, {1e-10, 1.0}), r.accuracy);
   EXPECT_DOUBLE_EQ(update(family::poly, -0.5, 1e-3, 0, 0, 4.0).accuracy, 2e-7);
+}
+
+// A point whose values are rounding noise above the clamped accuracy: the
+// accuracy is 64 eps max_i sum_j |J_ij| |x_j| there, so that the corrector
+// can accept a point it cannot correct further; everywhere else the clamps
+// hold as before.
+TEST(updtstp, AccuracyNeverBelowTheRoundingLevelOfTheValues) {
+  // clang-format off
+  struct row {
+    const char* what;
+    family f;
+    double t;
+    std::vector<double> j, x;
+    double accuracy;
+  } rows[] = {
+      {"terms of 1e14 near the end: the floor", family::poly, -0.01, {1e12}, {100.0},
+       64 * kMachEps * 1e14},
+      {"terms of 1e14 far from the end: the floor", family::poly, -0.5, {1e12}, {100.0},
+       64 * kMachEps * 1e14},
+      {"linear homotopy near the end: the floor", family::td, 0.95, {1e12}, {100.0},
+       64 * kMachEps * 1e14},
+      {"the largest row decides", family::poly, -0.01, {1e3, 1e11}, {1.0, 1e4}, 64 * kMachEps * 1e15},
+      {"terms of 1e9: the clamp", family::poly, -0.01, {1e7}, {100.0}, 1e-4},
+      {"terms of 4e12 far from the end: the clamp", family::td, 0.5, {4e10}, {100.0}, 0.1},
+  };
+  // clang-format on
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    EXPECT_DOUBLE_EQ(accuracy_at(r.f, r.t, r.j, r.x), r.accuracy);
+  }
+}
+
+// --- a path given up before the end game, followed again -------------------
+// once(failed) stands for one tracking of a path: on its first `fails` calls
+// it leaves the path given up by the corrector at t (and counts it in failed
+// when t is below the blow-up threshold); it records the accuracy factor of
+// each call.
+TEST(follow_retried, TighterTriesUntilOneEndsAndOnlyALastFailureCounts) {
+  // The clamps of the accuracy are 0.1 far from the end and 1e-4 near it; an
+  // accuracy above them is the rounding level of the values.
+  // clang-format off
+  struct row {
+    const char* what;
+    double t;         // where the corrector gives the path up
+    double accuracy;  // the accuracy it had there
+    int fails;
+    std::vector<double> scales;  // the accuracy factor of each try
+    int blow_up;
+  } rows[] = {
+      {"a path that ends is followed once", -1.0, 1e-5, 0, {1.0}, 0},
+      {"one give-up: again a hundred times tighter", -1.0, 1e-5, 1, {1.0, 1e-2}, 0},
+      {"two give-ups: again ten thousand times tighter", -1.0, 1e-5, 2, {1.0, 1e-2, 1e-4}, 0},
+      {"three give-ups: the last counts once", -1.0, 1e-5, 3, {1.0, 1e-2, 1e-4}, 1},
+      {"between the blow-up threshold and the end zone: tried again, not counted", -0.01, 1e-5,
+       3, {1.0, 1e-2, 1e-4}, 0},
+      {"in the end game's zone: not tried again", -1e-5, 1e-5, 3, {1.0}, 0},
+      {"at an accuracy of the rounding level far out: not tried again", -1.0, 0.5, 3, {1.0}, 1},
+      {"at an accuracy of the rounding level near the end: not tried again", -0.01, 1e-3, 3,
+       {1.0}, 0},
+  };
+  // clang-format on
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    path_state<double> s(1);
+    std::vector<double> seen;
+    int blow_up = 5;
+    follow_retried<poly_rules>(s, blow_up, [&](int& failed) {
+      seen.push_back(s.acc_scale);
+      const bool fail = static_cast<int>(seen.size()) <= r.fails;
+      s.give_up = fail ? 1 : 0;
+      s.cut = fail ? 1 : 0;
+      s.t = fail ? r.t : 0.0;
+      s.accuracy = r.accuracy * s.acc_scale;
+      if (fail && s.t < poly_rules::blowup_t) ++failed;
+    });
+    ASSERT_EQ(seen.size(), r.scales.size());
+    for (std::size_t k = 0; k < seen.size(); ++k) EXPECT_DOUBLE_EQ(seen[k], r.scales[k]) << k;
+    EXPECT_EQ(blow_up, 5 + r.blow_up);
+    EXPECT_EQ(s.acc_scale, 1.0) << "restored for the next path";
+  }
+}
+
+// The accuracy factor of a tighter try scales the clamped accuracy, and the
+// rounding level still bounds it from below.
+TEST(updtstp, TighterAccuracyStaysAboveTheRoundingLevel) {
+  vec<cplx> x{cplx(100, 0)}, x1(1), x2(1);
+  // clang-format off
+  struct row {
+    double j, scale, accuracy;
+  } rows[] = {
+      {1e5, 1e-2, 1e-6},                      // the clamp 1e-4 times 1e-2
+      {1e12, 1e-2, 64 * kMachEps * 1e14},     // the rounding level
+      {4.0, 1e-2, 1e-2 * 1e-7 * std::sqrt(400.0)},
+  };
+  // clang-format on
+  for (const row& r : rows) {
+    mat<cplx> jacob(1, 1, cplx(r.j, 0));
+    int stepcount = 0, flag = 0, nstep = 0;
+    double step = 1e-3, step1 = 0, accuracy = 0;
+    updtstp_t<poly_rules, double>(1, -0.01, stepcount, flag, nstep, step, step1, x, x1, x2, jacob,
+                                  accuracy, r.scale);
+    EXPECT_DOUBLE_EQ(accuracy, r.accuracy) << "J = " << r.j;
+  }
 }
 
 // --- end game ---------------------------------------------------------------

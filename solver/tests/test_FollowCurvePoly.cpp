@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "BackErr.h"
 #include "BiNomialSolver.h"
 #include "CheckSol.h"
 #include "FollowCurve.h"
@@ -156,6 +157,100 @@ TEST(fcurve, FindsEveryRootOnceAndSkipsASingularCell) {
     EXPECT_EQ(r.dat(kDatRows, j), 0);
   }
   EXPECT_EQ(starts, (std::set<int>{1, 2, 3, 4}));
+}
+
+// 5e-5 x^5 + x^4 - 1 with the cells {x^5, x^4} and {x^4, 1}: four roots near
+// the fourth roots of unity and one near -2e4 (below the growth bound), whose
+// terms are near 1.6e17.  No double within 40 ulps of the far root has values
+// below 1 in modulus, far above the final Newton's residual bound 1e-4 and
+// the corrector's clamped accuracy near the end.  The corrector reaches it
+// because its accuracy is never below the rounding level of the values, and
+// the final Newton keeps it by its componentwise backward error.
+TEST(fcurve, ARootWhoseValuesAreRoundingNoiseAboveTheClampedAccuracy) {
+  constexpr double eps = 5e-5;
+  system s;
+  s.n = 1;
+  s.nm = {3};
+  s.supp.assign(1, 3);
+  s.supp(1, 1) = 5;
+  s.supp(1, 2) = 4;
+  s.coef = {eps, 1.0, -1.0};
+  auto value = [&](cplx x) {
+    fakesp::set_system(1, s.nm, s.supp);
+    cplx p, dp;
+    fakesp::evahhx(1, s.coef.data(), &x, &p, nullptr, &dp);
+    return std::abs(p);
+  };
+  double far = -1.0 / eps;  // Newton from -1/eps in double
+  for (int k = 0; k < 80; ++k)
+    far -= (eps * std::pow(far, 5) + std::pow(far, 4) - 1) /
+           (5 * eps * std::pow(far, 4) + 4 * std::pow(far, 3));
+  double z = far;
+  for (int k = 0; k < 40; ++k) z = std::nextafter(z, -1e300);
+  for (int k = 0; k <= 80; ++k, z = std::nextafter(z, 0.0))
+    ASSERT_GE(value(z), 1.0) << "the premise: no double is a root to 1";
+  vec<double> w{0.0, 0.0, 0.5};
+  mat<int> mcl(1, 4);
+  mcl(1, 1) = 1, mcl(1, 2) = 2, mcl(1, 3) = 2, mcl(1, 4) = 3;
+  const vec<cplx> coef_q = polytest::start_coefs(3, 11);
+  const polytest::run r = polytest::track(s, w, mcl, 2, 5, coef_q);
+  ASSERT_EQ(r.nroot, 5);
+  EXPECT_EQ(r.blow_up, 0);
+  int farfound = 0;
+  for (int k = 1; k <= 5; ++k) {
+    const cplx x = r.sol(1, k);
+    const double terms = eps * std::pow(std::abs(x), 5) + std::pow(std::abs(x), 4) + 1;
+    EXPECT_LE(value(x), kBackErrFactor * kMachEps * terms) << x;
+    if (std::abs(x) > 2) {
+      ++farfound;
+      EXPECT_LT(std::abs(x - far), 1e-9 * std::fabs(far)) << x;
+      EXPECT_GT(value(x), kFnResidual) << "kept by its backward error only";
+    } else {
+      EXPECT_LT(std::fabs(std::abs(x) - 1.0), 1e-4) << x;
+    }
+  }
+  EXPECT_EQ(farfound, 1);
+}
+
+// 1e-12 x^4 + x - 1 with the cells {x^4, x} and {x, 1}: the root near 1 and
+// three of modulus 1e4.  Along the three paths of the first cell the
+// coefficient of x^4 is about -t coef_q until -t falls below 1e-12, so
+// their points grow like (-t)^(-1/3) through the whole end game's zone, and
+// the end game takes them for poles; followed on in the logarithm of -t
+// they settle at the far roots.
+TEST(fcurve, FarRootsThatLookLikePolesAtTheEndGame) {
+  constexpr double eps = 1e-12;
+  system s;
+  s.n = 1;
+  s.nm = {3};
+  s.supp.assign(1, 3);
+  s.supp(1, 1) = 4;
+  s.supp(1, 2) = 1;
+  s.coef = {eps, 1.0, -1.0};
+  vec<double> w{0.0, 0.0, 0.5};
+  mat<int> mcl(1, 4);
+  mcl(1, 1) = 1, mcl(1, 2) = 2, mcl(1, 3) = 2, mcl(1, 4) = 3;
+  const vec<cplx> coef_q = polytest::start_coefs(3, 11);
+  const polytest::run r = polytest::track(s, w, mcl, 2, 4, coef_q);
+  ASSERT_EQ(r.nroot, 4);
+  EXPECT_EQ(r.blow_up, 0);
+  std::vector<cplx> far;
+  for (int k = 1; k <= 4; ++k) {
+    const cplx z = r.sol(1, k);
+    const cplx value = eps * z * z * z * z + z - 1.0;
+    const double terms = eps * std::pow(std::abs(z), 4) + std::abs(z) + 1.0;
+    EXPECT_LE(std::abs(value), kBackErrFactor * kMachEps * terms) << "root " << z;
+    if (std::abs(z) > 2) {
+      far.push_back(z);
+      EXPECT_LT(std::abs(std::abs(z) - 1e4), 1.0) << z;
+    } else {
+      EXPECT_LT(std::abs(z - 1.0), 1e-9) << z;
+    }
+  }
+  ASSERT_EQ(far.size(), 3u);
+  for (std::size_t a = 0; a < 3; ++a)
+    for (std::size_t b = a + 1; b < 3; ++b)
+      EXPECT_GT(std::abs(far[a] - far[b]), 1e4) << "three distinct far roots";
 }
 
 TEST(fcurve, APathThatTurnsNaNLeavesNoColumn) {

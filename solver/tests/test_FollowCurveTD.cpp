@@ -6,8 +6,10 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <utility>
 #include <vector>
 
+#include "BackErr.h"
 #include "BiNomialSolver.h"
 #include "FollowCurveTD.h"
 #include "fake_eval.h"
@@ -202,6 +204,35 @@ TEST(fcurvetd, FindsEveryRootOfSystemsWithChosenRoots) {
     }
     EXPECT_EQ(static_cast<int>(starts.size()), r.nroot) << "one kept point per path";
   }
+}
+
+// 1e-12 x^4 + x - 1 has a root near 1 and three of modulus near 1e4, the
+// cube roots of -1e12 (less 1/3).  The paths to the far ones grow like
+// (1 - t)^(-1/3) until 1 - t is about 1e-12: at 1 - t = 1e-8, where the end
+// game looks, they are poles of modulus about 500 (below the growth bound),
+// and only their tails in the logarithm of the distance reach the roots.
+TEST(fcurvetd, FarRootsThatLookLikePolesAtTheEndGame) {
+  const double eps = 1e-12;
+  run_result r = run_linear({{{{4}, eps}, {{1}, 1.0}, {{0}, -1.0}}});
+  ASSERT_EQ(r.nroot, 4);
+  EXPECT_EQ(r.blow_up, 0);
+  std::vector<cplx> far;
+  for (int k = 1; k <= 4; ++k) {
+    const cplx z = r.sol(1, k);
+    const cplx value = eps * z * z * z * z + z - 1.0;
+    const double terms = eps * std::pow(std::abs(z), 4) + std::abs(z) + 1.0;
+    EXPECT_LE(std::abs(value), kBackErrFactor * kMachEps * terms) << "root " << z;
+    if (std::abs(z) > 2) {
+      far.push_back(z);
+      EXPECT_LT(std::abs(std::abs(z) - 1e4), 1.0) << z;
+    } else {
+      EXPECT_LT(std::abs(z - 1.0), 1e-9) << z;
+    }
+  }
+  ASSERT_EQ(far.size(), 3u);
+  for (std::size_t a = 0; a < 3; ++a)
+    for (std::size_t b = a + 1; b < 3; ++b)
+      EXPECT_GT(std::abs(far[a] - far[b]), 1e4) << "three distinct far roots";
 }
 
 TEST(fcurvetd, KeptPathsEndExactlyAtOne) {

@@ -330,6 +330,7 @@ namespace hc {
 namespace {
 
 using test::eqn;
+using test::reduced_cyclic8;
 using test::times;
 using test::times_line;
 
@@ -364,6 +365,7 @@ TEST(witsolve, EveryWitnessPointOnce) {
   const eqn sx = times(sphere, {{{1, 0, 0}, 1}, {{0, 0, 0}, -2}}),
             sy = times(sphere, {{{0, 1, 0}, 1}, {{0, 0, 0}, -3}}),
             sxy = times(sphere, {{{1, 0, 0}, 1}, {{0, 1, 0}, 1}, {{0, 0, 0}, -5}});
+  const eqn axy = {{{1, 1, 0}, 1}}, ayz = {{{0, 1, 1}, 1}}, axz = {{{1, 0, 1}, 1}};
   struct row {
     const char* what;
     std::vector<eqn> eqs;
@@ -389,6 +391,12 @@ TEST(witsolve, EveryWitnessPointOnce) {
       // One hyperplane cuts the sphere in a curve, none of whose points is
       // written, and the line in its one witness point.
       {"a sphere and a line", {sx, sy, sxy}, 1, 1, 10, true, true},
+      // Witness points with two coordinates 0, where every term of one
+      // equation vanishes.
+      {"the coordinate axes", {axy, ayz, axz}, 1, 3, 10, true, true},
+      // Singular points of the slice next to coordinate subspaces, which are
+      // no witness points, abound; a draw in ten misses a witness point.
+      {"reduced cyclic 8-roots", reduced_cyclic8(), 1, 18, 2, false, true},
   };
   // clang-format on
   for (const row& r : rows) {
