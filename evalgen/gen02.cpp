@@ -11,6 +11,7 @@
 #include "fatal.h"
 #include "outfile.h"
 #include "sysinput.h"
+#include "sysprep.h"
 
 namespace hc {
 
@@ -630,25 +631,17 @@ void gencfhhthx(int m, int n, mat_ref<const int> supp, vec_ref<const int> shd,
 void genpdp(ffreader& in, const std::string& path) {
   suppsys rd;
   read_suppsys(in, false, rd);
-  const int n = rd.n;
-  const int m0 = rd.m;
-  nmsc_ascend(n, m0, rd.nm, rd.supp, rd.coef);
-  lexicosc(n, m0, rd.nm, rd.supp, rd.coef);
-
-  vec<int> nm = rd.nm;
-  const int m = completed_size(n, nm, rd.supp);
-  // Every index of the derivative supports and of the factor table, (n-1) m
-  // and n m, is a 32-bit integer of the generated text.
-  if (static_cast<long long>(n) * m > INT_MAX) gen_fail("system too large: n*m exceeds 32 bits");
   // Allocated and checked in full before the file is touched: a system that
-  // cannot be generated leaves an earlier MEva.f90 as it was.
-  vec<int> cnst(n);
-  mat<int> supp(n, m);
-  complete_supp(n, nm, rd.supp, cnst, supp);
-  vec<cplx> coef(m);
-  complete_coef(n, nm, cnst, rd.coef, coef);
-  vec<int> shd(n), stl(n);
-  block_bounds(n, nm, shd, stl);
+  // cannot be generated leaves an earlier MEva.f90 as it was.  The normal
+  // order is the solvers' own, so the generated coefficient numbering is
+  // theirs.
+  normal_supports ns;
+  normal_order(rd, ns);
+  const int n = ns.n, m = ns.m;
+  const vec<int>& nm = ns.nm;
+  const mat<int>& supp = ns.supp;
+  const vec<int>& shd = ns.shd;
+  const vec<int>& stl = ns.stl;
   check_powers(n, m, supp);
 
   vec<int> nb(n);

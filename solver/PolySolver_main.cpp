@@ -17,7 +17,7 @@
 #include "BiNomialSolver.h"
 #include "FollowCurve.h"
 #include "FollowCurveTD.h"
-#include "MixedCell.h"
+#include "PolyStart.h"
 #include "WriteSol.h"
 #include "array.h"
 #include "cplx.h"
@@ -143,25 +143,16 @@ void polyhedral_homotopy(const prepared_system& sys, vec_ref<const std::string> 
                          run_counts& rc) {
   const int n = sys.n, m = sys.m;
   rc.t0 = cpu_seconds();
-  vec<double> w(m);
-  mat<int> mcl;
-  vec<int> stdet;
-  int nc = 0;
-  const long long mv = mixed_cells(n, m, sys.nm, sys.supp, w, mcl, nc, stdet);
-  const int paths = static_cast<int>(mv);
-
-  vec<double> tmprv(m);
-  mat<int> dat(kDatRows, paths, 0);
-  mat<cplx> tmpsol(n, paths);
-  vec<cplx> coef_q(m);
+  poly_start ps;
+  polyhedral_start(sys, trnd, ps);
   vec<cplx> cfd((n - 1) * m);
-  start_coefficients(m, trnd, tmprv, coef_q);
-  paths_line(paths);
-  fcurve(n, m, nc, sys.nm, sys.supp, sys.coef, coef_q, w, mcl, rc.nroot, tmpsol, dat, rc.blow_up);
-  unscale(n, rc.nroot, sys.sclc, tmpsol);
+  paths_line(ps.paths);
+  fcurve(n, m, ps.nc, sys.nm, sys.supp, sys.coef, ps.coef_q, ps.w, ps.mcl, rc.nroot, ps.sol, ps.dat,
+         rc.blow_up);
+  unscale(n, rc.nroot, sys.sclc, ps.sol);
   build_cfd(n, m, sys.supp, sys.oldcoef, cfd);
-  wrtsln(n, m, rc.nroot, sys.oldcoef, tmpsol, rc.nreal, dat, cfd, rc.blow_up, paths, var, sys.nm,
-         sys.supp);
+  wrtsln(n, m, rc.nroot, sys.oldcoef, ps.sol, rc.nreal, ps.dat, cfd, rc.blow_up, ps.paths, var,
+         sys.nm, sys.supp);
   rc.t1 = cpu_seconds();
 }
 

@@ -1,36 +1,45 @@
 #include "sysprep.h"
 
+#include <climits>
 #include <cmath>
 
 #include "LinTool.h"
 #include "MisTools.h"
+#include "fatal.h"
 #include "prng.h"
 
 namespace hc {
 
-void prepare_system(suppsys& rd, prepared_system& p) {
+void normal_order(suppsys& rd, normal_supports& ns) {
   const int n = rd.n;
   nmsc_ascend(n, rd.m, rd.nm, rd.supp, rd.coef);
   lexicosc(n, rd.m, rd.nm, rd.supp, rd.coef);
-  vec<cplx> tmpcoef = rd.coef;
+  ns.n = n;
+  ns.m = completed_size(n, rd.nm, rd.supp);
+  // Every index of the derivative coefficients and of the generated
+  // evaluator's tables, (n-1) m and n m, is a 32-bit integer.
+  if (static_cast<long long>(n) * ns.m > INT_MAX)
+    fatal(status::size, "system too large: n*m exceeds 32 bits");
+  ns.nm = rd.nm;
+  ns.cnst.assign(n);
+  ns.shd.assign(n);
+  ns.stl.assign(n);
+  ns.supp.assign(n, ns.m);
+  complete_supp(n, ns.nm, rd.supp, ns.cnst, ns.supp);
+  block_bounds(n, ns.nm, ns.shd, ns.stl);
+}
 
-  p.n = n;
+void prepare_system(suppsys& rd, prepared_system& p) {
+  normal_order(rd, p);
+  const int n = rd.n;
+  vec<cplx> tmpcoef = rd.coef;
   p.sclc.assign(2 * n, 0.0);
   bool scale = true;
   for (int i = 1; i <= n; ++i)
     if (rd.nm(i) <= 1) scale = false;
   if (scale) sclcoef(n, rd.m, rd.nm, rd.supp, rd.coef, p.sclc);
-
-  p.m = completed_size(n, rd.nm, rd.supp);
-  p.nm = rd.nm;
-  p.cnst.assign(n);
-  p.shd.assign(n);
-  p.stl.assign(n);
-  p.supp.assign(n, p.m);
   p.coef.assign(p.m);
   p.oldcoef.assign(p.m);
-  complete_supp(n, p.nm, rd.supp, p.cnst, p.supp);
-  block_bounds(n, p.nm, p.shd, p.stl);
   complete_coef(n, p.nm, p.cnst, rd.coef, p.coef);
   complete_coef(n, p.nm, p.cnst, tmpcoef, p.oldcoef);
 }

@@ -1,13 +1,22 @@
 // Preparing a system read in support form for the trackers: the normal
 // order, the scaling and the constant completion, in the order the solver
 // drivers run them, and the derivative coefficients of the evaluator contract.
+// The generator of the evaluator (evalgen) takes the same normal order, so
+// that its coefficient numbering is the solvers'.
 //
-//   prepare_system(rd, p)  rd is put into normal order in place (nmsc_ascend,
-//       lexicosc); then the scaling decision: when some equation has fewer
-//       than two terms as read, sclc(2n) = 0 and the coefficients stay as
-//       they are, else sclcoef scales them; then the constant completion.
-//       Out: p.nm(n), p.cnst(n), p.shd(n), p.stl(n), p.supp(n,m), p.coef(m)
-//       (scaled), p.oldcoef(m) (unscaled), p.sclc(2n), p.m
+//   normal_order(rd, ns)  rd is put into normal order in place (nmsc_ascend,
+//       lexicosc); ns holds its supports completed by a zero constant term
+//       where an equation has none (completed_size, complete_supp,
+//       block_bounds): ns.nm(n), ns.cnst(n), ns.shd(n), ns.stl(n),
+//       ns.supp(n, m), ns.m.  The coefficients are left to the caller
+//       (complete_coef with ns.nm and ns.cnst), which may scale those of rd
+//       first.  A system whose n m passes the 32-bit numbering ends the
+//       program with status::size before ns is allocated.
+//   prepare_system(rd, p)  normal_order(rd, p); then the scaling decision:
+//       when some equation has fewer than two terms as read, sclc(2n) = 0 and
+//       the coefficients stay as they are, else sclcoef scales them; then
+//       the coefficients completed.  Out: the supports of normal_order,
+//       p.coef(m) (scaled), p.oldcoef(m) (unscaled), p.sclc(2n)
 //   build_cfd(n, m, supp, coef, cfd)  cfd((v-2)m + k) = supp(v,k) coef(k) for
 //       v = 2..n, k = 1..m where supp(v,k) != 0, else (0,0); cfd((n-1)m)
 //   unscale(n, nroot, sclc, sol)  x_i = e^sclc(i) y_i for the columns 1..nroot
@@ -23,18 +32,22 @@
 
 namespace hc {
 
-struct prepared_system {
+struct normal_supports {
   int n = 0;
   int m = 0;          // terms after completion
   vec<int> nm;        // nm(n), completed counts
   vec<int> cnst;      // cnst(n) = 1 where a zero constant term was appended
   vec<int> shd, stl;  // first and last column of each equation
   mat<int> supp;      // supp(n, m), completed, in normal order
+};
+
+struct prepared_system : normal_supports {
   vec<cplx> coef;     // coef(m), completed and scaled
   vec<cplx> oldcoef;  // oldcoef(m), completed, unscaled
   vec<double> sclc;   // sclc(2n): variable exponents, then equation multipliers
 };
 
+void normal_order(suppsys& rd, normal_supports& ns);
 void prepare_system(suppsys& rd, prepared_system& p);
 void unscale(int n, int nroot, vec_ref<const double> sclc, mat_ref<cplx> sol);
 void start_coefficients(int K, int trnd, vec_ref<double> tmprv, vec_ref<cplx> coef_q);

@@ -72,7 +72,11 @@ bool slice_newton(int N, int n, vec_ref<const int> nm, mat_ref<const int> supp,
 
 bool same_point(int n, vec_ref<const cplx> x, vec_ref<const cplx> y, double tol) {
   double d = 0;
-  for (int j = 1; j <= n; ++j) d = std::max(d, cabs(x(j) - y(j)));
+  for (int j = 1; j <= n; ++j) {
+    const double e = cabs(x(j) - y(j));
+    if (e != e) return false;  // NaN: no match
+    d = std::max(d, e);
+  }
   return d <= tol * std::max(1.0, vmax(n, x));
 }
 

@@ -51,7 +51,8 @@
 //   coordinate, x1 x2 x3 x4 - 1 at a point of cyclic 4-roots with x1 = 1e-5
 //   and x2 = 1e5, would leave a derivative of 1e5 against a size of 2.)
 //   same_point(n, x, y, tol)  max_j |x_j - y_j| <= tol max(1, max_j |x_j|):
-//       x(n) and y(n) the same point to a relative tol.
+//       x(n) and y(n) the same point to a relative tol; false when a
+//       distance is NaN.
 #pragma once
 
 #include "BackErr.h"

@@ -7,10 +7,9 @@
 #include <cmath>
 #include <iostream>
 #include <memory>
-#include <new>
 
 #include "FllCrvPol_W.h"
-#include "MixedCell.h"
+#include "PolyStart.h"
 #include "WitEval.h"
 #include "WitSlice.h"
 #include "WrtSol_W.h"
@@ -20,7 +19,6 @@
 #include "fatal.h"
 #include "outfile.h"
 #include "ffread.h"
-#include "path_data.h"
 #include "sysinput.h"
 #include "sysprep.h"
 
@@ -55,33 +53,17 @@ int run() {
   const int N = sys.n, M = sys.m;
 
   const double t0 = cpu_seconds();
-  vec<double> w(M);
-  mat<int> mcl;
-  vec<int> stdet;
-  int nc = 0;
-  const long long mv = mixed_cells(N, M, sys.nm, sys.supp, w, mcl, nc, stdet);
-  const int paths = static_cast<int>(mv);
-
-  vec<double> tmprv(M);
-  vec<cplx> coef_q(M);
-  mat<int> dat;
-  mat<cplx> tmpsol;
-  try {
-    dat.assign(kDatRows, paths, 0);
-    tmpsol.assign(N, paths);
-  } catch (const std::bad_alloc&) {
-    fatal(status::memory, "no memory for the end points of " + std::to_string(paths) + " paths");
-  }
-  start_coefficients(M, kStartOffset, tmprv, coef_q);
-
+  poly_start ps;
+  polyhedral_start(sys, kStartOffset, ps);
   int nroot = 0, nlost = 0;
-  fcurve_w(N, M, nc, sys.nm, sys.supp, sys.coef, coef_q, w, mcl, nroot, tmpsol, dat, nlost);
-  unscale(N, nroot + nlost, sys.sclc, tmpsol);
+  fcurve_w(N, M, ps.nc, sys.nm, sys.supp, sys.coef, ps.coef_q, ps.w, ps.mcl, nroot, ps.sol, ps.dat,
+           nlost);
+  unscale(N, nroot + nlost, sys.sclc, ps.sol);
   const double t1 = cpu_seconds();
 
   int nwitness = 0;
-  wrtsln_w(N, M, n, k, nroot, nwitness, sys.supp, sys.oldcoef, sys.nm, tmpsol, zcoef, lcoef, rd.var,
-           nlost);
+  wrtsln_w(N, M, n, k, nroot, nwitness, sys.supp, sys.oldcoef, sys.nm, ps.sol, zcoef, lcoef,
+           rd.var, nlost);
   witness_summary(std::cout, k, nwitness, t1 - t0);
   return publish_outputs();
 }

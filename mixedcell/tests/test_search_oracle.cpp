@@ -4,8 +4,10 @@
 // mixed volume.  The search's decisions rest on floating-point comparisons,
 // so a change that reorders a sum or prunes differently could change which
 // cells appear without changing the mixed volume; these digests catch that.
-// They were taken from the enumeration as it stood before its pruning and
-// inner loops were reworked for speed.
+// They were first taken from the enumeration as it stood before its pruning
+// and inner loops were reworked for speed, and retaken, with the same
+// search, when the platform generator that draws the liftings from these
+// seeds changed (the mixed volumes stayed, as they must).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -45,13 +47,13 @@ TEST_P(SearchDigest, SameCells) {
 std::vector<digest_case> digest_cases() {
   using namespace testsys;
   return {
-      {"cyclic7", cyclic(7), 1001, 212, 924, 0x2f5f042c5b674caaull},
-      {"cyclic8", cyclic(8), 1002, 294, 2560, 0xc41d95b7869dacd6ull},
-      {"katsura7", katsura(7), 1001, 17, 128, 0x94a78ac42ca587b4ull},
-      {"katsura8", katsura(8), 1003, 28, 256, 0x722ea7331a9e769bull},
-      {"noon5", noon(5), 1001, 26, 233, 0xfdd5a2efc78eb2a6ull},
-      {"eco8", eco(8), 1002, 40, 64, 0xf0dcadd2cd5867c6ull},
-      {"dense_3_2_2", dense({3, 2, 2}), 1001, 1, 12, 0x77fc96525326a8e0ull},
+      {"cyclic7", cyclic(7), 1001, 115, 924, 0xd4eda978f06b31e1ull},
+      {"cyclic8", cyclic(8), 1002, 318, 2560, 0x8c60d3c22c987024ull},
+      {"katsura7", katsura(7), 1001, 16, 128, 0x4da89ce75e8eb485ull},
+      {"katsura8", katsura(8), 1003, 32, 256, 0x89bb8a268fa477f2ull},
+      {"noon5", noon(5), 1001, 21, 233, 0x4efbb8f312072240ull},
+      {"eco8", eco(8), 1002, 36, 64, 0x373f35c0d09ba2bbull},
+      {"dense_3_2_2", dense({3, 2, 2}), 1001, 1, 12, 0x697bade67f0ac6fbull},
   };
 }
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 #include <string>
 #include <utility>
@@ -196,6 +198,35 @@ TEST(slice_newton, SimplePointsNextToANodeConfirmedInBinary128) {
   slice_quad_work q(dbl.sys.n, dbl.sys.m, dbl.maxdeg);
   EXPECT_FALSE(slice_quad(dbl.sys.n, 2, dbl.sys.m, dbl.sys.nm, dbl.sys.supp, dbl.sys.oldcoef, x, q));
   for (int j = 1; j <= 3; ++j) EXPECT_EQ(x(j), before(j));
+}
+
+// Two points are one to a tolerance relative to the first point's size,
+// and to the tolerance itself below size 1; a NaN coordinate is no match.
+TEST(same_point, RelativeAboveOneAbsoluteBelow) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct row {
+    const char* what;
+    std::vector<cplx> x, y;
+    bool same;
+  } rows[] = {
+      {"1e-9 apart at modulus 1e3", {cplx(1e3, 0), cplx(0, 1)}, {cplx(1e3 + 1e-9, 0), cplx(0, 1)},
+       true},
+      {"1e-4 apart at modulus 1e3: 1e-7 relative", {cplx(1e3, 0), 1.0}, {cplx(1e3, 1e-4), 1.0},
+       false},
+      {"1e-9 apart at modulus 1e-3: within 1e-8 of size 1", {1e-3, 0.0}, {1e-3 + 1e-9, 0.0}, true},
+      {"2e-8 apart near the origin", {0.0, 0.0}, {2e-8, 0.0}, false},
+      {"a NaN coordinate", {1.0, 2.0}, {1.0, cplx(nan, 0)}, false},
+      {"a NaN coordinate first", {1.0, 2.0}, {cplx(nan, 0), 2.0}, false},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    vec<cplx> x(2), y(2);
+    for (int j = 1; j <= 2; ++j) {
+      x(j) = r.x[static_cast<std::size_t>(j - 1)];
+      y(j) = r.y[static_cast<std::size_t>(j - 1)];
+    }
+    EXPECT_EQ(same_point(2, x, y, 1e-8), r.same);
+  }
 }
 
 }  // namespace
