@@ -182,38 +182,18 @@ void poly_tail_eval::coefficients(double rho) {
 }
 
 void poly_tracker::tail(double t, bool c3_kept, bool& isgood) {
-  isgood = false;
   poly_tail_eval tev{&ev, coef, supp};
   auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> b, mat_ref<cplx> a) {
     core->evahhx(n, coef.data(), z.data(), b.data(), cfd.data(), a.data());
   };
   auto accept = [this](vec_ref<const cplx> z, vec_ref<const cplx>) { return endacc.ok(z); };
-  auto probe = [&] {
-    // The residual bound alone does not do here: a settled tail may sit near
-    // a singular root, where a point of small residual can lie far from it.
-    vcopy<cplx>(n, s.x.ref(), px);
-    target(px.ref(), pb, pa);
-    bool good = false;
-    path_end_newton<poly_rules, double>(n, target, pa, pb, px, good, wk, accept);
-    good = good && endacc.ok(px.ref());
-    if (good) vcopy<cplx>(n, px.ref(), s.x);
-    return good;
-  };
+  auto probe = [&] { return tail_probe<poly_rules>(n, s, target, accept, px, pb, pa, wk); };
   // The coefficients of the polyhedral homotopy are the target's only at
   // t = 0: the tail ends by its step bound instead.
   auto never_resolved = [](double) { return false; };
-  if (follow_tail_t<tail_rules<poly_rules>>(tev, n, s, wk, -std::log(-t),
-                                            s.acc_scale * kTailAccuracy, c3_kept, probe,
-                                            never_resolved)) {
-    s.t = 0.0;
-    s.test_end = 1;
-    isgood = true;
-    return;
-  }
-  // Given up where the end zone's tracking gave it up: the tail reached no
-  // root.
-  s.give_up = 1;
-  s.t = t;
+  isgood = follow_tail_t<tail_rules<poly_rules>>(tev, n, s, wk, -std::log(-t),
+                                                 s.acc_scale * kTailAccuracy, c3_kept, t, 0.0,
+                                                 probe, never_resolved);
 }
 
 // ---------------------------------------------------------------------------

@@ -123,15 +123,11 @@ void td_tracker::end_newton(mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x, b
 }
 
 bool td_tracker::probe() {
-  vcopy<cplx>(n, s.x.ref(), px);
-  ev.target(px.ref(), pb, pa);
-  bool good = false;
-  end_newton(pa, pb, px, good);
-  // The residual bound alone does not do here: a settled tail may sit near
-  // a singular root, where a point of small residual can lie far from it.
-  good = good && endacc.ok(px.ref());
-  if (good) vcopy<cplx>(n, px.ref(), s.x);
-  return good;
+  auto target = [this](vec_ref<const cplx> z, vec_ref<cplx> v, mat_ref<cplx> d) {
+    ev.target(z, v, d);
+  };
+  auto accept = [this](vec_ref<const cplx> z, vec_ref<const cplx>) { return endacc.ok(z); };
+  return tail_probe<td_rules>(n, s, target, accept, px, pb, pa, w);
 }
 
 bool td_tracker::resolved(double d) {
@@ -144,21 +140,11 @@ bool td_tracker::resolved(double d) {
 }
 
 void td_tracker::tail(double t, bool c3_kept, bool& isgood) {
-  isgood = false;
   td_tail_eval tev{&ev};
   const double rho = -std::log(1.0 - t);  // 1 - t is exact near 1
-  if (follow_tail_t<td_tail_rules>(
-          tev, n, s, w, rho, s.acc_scale * kTailAccuracy, c3_kept, [this] { return probe(); },
-          [this](double d) { return resolved(d); })) {
-    s.t = 1.0;
-    s.test_end = 1;
-    isgood = true;
-    return;
-  }
-  // Given up where the end zone's tracking gave it up: the tail reached no
-  // root.
-  s.give_up = 1;
-  s.t = t;
+  isgood = follow_tail_t<td_tail_rules>(
+      tev, n, s, w, rho, s.acc_scale * kTailAccuracy, c3_kept, t, 1.0, [this] { return probe(); },
+      [this](double d) { return resolved(d); });
 }
 
 namespace {

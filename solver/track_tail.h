@@ -10,7 +10,8 @@
 // distance keeps its full relative precision, until it settles or the
 // homotopy no longer differs from the target beyond rounding.
 //
-//   follow_tail_t<TR>(tev, n, s, w, rho, acc_scale, c3_kept, probe, resolved)
+//   follow_tail_t<TR>(tev, n, s, w, rho, acc_scale, c3_kept, t, t_end, probe,
+//       resolved)
 //       follows the path of state s from s.x at rho with the evaluation
 //       tev.at(x, rho, jacob, polyv, polyt) (H, dH/dx and dH/drho) under the
 //       rules TR (no end to land on, steps of at most kTailMaxStep, given up
@@ -20,8 +21,14 @@
 //       max(1, |x_i|)), probe() decides (true: s.x is the root); every
 //       kTailResolvedEvery-th step, resolved(d) with d = e^-rho the distance
 //       to the end ends it.  At most kTailMaxSteps accepted steps.  True when
-//       probe accepted; s.x, s.stepcount and the step state are updated;
-//       s.t, s.test_end and s.give_up are left to the caller.
+//       probe accepted; s.x, s.stepcount and the step state are updated,
+//       and then s.t = t_end, s.test_end = 1; else s.give_up = 1 and s.t = t,
+//       where the end zone's tracking gave the path up.
+//   tail_probe<R>(n, s, target, accept, px, pb, pa, w)  the final Newton on
+//       the target (target(x, b, a): b = P(x), a = P'(x)) from a copy px(n)
+//       of s.x, under the rules R and with the second acceptance accept(x, b);
+//       good only when accept holds at the polished point as well, and then
+//       s.x := that point.  pb(n), pa(n,n) overwritten.
 //   tail_rules<R>  the rules R of a tracker family in rho.
 //   tail_settled(n, s, rel)  the last accepted step moved every coordinate
 //       by at most rel max(1, |x_i|) (s.x against s.x1).
@@ -90,8 +97,8 @@ inline bool tail_settled(int n, const path_state<double>& s, double rel) {
 }
 
 template <class TR, class Ev, class Probe, class Resolved>
-bool follow_tail_t(Ev& tev, int n, path_state<double>& s, track_work<double>& w, double rho,
-                   double acc_scale, bool c3_kept, Probe&& probe, Resolved&& resolved) {
+bool follow_tail_steps(Ev& tev, int n, path_state<double>& s, track_work<double>& w, double rho,
+                       double acc_scale, bool c3_kept, Probe&& probe, Resolved&& resolved) {
   s.give_up = 0;
   s.step = kTailFirstStep;
   tev.at(s.x.ref(), rho, s.jacob, s.polyv, s.polyt);
@@ -119,6 +126,36 @@ bool follow_tail_t(Ev& tev, int n, path_state<double>& s, track_work<double>& w,
                           s.x2, s.jacob.ref(), s.accuracy, acc_scale);
   }
   return false;
+}
+
+template <class TR, class Ev, class Probe, class Resolved>
+bool follow_tail_t(Ev& tev, int n, path_state<double>& s, track_work<double>& w, double rho,
+                   double acc_scale, bool c3_kept, double t, double t_end, Probe&& probe,
+                   Resolved&& resolved) {
+  if (follow_tail_steps<TR>(tev, n, s, w, rho, acc_scale, c3_kept, probe, resolved)) {
+    s.t = t_end;
+    s.test_end = 1;
+    return true;
+  }
+  // Given up where the end zone's tracking gave it up: the tail reached no
+  // root.
+  s.give_up = 1;
+  s.t = t;
+  return false;
+}
+
+template <class R, class Target, class Accept>
+bool tail_probe(int n, path_state<double>& s, Target&& target, Accept&& accept,
+                vec_ref<cplx> px, vec_ref<cplx> pb, mat_ref<cplx> pa, track_work<double>& w) {
+  vcopy<cplx>(n, s.x.ref(), px);
+  target(vec_ref<const cplx>(px), pb, pa);
+  bool good = false;
+  path_end_newton<R, double>(n, target, pa, pb, px, good, w, accept);
+  // The residual bound alone does not do here: a settled tail may sit near
+  // a singular root, where a point of small residual can lie far from it.
+  good = good && accept(vec_ref<const cplx>(px), vec_ref<const cplx>(pb));
+  if (good) vcopy<cplx>(n, vec_ref<const cplx>(px), s.x);
+  return good;
 }
 
 }  // namespace hc

@@ -13,6 +13,7 @@
 #include "BiNomialSolver.h"
 #include "FollowCurveTD.h"
 #include "fake_eval.h"
+#include "far_roots.h"
 #include "fatal.h"
 #include "prng.h"
 #include "scoped.h"
@@ -214,25 +215,8 @@ TEST(fcurvetd, FindsEveryRootOfSystemsWithChosenRoots) {
 TEST(fcurvetd, FarRootsThatLookLikePolesAtTheEndGame) {
   const double eps = 1e-12;
   run_result r = run_linear({{{{4}, eps}, {{1}, 1.0}, {{0}, -1.0}}});
-  ASSERT_EQ(r.nroot, 4);
   EXPECT_EQ(r.blow_up, 0);
-  std::vector<cplx> far;
-  for (int k = 1; k <= 4; ++k) {
-    const cplx z = r.sol(1, k);
-    const cplx value = eps * z * z * z * z + z - 1.0;
-    const double terms = eps * std::pow(std::abs(z), 4) + std::abs(z) + 1.0;
-    EXPECT_LE(std::abs(value), kBackErrFactor * kMachEps * terms) << "root " << z;
-    if (std::abs(z) > 2) {
-      far.push_back(z);
-      EXPECT_LT(std::abs(std::abs(z) - 1e4), 1.0) << z;
-    } else {
-      EXPECT_LT(std::abs(z - 1.0), 1e-9) << z;
-    }
-  }
-  ASSERT_EQ(far.size(), 3u);
-  for (std::size_t a = 0; a < 3; ++a)
-    for (std::size_t b = a + 1; b < 3; ++b)
-      EXPECT_GT(std::abs(far[a] - far[b]), 1e4) << "three distinct far roots";
+  test::expect_far_quartic_roots(eps, r.sol, r.nroot);
 }
 
 TEST(fcurvetd, KeptPathsEndExactlyAtOne) {
