@@ -79,6 +79,10 @@ struct pair_check {
   // re-tracked).
   long long budget = 0;
   std::vector<int> stuck;
+  // Columns whose paths were re-tracked with every attempt without a
+  // separation: the re-tracks are deterministic, so following such a path
+  // again ends where it ended.  The copy re-tracks skip them.
+  std::vector<char> spent;
   // What the check did: pairs re-tracked, path re-tracks, pairs that did not
   // separate (reported by benchmark builds).
   long long pairs = 0, retracks = 0, unsplit = 0;
@@ -149,17 +153,23 @@ struct pair_check {
     } else {
       ++unsplit;
       stuck.push_back(a);
+      spent[static_cast<std::size_t>(a)] = spent[static_cast<std::size_t>(b)] = 1;
     }
   }
 
   // Two points, of columns a and b, of the root where same(x) holds: one of
-  // their paths left its own root.  Both are re-tracked, at most attempts1
-  // times, until one ends (without giving up) at a root where same fails;
-  // that one is stored (the later column's when both do, so that the root
-  // the pair held stays).  True when a point was stored.
+  // their paths left its own root.  Both are re-tracked (those not spent),
+  // at most attempts1 times, until one ends (without giving up) at a root
+  // where same fails; that one is stored (the later column's when both do,
+  // so that the root the pair held stays).  True when a point was stored;
+  // else the columns re-tracked are spent.  A third path at the root is
+  // still re-tracked with either of them: it may be the one that left its
+  // root.
   bool retrack_copies(int a, int b, const root_test& same) {
     const int attempts = rules.attempts1;
-    if (budget < 2 * attempts || is_stuck(a) || !rules.is_root) return false;
+    const bool try1 = !spent[static_cast<std::size_t>(a)];
+    const bool try2 = !spent[static_cast<std::size_t>(b)];
+    if ((!try1 && !try2) || budget < attempts * (try1 + try2) || !rules.is_root) return false;
     const int rtp1 = dat(kDatCell, a), rtr1 = dat(kDatStart, a);
     const int rtp2 = dat(kDatCell, b), rtr2 = dat(kDatStart, b);
     auto elsewhere = [&](int give_up, vec_ref<const cplx> x) {
@@ -168,8 +178,8 @@ struct pair_check {
     bool new1 = false, new2 = false;
     for (int ntr = 1; ntr <= attempts && !new1 && !new2; ++ntr) {
       double c3 = rules.c3_of(ntr);
-      new1 = elsewhere(again(a, rtp1, rtr1, c3, rtx1), rtx1);
-      new2 = elsewhere(again(b, rtp2, rtr2, c3, rtx2), rtx2);
+      if (try1) new1 = elsewhere(again(a, rtp1, rtr1, c3, rtx1), rtx1);
+      if (try2) new2 = elsewhere(again(b, rtp2, rtr2, c3, rtx2), rtx2);
     }
     ++pairs;
     if (new2) {
@@ -180,7 +190,7 @@ struct pair_check {
       dat(kDatGaveUp, a) = 0;
     } else {
       ++unsplit;
-      stuck.push_back(a);
+      spent[static_cast<std::size_t>(a)] = spent[static_cast<std::size_t>(b)] = 1;
       return false;
     }
     return true;
@@ -218,7 +228,8 @@ void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat
                 vec<cplx>(n),
                 mat<cplx>(n, n),
                 0,
-                {}};
+                {},
+                std::vector<char>(static_cast<std::size_t>(nroot) + 1, 0)};
   pc.budget = kRetrackShare * std::max(rules.attempts1, rules.attempts2) * nroot;
   prng_seed();
   for (int i = 1; i <= n; ++i) pc.tmprv(i) = prng_draw();
@@ -329,8 +340,8 @@ void retrace(int n, int nc, int m, int& stepcount, mat_ref<const int> supp,
 
 void chkslntd(int n, int m, vec_ref<const int> deg, int nroot, mat_ref<const int> supp,
               mat_ref<const int> /*supp_q*/, vec_ref<const cplx> coef, vec_ref<const cplx> coef_q,
-              vec_ref<const int> nm, mat_ref<int> dat, mat_ref<cplx> sol,
-              mat_ref<const cplx> bix, vec_ref<const cplx> cfd, int tmpi, const evalcore& ev) {
+              vec_ref<const int> nm, mat_ref<int> dat, mat_ref<cplx> sol, mat_ref<const cplx> bix,
+              vec_ref<const cplx> cfd, int tmpi, const evalcore& ev) {
   // One tracker's work for every re-track of the check.
   td_tracker trk(n, m, deg, coef, coef_q, cfd, tmpi, ev);
   retrack_fn retrack = [&](int /*p*/, int r, double& c3, vec_ref<cplx> rtrcx, int& stepcount,

@@ -138,7 +138,9 @@ struct check_rules {
   // two points of one root (needs is_root): both paths are re-tracked, at
   // most attempts1 times and within the run's budget, until one of them
   // ends at a root that is not the pair's; that point is stored (the later
-  // column's when both do, so that the pair's root stays).
+  // column's when both do, so that the pair's root stays).  A path whose
+  // re-tracks separated no pair before (in either pass) is spent and not
+  // re-tracked again: its re-tracks would end where they ended.
   std::function<void(const separate_fn& separate)> after;
 };
 
@@ -148,8 +150,7 @@ void chksln_flow(int n, int nroot, const jacobian_fn& jac, mat_ref<int> dat, mat
 
 void chksln_flow(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> cfd,
                  vec_ref<const int> nm, mat_ref<const int> supp, mat_ref<int> dat,
-                 mat_ref<cplx> sol, const retrack_fn& retrack,
-                 const evalcore& ev = evalcore_lib());
+                 mat_ref<cplx> sol, const retrack_fn& retrack, const evalcore& ev = evalcore_lib());
 
 void chksln(int n, int nc, int m, int nroot, mat_ref<const int> supp, vec_ref<const cplx> coef,
             vec_ref<const cplx> coef_q, vec_ref<const int> nm, mat_ref<int> dat,

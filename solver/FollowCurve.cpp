@@ -157,12 +157,12 @@ void poly_tracker::path(int r, double step_div, bool c3_kept, int& blow_up, bool
     path_t(
         r, step_div, c3_kept, failed, isgood, target, [] {}, accept);
   });
-  // Given up in the end zone, by the end game's exponent tests after an
-  // accepted step (x at t) or by the corrector (t set back to the last
-  // accepted point x1): followed on in the logarithm of -t.  A path that the
-  // growth test gave up is not: it grew beyond the bound over its last
-  // steps.
-  if (s.give_up == 1 && s.t < 0 && -s.t < kTailZone && s.verdict != kVerdictGrowth) {
+  // Given up in the end zone, by the end game's tests after an accepted
+  // step (x at t) or by the corrector (t set back to the last accepted point
+  // x1): followed on in the logarithm of -t.  That includes a path the
+  // growth test gave up: a root far from the origin is approached by points
+  // that grow over the last steps as a pole's do.
+  if (s.give_up == 1 && s.t < 0 && -s.t < kTailZone) {
     if (s.cut == 1) vcopy<cplx>(n, s.x1.ref(), s.x);
     tail(s.t, c3_kept, isgood);
   }

@@ -236,7 +236,8 @@ struct poly_tracker : poly_tracker_t<poly_rules, poly_eval> {
   // accepted point s.x (at t): followed in rho = -log(-t) with the accuracy
   // kTailAccuracy s.acc_scale times the tracker's until it settles, then
   // the final Newton on the target, whose point must pass the backward-error
-  // test as well; given up when it does not or after kTailMaxSteps steps
+  // test as well; given up when it does not, after kTailMaxSteps steps, or,
+  // for a path the growth test gave up, when it grows like a pole
   // (track_tail.h).  s.t = 0 and s.test_end = 1 when it ends at a root,
   // else s.give_up = 1 and s.t = t.
   void tail(double t, bool c3_kept, bool& isgood);

@@ -104,11 +104,12 @@ void td_tracker::path_once(vec_ref<const cplx> start, double step0, bool c3_kept
     end_newton(s.jacob, s.h_1, s.x, isgood);
     return;
   }
-  // Given up in the end zone, by the end game's exponent tests after an
-  // accepted step (x at t) or by the corrector (t set back to the last
-  // accepted point x1).  A path that the growth test gave up is not followed
-  // on: it grew beyond the bound over its last steps.
-  if (s.give_up == 1 && 1.0 - s.t < kTailZone && s.verdict != kVerdictGrowth) {
+  // Given up in the end zone, by the end game's tests after an accepted
+  // step (x at t) or by the corrector (t set back to the last accepted point
+  // x1): followed on in the logarithm of 1 - t.  That includes a path the
+  // growth test gave up: a root far from the origin is approached by points
+  // that grow over the last steps as a pole's do.
+  if (s.give_up == 1 && 1.0 - s.t < kTailZone) {
     if (s.cut == 1) vcopy<cplx>(n, s.x1.ref(), s.x);
     tail(s.t, c3_kept, isgood);
   }

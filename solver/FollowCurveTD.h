@@ -159,9 +159,10 @@ struct td_tracker {
   // kTailAccuracy s.acc_scale times the tracker's until it settles, then
   // the final Newton on P, whose point must pass the backward-error test
   // as well.  Given up when it does not, when the homotopy equals P at the
-  // point to rounding (resolved) before it settles, or after kTailMaxSteps
-  // steps.  Out as path; s.t = 1 and s.test_end = 1 when it ends at a root,
-  // else s.give_up = 1 and s.t = t.
+  // point to rounding (resolved) before it settles, after kTailMaxSteps
+  // steps, or, for a path the growth test gave up, when it grows like a
+  // pole (track_tail.h).  Out as path; s.t = 1 and s.test_end = 1 when it
+  // ends at a root, else s.give_up = 1 and s.t = t.
   void tail(double t, bool c3_kept, bool& isgood);
   // The final Newton on P from x(n) with a(n,n), b(n) = P', P there.
   void end_newton(mat_ref<cplx> a, vec_ref<cplx> b, vec_ref<cplx> x, bool& isgood);

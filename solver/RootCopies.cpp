@@ -244,8 +244,9 @@ struct copy_pass {
     std::vector<int> active;
     std::vector<std::pair<int, int>> found;
     for (int j : order) {
-      active.erase(std::remove_if(active.begin(), active.end(), [&](int k) { return hi(k) < lo(j); }),
-                   active.end());
+      active.erase(
+          std::remove_if(active.begin(), active.end(), [&](int k) { return hi(k) < lo(j); }),
+          active.end());
       for (int k : active) {
         const int a = std::min(j, k), b = std::max(j, k);
         if (!near_jacobians(a, b)) continue;
@@ -269,25 +270,24 @@ int mark_copies(int n, int nroot, vec_ref<const cplx> coef, vec_ref<const cplx> 
   sys.jac = [&](vec_ref<const cplx> x, mat_ref<cplx> jacob) {
     ev.evahhx(n, coef.data(), x.data(), values.data(), cfd.data(), jacob.data());
   };
-  sys.values = [&](vec_ref<const cplx> x, vec_ref<cplx> p) {
-    dd_values(n, nm, supp, coef, x, p);
-  };
+  sys.values = [&](vec_ref<const cplx> x, vec_ref<cplx> p) { dd_values(n, nm, supp, coef, x, p); };
   copy_pass pass(n, nroot, coef, cfd, nm, supp, tmprv, dat, sol, ev, sys);
   pass.measure();
   std::vector<std::pair<int, int>> found = pass.pairs();
-  if (separate && !found.empty()) {
-    // Re-track each pair whose points are in no pair re-tracked before.
+  for (int round = 1; separate && !found.empty() && round <= kCopyRounds; ++round) {
+    // Re-track each pair whose points no re-track of this round replaced:
+    // the pass's measures of a replaced point are stale until the next.
     std::vector<char> taken(static_cast<std::size_t>(nroot) + 1, 0);
     bool moved = false;
     for (auto [a, b] : found) {
       if (taken[static_cast<std::size_t>(a)] || taken[static_cast<std::size_t>(b)]) continue;
+      if (!separate(a, b, [&](vec_ref<const cplx> x) { return pass.same_root(a, x); })) continue;
       taken[static_cast<std::size_t>(a)] = taken[static_cast<std::size_t>(b)] = 1;
-      moved = separate(a, b, [&](vec_ref<const cplx> x) { return pass.same_root(a, x); }) || moved;
+      moved = true;
     }
-    if (moved) {
-      pass.measure();
-      found = pass.pairs();
-    }
+    if (!moved) break;
+    pass.measure();
+    found = pass.pairs();
   }
   int marked = 0;
   for (auto [a, b] : found) {

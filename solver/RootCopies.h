@@ -58,20 +58,22 @@
 //       of dat(6, >= nroot) are 0 and that one_root finds the same root:
 //       each point refined first (kCopyRefineReach), with the reaches of
 //       root_reach at factor kBackErrFactor at the stored points.  Each pair
-//       whose points take part in no pair handed over before is handed to
+//       whose points no earlier re-track of the round replaced is handed to
 //       separate(a, b, same) (when given), with same(x) whether x is a root
 //       that one_root finds the same as the point of column a; separate
 //       re-tracks the pair and returns whether it stored a re-tracked point.
 //       Then the pairs are found again among the points as they stand, and
-//       of each the point of the larger componentwise backward error (the
-//       later column on a tie) is marked: dat(5, .) = kCopyMark.  Only
-//       points that pass backerr_ok at kBackErrFactor are compared.  The
-//       system is coef(m), cfd((n-1)m) by evahhx, with nm(n), supp(n, m) for
-//       its values in double-double (DDRefine.h).  Candidates are the points
-//       whose intervals key -+ reach overlap, key = Re sum_i tmprv(i) x(i)
-//       and reach = sum_i tmprv(i) (rho(i) + (n + 1) eps |x(i)|) (the
-//       rounding of the key), tmprv(n) weights in [0, 1): a pair within
-//       reach always overlaps.  Returns the number of points marked.
+//       handed over again, for at most kCopyRounds rounds and while a round
+//       stores a point; of the pairs that remain, of each the point of the
+//       larger componentwise backward error (the later column on a tie) is
+//       marked: dat(5, .) = kCopyMark.  Only points that pass backerr_ok at
+//       kBackErrFactor are compared.  The system is coef(m), cfd((n-1)m) by
+//       evahhx, with nm(n), supp(n, m) for its values in double-double
+//       (DDRefine.h).  Candidates are the points whose intervals key -+
+//       reach overlap, key = Re sum_i tmprv(i) x(i) and reach = sum_i
+//       tmprv(i) (rho(i) + (n + 1) eps |x(i)|) (the rounding of the key),
+//       tmprv(n) weights in [0, 1): a pair within reach always overlaps.
+//       Returns the number of points marked.
 #pragma once
 
 #include <functional>
@@ -104,6 +106,12 @@ constexpr double kOneRoot = 0.5;
 // refined, they lie as close to the root as to each other, and the box of
 // the contraction argument is as small as their distance.
 constexpr double kCopyRefineReach = 2.0;
+// Rounds of re-tracks of the copy pairs.  A re-track that leaves the pair's
+// root can end at a root another column holds, whose own path then left its
+// root in turn (discret3s: chains of two or three paths, each ending at the
+// next one's root); the next round re-tracks the pair so made.  A stored
+// re-track never loses a root: the pair's root stays with the other point.
+constexpr int kCopyRounds = 4;
 
 struct copy_work {
   mat<cplx> ja, jc, tmpa, jinv;

@@ -20,7 +20,9 @@
 //       coordinate moved by at most kTailSettled times the step, relative to
 //       max(1, |x_i|)), probe() decides (true: s.x is the root); every
 //       kTailResolvedEvery-th step, resolved(d) with d = e^-rho the distance
-//       to the end ends it.  At most kTailMaxSteps accepted steps.  True when
+//       to the end ends it.  At most kTailMaxSteps accepted steps; a path
+//       that the end game's growth test gave up (s.verdict) is watched by
+//       pole_watch and gets at most kTailGrowthSteps.  True when
 //       probe accepted; s.x, s.stepcount and the step state are updated,
 //       and then s.t = t_end, s.test_end = 1; else s.give_up = 1 and s.t = t,
 //       where the end zone's tracking gave the path up.
@@ -29,6 +31,12 @@
 //       of s.x, under the rules R and with the second acceptance accept(x, b);
 //       good only when accept holds at the polished point as well, and then
 //       s.x := that point.  pb(n), pa(n,n) overwritten.
+//   pole_watch(n, s)  made at the start of a tail; pole(n, s) after each
+//       accepted step: for a path the growth test gave up, true when
+//       kTailPoleRates rates d log max|x_i| / d rho in a row (s.x against
+//       s.x1 over s.step) are positive and agree to within kTailSteadyRate,
+//       or max|x_i| passed kTailGrowthLimit times its size at the start;
+//       always false for the other paths.
 //   tail_rules<R>  the rules R of a tracker family in rho.
 //   tail_settled(n, s, rel)  the last accepted step moved every coordinate
 //       by at most rel max(1, |x_i|) (s.x against s.x1).
@@ -69,6 +77,23 @@ constexpr double kTailAccuracy = 1e-2;
 // paths that diverge, most of the paths of a deficient system, run to this
 // bound or to a give-up by the corrector.
 constexpr int kTailMaxSteps = 50;
+// A path that the end game's growth test gave up is followed on by the
+// tail while it does not grow like a pole, for at most kTailGrowthSteps
+// accepted steps.  A far root is approached by points that grow over the
+// last steps and then settle: measured on the benchmark systems, such
+// tails grow by a factor of at most 71 (ipp), and those of discret3s,
+// whose roots reach a modulus of 1e6 in the scaled coordinates, make an
+// excursion of small steps that takes them 55 to 80 steps, with growth
+// rates d log max|x_i| / d rho that change by 20% to 300% from step to
+// step.  A pole's coordinates grow like a power of the distance, at a rate
+// e (0.1 to 2 on the benchmark systems) that agrees from step to step to
+// 3 or 4 digits.  The path is given up when kTailPoleRates rates in a row
+// are positive and agree to within kTailSteadyRate, or when its size has
+// grown by kTailGrowthLimit since the end game gave it up.
+constexpr int kTailGrowthSteps = 100;
+constexpr int kTailPoleRates = 3;
+constexpr double kTailSteadyRate = 1e-2;
+constexpr double kTailGrowthLimit = 1e3;
 // The test that the homotopy equals the target to rounding costs an
 // evaluation: it runs after every kTailResolvedEvery-th accepted step.
 constexpr int kTailResolvedEvery = 4;
@@ -90,6 +115,25 @@ struct tail_rules : R {
   }
 };
 
+// The watch over the tail of a path that the growth test gave up: pole(n, s)
+// after each accepted step, true when the path grows like a pole or beyond
+// the size bound.  Off (never true) for the other paths.
+struct pole_watch {
+  bool on;
+  double bound = INFINITY, rate = 0.0;
+  int steady = 0;  // rates in a row that are positive and agree
+  pole_watch(int n, const path_state<double>& s)
+      : on(s.verdict == kVerdictGrowth), bound(kTailGrowthLimit * vmax(n, s.x.ref())) {}
+  bool pole(int n, const path_state<double>& s) {
+    if (!on) return false;
+    const double size = vmax(n, s.x.ref());
+    const double r = std::log(size / vmax(n, s.x1.ref())) / s.step;
+    steady = r > 0 && (steady == 0 || std::fabs(r - rate) <= kTailSteadyRate * r) ? steady + 1 : 0;
+    rate = r;
+    return steady >= kTailPoleRates || !(size <= bound);
+  }
+};
+
 inline bool tail_settled(int n, const path_state<double>& s, double rel) {
   for (int i = 1; i <= n; ++i)
     if (!(cabs(s.x(i) - s.x1(i)) <= rel * one_max(cabs(s.x(i))))) return false;
@@ -102,13 +146,14 @@ bool follow_tail_steps(Ev& tev, int n, path_state<double>& s, track_work<double>
   s.give_up = 0;
   s.step = kTailFirstStep;
   tev.at(s.x.ref(), rho, s.jacob, s.polyv, s.polyt);
-  frtstp_t<TR, double>(tev, n, s.step, s.step1, rho, s.dirx1, s.jacob, s.polyv, s.polyt, s.x2,
-                       s.x1, s.x, s.h_1, s.give_up, w, acc_scale);
+  frtstp_t<TR, double>(tev, n, s.step, s.step1, rho, s.dirx1, s.jacob, s.polyv, s.polyt, s.x2, s.x1,
+                       s.x, s.h_1, s.give_up, w, acc_scale);
   s.cut = s.nstep = s.test_end = s.flag = 0;
-  if (s.give_up == 0)
-    s.accuracy = accuracy_of<TR, double>(n, s.jacob.ref(), s.x.ref(), acc_scale);
+  if (s.give_up == 0) s.accuracy = accuracy_of<TR, double>(n, s.jacob.ref(), s.x.ref(), acc_scale);
   int lost = 0;  // the tail counts no blow-up
-  for (int steps = 0; s.give_up == 0 && steps < kTailMaxSteps;) {
+  pole_watch watch(n, s);
+  const int max_steps = watch.on ? kTailGrowthSteps : kTailMaxSteps;
+  for (int steps = 0; s.give_up == 0 && steps < max_steps;) {
     cubich_t<double>(tev, n, s.cut, s.dirx, s.dirx1, s.dirx2, rho, s.x, s.x1.ref(), s.x2.ref(),
                      s.step, s.step1, s.jacob, s.polyt, s.polyv, w);
     if (!c3_kept) s.c3 = TR::c3_default;
@@ -116,6 +161,7 @@ bool follow_tail_steps(Ev& tev, int n, path_state<double>& s, track_work<double>
                            s.cut, s.flag, s.test_end, s.give_up, s.nstep, s.c3, lost, w, !c3_kept);
     if (s.give_up != 0 || s.cut != 0) continue;
     ++steps;
+    if (watch.pole(n, s)) return false;
     if (tail_settled(n, s, kTailSettled * s.step)) {
       if (!probe()) return false;
       ++s.stepcount;
@@ -145,8 +191,8 @@ bool follow_tail_t(Ev& tev, int n, path_state<double>& s, track_work<double>& w,
 }
 
 template <class R, class Target, class Accept>
-bool tail_probe(int n, path_state<double>& s, Target&& target, Accept&& accept,
-                vec_ref<cplx> px, vec_ref<cplx> pb, mat_ref<cplx> pa, track_work<double>& w) {
+bool tail_probe(int n, path_state<double>& s, Target&& target, Accept&& accept, vec_ref<cplx> px,
+                vec_ref<cplx> pb, mat_ref<cplx> pa, track_work<double>& w) {
   vcopy<cplx>(n, s.x.ref(), px);
   target(vec_ref<const cplx>(px), pb, pa);
   bool good = false;

@@ -384,14 +384,19 @@ TEST(chksln_flow, CopiesOfABadlyConditionedRootAreRetrackedThenMarked) {
   struct row {
     const char* what;
     std::vector<std::pair<std::vector<cplx>, int>> a, b;  // re-tracks of the two paths
-    std::vector<cplx> x1a, x1b;                            // the points stored
+    std::vector<cplx> x1a, x1b;                           // the points stored
     int row5a, row5b;
     std::size_t calls;
   } rows[] = {
       {"the re-tracks reach both roots", {{one, 0}}, {{other, 0}}, one, other, 0, 0, 2},
-      {"the re-tracks meet at the root again, twice: the copy is marked", {{one, 0}, {one, 0}},
-       {{{1.0 - 2.5e-9, 1.0 + 5e-9}, 0}, {{1.0 - 2.5e-9, 1.0 + 5e-9}, 0}}, one,
-       {1.0 - 2.5e-9, 1.0 + 5e-9}, kCopyMark, 0, 4},
+      {"the re-tracks meet at the root again, twice: the copy is marked",
+       {{one, 0}, {one, 0}},
+       {{{1.0 - 2.5e-9, 1.0 + 5e-9}, 0}, {{1.0 - 2.5e-9, 1.0 + 5e-9}, 0}},
+       one,
+       {1.0 - 2.5e-9, 1.0 + 5e-9},
+       kCopyMark,
+       0,
+       4},
   };
   for (const row& c : rows) {
     SCOPED_TRACE(c.what);
@@ -416,6 +421,74 @@ TEST(chksln_flow, CopiesOfABadlyConditionedRootAreRetrackedThenMarked) {
     }
     EXPECT_EQ(dat(kDatGaveUp, 1), c.row5a);
     EXPECT_EQ(dat(kDatGaveUp, 2), c.row5b);
+  }
+}
+
+// Paths that leave their roots in a chain, and a root reached by three
+// paths.  The system x^3 - 2x^2 - x + y + 1; x^3 - 2x^2 - x + 2 + (1 + 1e-7) y
+// - (2 + 1e-7) has the roots (1, 1), (-1, 1) and (2, 1), each of condition
+// about 1e7, so that the pair check leaves every pair to the copy pass.  A
+// point near a root lies along the Jacobian's near-null vector (1, -p'(x0)),
+// p(x) = x^3 - 2x^2 - x + 2, as the points of a tracker do.
+TEST(chksln_flow, CopyRetracksFollowAChainAndAThirdPath) {
+  constexpr double d = 1e-7;
+  const vec<cplx> coef = fake::sparse_load(
+      {{{{3, 0}, 1}, {{2, 0}, -2}, {{1, 0}, -1}, {{0, 1}, 1}, {{0, 0}, 1}},
+       {{{3, 0}, 1}, {{2, 0}, -2}, {{1, 0}, -1}, {{0, 1}, 1 + d}, {{0, 0}, 2 - (1 + d)}}});
+  const vec<int> nm = fake::sparse_terms();
+  auto near = [](double x0, double delta) {
+    const double dp = 3 * x0 * x0 - 4 * x0 - 1;  // p'(x0)
+    return std::vector<cplx>{x0 + delta, 1.0 - dp * delta};
+  };
+  const std::vector<cplx> a1 = near(1, 5e-9), a2 = near(1, -2.5e-9), a3 = near(1, 8e-9);
+  const std::vector<cplx> b = near(-1, 0), c = near(2, 0);
+  using stages = std::vector<std::pair<std::vector<cplx>, int>>;
+  // A re-track that ends at x, whatever its corrector parameter (a path is
+  // re-tracked at most four times here: two attempts in each of two pairs).
+  auto always = [](const std::vector<cplx>& x) { return stages(4, {x, 0}); };
+  struct row {
+    const char* what;
+    std::vector<std::vector<cplx>> first;  // the points of the first tracking
+    std::vector<stages> retracks;          // the re-tracks of each path, in turn
+    std::vector<std::vector<cplx>> roots;  // the roots the columns must hold, once each
+  } rows[] = {
+      {"a re-track ends at the root of a third path, whose re-track reaches the missing root",
+       {a1, a2, b},
+       {always(a1), always(b), always(c)},
+       {near(1, 0), b, c}},
+      {"three paths at one root: the pair that stays leaves the third path to be re-tracked",
+       {a1, a2, a3},
+       {always(a1), always(a2), always(b)},
+       {near(1, 0), b}},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const int nroot = static_cast<int>(r.first.size());
+    stub s;
+    mat<cplx> sol(2, nroot);
+    mat<int> dat(kDatRows, nroot);
+    for (int j = 1; j <= nroot; ++j) {
+      s.by_attempt[10 + j] = r.retracks[static_cast<std::size_t>(j - 1)];
+      for (int i = 1; i <= 2; ++i)
+        sol(i, j) = r.first[static_cast<std::size_t>(j - 1)][static_cast<std::size_t>(i - 1)];
+      dat(kDatStart, j) = 10 + j;
+    }
+    const vec<cplx> cfd(0);
+    prng_fix_seed(777);
+    chksln_flow(2, nroot, coef, cfd, nm, fake::sparse.supp, dat, sol, s.fn(), fake::sparse_core);
+    prng_clock_seed();
+    // Each root is held by exactly one unmarked column.
+    for (const std::vector<cplx>& root : r.roots) {
+      int holders = 0;
+      for (int j = 1; j <= nroot; ++j)
+        if (dat(kDatGaveUp, j) == 0 && std::abs(sol(1, j) - root[0]) < 1e-6 &&
+            std::abs(sol(2, j) - root[1]) < 1e-6)
+          ++holders;
+      EXPECT_EQ(holders, 1) << "root (" << root[0] << ", " << root[1] << ")";
+    }
+    int unmarked = 0;
+    for (int j = 1; j <= nroot; ++j) unmarked += dat(kDatGaveUp, j) == 0 ? 1 : 0;
+    EXPECT_EQ(unmarked, static_cast<int>(r.roots.size())) << "the other columns are copies";
   }
 }
 

@@ -11,6 +11,7 @@
 #include "FollowCurve.h"
 #include "FollowCurveTD.h"
 #include "fake_eval.h"
+#include "track_tail.h"
 
 namespace hc {
 namespace {
@@ -590,6 +591,77 @@ TEST(endgame, GrowthBoundAndActivation) {
   endgame(1, give_up, infnty, x, x1, x2, -1e-8, 1e-8, 1e-8);
   EXPECT_EQ(give_up, 0);
   EXPECT_EQ(infnty(1), 1);
+}
+
+// The tail's watch over a path the growth test gave up, fed the sizes of
+// its accepted steps in the logarithm of the distance: a pole grows at a
+// steady rate and is given up at its third step, whatever its order; the
+// far roots of discretization systems make excursions whose rates change
+// from step to step, and a root approached from below grows at a rate that
+// decays like the distance; both are followed on.
+TEST(pole_watch, SteadyGrowthAfterTheGrowthTestIsAPole) {
+  auto pole_sizes = [](double order) {
+    std::vector<std::pair<double, double>> v;  // (size, step)
+    double rho = 0, h = 0.25;
+    for (int k = 1; k <= 8; ++k, rho += h, h = k % 3 == 0 ? 2 * h : h)
+      v.push_back({5e5 * std::exp(order * (rho + h)), h});
+    return v;
+  };
+  auto approach = [] {
+    std::vector<std::pair<double, double>> v;
+    double rho = 0;
+    for (int k = 1; k <= 12; ++k) {
+      rho += 0.25;
+      v.push_back({1e6 * (1 - 0.5 * std::exp(-rho)), 0.25});
+    }
+    return v;
+  };
+  struct row {
+    const char* what;
+    int verdict;
+    double entry;
+    std::vector<std::pair<double, double>> steps;
+    int pole_at;  // the step at which the watch gives the path up, 0: never
+  } rows[] = {
+      {"pole of order 0.1", kVerdictGrowth, 5e5, pole_sizes(0.1), 3},
+      {"pole of order 1", kVerdictGrowth, 5e5, pole_sizes(1.0), 3},
+      {"pole of order 2", kVerdictGrowth, 5e5, pole_sizes(2.0), 3},
+      {"a pole the growth test did not give up is not watched", kVerdictPole, 5e5, pole_sizes(1.0),
+       0},
+      {"excursion to a far root (discret3s)",
+       kVerdictGrowth,
+       9.91e5,
+       {{1.428e6, 0.0039},
+        {1.662e6, 0.0039},
+        {1.76e6, 0.0039},
+        {1.724e6, 0.00195},
+        {1.639e6, 0.00195},
+        {1.526e6, 0.00195},
+        {1.3e6, 0.0039},
+        {1.1e6, 0.0039}},
+       0},
+      {"a far root approached from below", kVerdictGrowth, 5e5, approach(), 0},
+      {"erratic growth beyond the size bound",
+       kVerdictGrowth,
+       5e5,
+       {{1e6, 0.5}, {5e6, 0.5}, {6e6, 0.5}, {1e8, 0.5}, {2e8, 0.5}, {6e8, 0.5}},
+       6},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.what);
+    path_state<double> s(1);
+    s.verdict = r.verdict;
+    s.x(1) = cplx(r.entry, 0);
+    pole_watch watch(1, s);
+    int pole_at = 0;
+    for (std::size_t k = 0; k < r.steps.size() && pole_at == 0; ++k) {
+      s.x1(1) = s.x(1);
+      s.x(1) = cplx(r.steps[k].first, 0);
+      s.step = r.steps[k].second;
+      if (watch.pole(1, s)) pole_at = static_cast<int>(k) + 1;
+    }
+    EXPECT_EQ(pole_at, r.pole_at);
+  }
 }
 
 // --- final Newton -----------------------------------------------------------
