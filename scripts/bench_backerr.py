@@ -15,7 +15,7 @@ With -v every written point that is no regular root is listed with its
 backward error, its condition and the judge's verdict.
 """
 import argparse
-import importlib.util
+import importlib
 import math
 import os
 import sys
@@ -26,9 +26,10 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def load_bench(path):
-    spec = importlib.util.spec_from_file_location("bench_run", os.path.join(path, "run.py"))
-    mod = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(mod)
+    """The benchmark set's run.py as a module: its parser, reader and judge."""
+    if path not in sys.path:
+        sys.path.insert(0, path)
+    mod = importlib.import_module("run")
     mod.mp.mp.dps = 40
     return mod
 
