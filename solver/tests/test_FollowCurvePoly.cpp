@@ -160,6 +160,29 @@ TEST(fcurve, FindsEveryRootOnceAndSkipsASingularCell) {
   EXPECT_EQ(starts, (std::set<int>{1, 2, 3, 4}));
 }
 
+// The far roots' fixtures: s = trinomial(eps, hi, lo), eps x^hi + x^lo - 1
+// in one unknown, tracked through the two cells {x^hi, x^lo} and {x^lo, 1}
+// of the lifting (0, 0, 1/2), with the start coefficients of seed 11 and
+// hi paths (the mixed volume).
+polytest::run track_trinomial(const system& s) {
+  vec<double> w{0.0, 0.0, 0.5};
+  mat<int> mcl(1, 4);
+  mcl(1, 1) = 1, mcl(1, 2) = 2, mcl(1, 3) = 2, mcl(1, 4) = 3;
+  const vec<cplx> coef_q = polytest::start_coefs(3, 11);
+  return polytest::track(s, w, mcl, 2, s.supp(1, 1), coef_q);
+}
+
+system trinomial(double eps, int hi, int lo) {
+  system s;
+  s.n = 1;
+  s.nm = {3};
+  s.supp.assign(1, 3);
+  s.supp(1, 1) = hi;
+  s.supp(1, 2) = lo;
+  s.coef = {eps, 1.0, -1.0};
+  return s;
+}
+
 // 5e-5 x^5 + x^4 - 1 with the cells {x^5, x^4} and {x^4, 1}: four roots near
 // the fourth roots of unity and one near -2e4 (below the growth bound), whose
 // terms are near 1.6e17.  No double within 40 ulps of the far root has values
@@ -169,13 +192,7 @@ TEST(fcurve, FindsEveryRootOnceAndSkipsASingularCell) {
 // the final Newton keeps it by its componentwise backward error.
 TEST(fcurve, ARootWhoseValuesAreRoundingNoiseAboveTheClampedAccuracy) {
   constexpr double eps = 5e-5;
-  system s;
-  s.n = 1;
-  s.nm = {3};
-  s.supp.assign(1, 3);
-  s.supp(1, 1) = 5;
-  s.supp(1, 2) = 4;
-  s.coef = {eps, 1.0, -1.0};
+  const system s = trinomial(eps, 5, 4);
   auto value = [&](cplx x) {
     fakesp::set_system(1, s.nm, s.supp);
     cplx p, dp;
@@ -190,11 +207,7 @@ TEST(fcurve, ARootWhoseValuesAreRoundingNoiseAboveTheClampedAccuracy) {
   for (int k = 0; k < 40; ++k) z = std::nextafter(z, -1e300);
   for (int k = 0; k <= 80; ++k, z = std::nextafter(z, 0.0))
     ASSERT_GE(value(z), 1.0) << "the premise: no double is a root to 1";
-  vec<double> w{0.0, 0.0, 0.5};
-  mat<int> mcl(1, 4);
-  mcl(1, 1) = 1, mcl(1, 2) = 2, mcl(1, 3) = 2, mcl(1, 4) = 3;
-  const vec<cplx> coef_q = polytest::start_coefs(3, 11);
-  const polytest::run r = polytest::track(s, w, mcl, 2, 5, coef_q);
+  const polytest::run r = track_trinomial(s);
   ASSERT_EQ(r.nroot, 5);
   EXPECT_EQ(r.blow_up, 0);
   int farfound = 0;
@@ -221,18 +234,7 @@ TEST(fcurve, ARootWhoseValuesAreRoundingNoiseAboveTheClampedAccuracy) {
 // they settle at the far roots.
 TEST(fcurve, FarRootsThatLookLikePolesAtTheEndGame) {
   constexpr double eps = 1e-12;
-  system s;
-  s.n = 1;
-  s.nm = {3};
-  s.supp.assign(1, 3);
-  s.supp(1, 1) = 4;
-  s.supp(1, 2) = 1;
-  s.coef = {eps, 1.0, -1.0};
-  vec<double> w{0.0, 0.0, 0.5};
-  mat<int> mcl(1, 4);
-  mcl(1, 1) = 1, mcl(1, 2) = 2, mcl(1, 3) = 2, mcl(1, 4) = 3;
-  const vec<cplx> coef_q = polytest::start_coefs(3, 11);
-  const polytest::run r = polytest::track(s, w, mcl, 2, 4, coef_q);
+  const polytest::run r = track_trinomial(trinomial(eps, 4, 1));
   EXPECT_EQ(r.blow_up, 0);
   test::expect_far_quartic_roots(eps, r.sol, r.nroot);
 }
